@@ -1,0 +1,1 @@
+#error "slitpass_core must not use OpenGL, GLU or GLUT"

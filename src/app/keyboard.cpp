@@ -1,0 +1,147 @@
+#include "app/keyboard.h"
+
+#include "app/console.h"
+#include "app/scene.h"
+#include "app/startup.h"
+#include "model/catalogue.h"
+#include "model/vecops.h"
+
+namespace {
+
+// View keys: rotation by 1 degree, translation by 0.1; each stops a running spin.
+bool viewKey(Scene& s, unsigned char key) {
+    static const char kKeys[] = "PpQqRrXxYyZz";
+    for (int k = 0; k < 12; ++k) {
+        if (key != static_cast<unsigned char>(kKeys[k])) continue;
+        int axis = (k / 2) % 3;
+        double sign = (k % 2 == 0) ? 1.0 : -1.0;
+        if (k < 6)
+            s.viewRot[axis] += sign * 1.0;
+        else
+            s.viewShift[axis] += sign * 0.1;
+        s.sgnSpin = 0;
+        redraw(s);
+        return true;
+    }
+    return false;
+}
+
+// '!' '"' '#' '$' '%' '&' spin joints 1..6 through one full turn.
+bool spinKey(Scene& s, unsigned char key) {
+    if (key < '!' || key > '&') return false;
+    int k = key - '!' + 1;
+    s.spinJoint = k;
+    s.qSpinSave = s.qr[k];
+    s.sgnSpin = 1;
+    spinStep(s);
+    s.qr[k] = s.qSpinSave;
+    redraw(s);
+    return true;
+}
+
+void keyO(Scene& s) {
+    if (s.sgnCAL == 'A') {
+        s.sgnAtoO = 1;
+        s.sgnAabSave = s.sgnAab;
+        s.sgnAbStep = 0;
+        s.sgnAaStep = 0;
+    }
+    if (s.sgnCAL == 'B') {
+        s.sgnBResume = 1;
+        s.sgnPATHSave = s.sgnPATH;
+        if (s.sgnMColl > 1) s.sgnMColl -= 1;
+    }
+    s.sgnCAL = 'O';
+    s.sgnDrawInitial = 1;
+    redraw(s);
+}
+
+void keyA(Scene& s) {
+    if (s.sgnCAL == 'F') {
+        s.sgnCAL = 'A';
+        s.sgnARepeat = 0;
+        return;
+    }
+    s.sgnBtoA = 0;
+    if (s.sgnCAL == 'B' || s.sgnCAL == 'C') {
+        s.sgnCAL = 'A';
+        s.sgnBtoA = 1;
+        s.sgnARepeat = 1;
+        s.cntBTrial = 0;
+        copyJointVector(JV - 1, s.qAfinal, s.qr);
+        redraw(s);
+        return;
+    }
+    s.sgnCAL = 'A';
+    s.sgnARepeat = 0;
+    redraw(s);
+}
+
+// O mode: keys 1..6 move the slit base point by 0.01; every key re-derives the wall.
+void modeO(Scene& s, unsigned char key) {
+    tracef(s, "\n隙間変更 sgnCAL=%c sgnAab=%c", s.sgnCAL, s.sgnAab);
+    tracef(s, "\n変更前 rh[]=(%6.3f %6.3f %6.3f)", s.rh[0], s.rh[1], s.rh[2]);
+    if (key >= '1' && key <= '6') {
+        int axis = (key - '1') % 3;
+        s.rh[axis] += (key <= '3') ? 0.01 : -0.01;
+        tracef(s, "\n    → rh[]=(%6.3f %6.3f %6.3f)", s.rh[0], s.rh[1], s.rh[2]);
+        tracef(s, "\n目標  rwp[]=(%6.3f %6.3f %6.3f)", s.rwp[0], s.rwp[1], s.rwp[2]);
+        s.NPATHth = 0;
+        s.NPATH = 0;
+        s.sgnNMAX = 'U';
+    }
+    copyJointVector(JV - 1, s.qr, s.qs);
+    checkObstacleReach(s);
+    s.sgnWrkAlpha = alphaSide(s, s.rwp.data());
+    s.sgnJ1Alpha = alphaSide(s, s.J[1].data());
+    redraw(s);
+}
+
+}  // namespace
+
+void keyboard(Scene& s, unsigned char key) {
+    s.keyLast = static_cast<char>(key);
+    if (key == 27) {
+        s.quit = true;
+        return;
+    }
+    if (viewKey(s, key) || spinKey(s, key)) return;
+    switch (key) {
+        case '0':
+            resetAll(s);
+            redraw(s);
+            return;
+        case 'F':
+            s.sgnCAL = 'F';
+            startRobotChoice(s);
+            redraw(s);
+            return;
+        case 'G':
+            s.sgnCAL = 'G';
+            s.sgnDrawInitial = 1;
+            redraw(s);
+            return;
+        case 'O':
+            keyO(s);
+            return;
+        case 'A':
+            keyA(s);
+            return;
+        default:
+            break;
+    }
+    switch (s.sgnCAL) {
+        case 'F':
+            RBTCHOICE1(s, static_cast<char>(key));
+            redraw(s);
+            return;
+        case 'O':
+            modeO(s, key);
+            return;
+        case 'A':
+            redraw(s);
+            return;
+        default:
+            return;  // 'G' and '0': nothing
+    }
+}

@@ -1,0 +1,11 @@
+// State owned by the goal pose calculation.
+#pragma once
+#include "model/types.h"
+
+struct GoalCalcState {
+    static constexpr int NQSS0 = 20;  // at most 17 candidates arise
+    double qss0[NQSS0][JV] = {};
+    int nqss0 = 0;
+    int cntqs0 = 0;
+    double qAa[JV] = {};
+};

@@ -1,0 +1,74 @@
+#include "model/joints.h"
+
+#include <cmath>
+
+#include "app/scene.h"
+
+double jointDiff(const Scene& s, int i, double a, double b) {
+    for (int k = 0; k < 2; ++k)
+        if (b >= TWO_PI_C) b -= TWO_PI_C;
+    for (int k = 0; k < 2; ++k)
+        if (b < -TWO_PI_C) b += TWO_PI_C;
+    for (int k = 0; k < 2; ++k)
+        if (a >= TWO_PI_C) a -= TWO_PI_C;
+    if (a < -TWO_PI_C) a += TWO_PI_C;
+    if (a <= -TWO_PI_C) a += TWO_PI_C;
+    double d = a - b;
+    if (s.JRTYPE[i] != 'R') return d;
+    if (d >= PI_C) d -= TWO_PI_C;
+    if (d < -PI_C) d += TWO_PI_C;
+    return d;
+}
+
+void jointDiffVector(const Scene& s, int i0, int i1, const double* a, const double* b, double* out) {
+    for (int i = i0; i <= i1; ++i) out[i] = jointDiff(s, i, a[i], b[i]);
+}
+
+double jointDiffSum(const Scene& s, int i0, int i1, const double* a, const double* b) {
+    double sum = 0;
+    for (int i = i0; i <= i1; ++i) sum += std::fabs(jointDiff(s, i, a[i], b[i]));
+    return sum;
+}
+
+double maxAbsJoint(const Scene& s, int n, const double* v) {
+    double mx = 0;
+    argMaxAbsJoint(s, n, v, &mx);
+    return mx;
+}
+
+int argMaxAbsJoint(const Scene& s, int n, const double* v, double* maxOut) {
+    double mx = 0;
+    int arg = 0;
+    for (int i = 1; i <= n; ++i) {
+        double d = std::fabs(jointDiff(s, i, v[i], 0.0));
+        if (d > mx) {  // strict: the first index wins a tie
+            mx = d;
+            arg = i;
+        }
+    }
+    *maxOut = mx;
+    return arg;
+}
+
+// Limits one joint: 'P'/'Q' joints below N-1 to qLimit, joint N-1 to qLimitWrist.
+static int clampTo(double limit, double q, double* out) {
+    int result = 0;
+    if (q > limit) {
+        *out = limit;
+        result = 1;
+    }
+    if (q < -limit) {
+        *out = -limit;
+        result = 1;
+    }
+    // A value within 0.001 above the limit is not reported as outside.
+    if (std::fabs(q - limit) < 0.001) result = 0;
+    return result;
+}
+
+int clampJoint(const Scene& s, int i, double q, double* out) {
+    *out = q;
+    if (i < s.N - 1 && s.JRTYPE[i] != 'R') return clampTo(s.qLimit, q, out);
+    if (i == s.N - 1) return clampTo(s.qLimitWrist, q, out);
+    return 0;
+}
