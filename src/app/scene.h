@@ -9,6 +9,7 @@
 #include "model/robot_model.h"
 #include "model/types.h"
 #include "path/path_state.h"
+#include "solve/solve_state.h"
 
 struct Scene;
 
@@ -94,6 +95,7 @@ struct Scene : RobotModel,
                ViewState,
                GoalCalcState,
                CollideState,
+               SolveState,
                PathState,
                Hooks {};
 
