@@ -18,10 +18,11 @@ int jointBefore(const Scene& s, int M) {
     return MF < 0 ? 0 : MF;
 }
 
-// Distance from joint MF to joint M along the links (the joint after MF may turn about its link).
-double radiusFrom(const Scene& s, int MF) {
-    double R = s.L[MF + 1];
-    if (s.JRTYPE[MF + 1] == 'R') R += s.L[MF + 2];
+// Distance from joint MF to joint M along the links: one link, or two past a joint that turns
+// about its own link (the links on either side of such a joint are in line).
+double radiusFrom(const Scene& s, int MF, int M) {
+    double R = 0;
+    for (int k = MF + 1; k <= M && k < JV; ++k) R += s.L[k];
     return R;
 }
 
@@ -89,7 +90,7 @@ void JntMCircle(Scene& s, int M, const double* q, int& MF, Vec3& C, Vec3& u, Vec
         return;
     }
     MF = jointBefore(s, M);
-    R = radiusFrom(s, MF);
+    R = radiusFrom(s, MF, M);
     u = s.mm[M];
     a = row(s.EAT[MF], 2);
     v = cross(a, u);
@@ -243,8 +244,8 @@ void JntMCircleWallTargets(Scene& s, char side, int M, const double* q, int& MF,
     MF = jointBefore(s, M);
     MN = M + 1;
     if (s.JRTYPE[M + 1] == 'R') MN = M + 2;
-    R1 = radiusFrom(s, MF);
-    R2 = radiusFrom(s, M);
+    R1 = radiusFrom(s, MF, M);
+    R2 = radiusFrom(s, M, MN);
 
     int Mp = 0, Mw = 0, inWall[JV] = {};
     classifyJointsByWall(s, q, &Mp, inWall, &Mw);
