@@ -353,6 +353,11 @@ TEST(JntMCollCheck, NonFiniteOrOutOfRangeInput) {
     s->sgnMColl = 1;
     EXPECT_EQ(JntMCollAvoid(*s, 'I', 5, q, bw, bf, bs, qo), -7);
     EXPECT_EQ(s->sgnMColl, -7);
+    double d, bss;
+    int K, t1, t2;
+    Vec3 P1, P2;
+    EXPECT_EQ(SelfCollCheck(*s, 1, 5, q, d, bss, K, P1, P2, t1, t2), -3);
+    EXPECT_TRUE(std::isfinite(d) && std::isfinite(bss) && std::isfinite(P1[0]));
     double z[JV] = {};
     for (int M : {-1, s->Nw + 1, JV + 5}) EXPECT_EQ(check(*s, 'O', M, z).code, 0);
 }

@@ -440,3 +440,36 @@ TEST(JointClearance, WallDistanceBySideAndTheFarScan) {
     EXPECT_EQ(list[0], 0);
     EXPECT_EQ(Mmin, 0);
 }
+
+TEST(JntMCircleCollCheck, NonFiniteValuesAreNeverClear) {
+    auto s = makeScene();
+    placeWall(*s, 0, 100);
+    double q[JV] = {};
+    int MF;
+    Vec3 C, u, v, a;
+    double R;
+    JntMCircle(*s, 6, q, MF, C, u, v, a, R);
+    int code = 99;
+    JntMCircleCollCheck(*s, 'I', 6, MF, q, NAN, C, u, v, a, R, code);
+    EXPECT_EQ(code, -3);
+    JntMCircleCollCheck(*s, 'O', 6, MF, q, 1.0, C, V(NAN, 0, 0), v, a, R, code);
+    EXPECT_EQ(code, -3);
+    q[2] = NAN;
+    JntMCircleCollCheck(*s, 'O', 6, MF, q, 1.0, C, u, v, a, R, code);
+    EXPECT_EQ(code, -3);
+    double W[2][NCREC], F[2][NCREC], T[2][NCREC];
+    EXPECT_EQ(JntMCircleWallCross(*s, 'O', 6, MF, q, R, C, u, v, a, W, F), -3);
+    JntMCircleTop(*s, 'O', 6, MF, q, R, C, u, v, 99, 99, 99, 99, T);
+    for (auto* rec : {W[0], W[1], F[0], F[1], T[0], T[1]})
+        for (int i = 0; i < NCREC; ++i) EXPECT_TRUE(std::isfinite(rec[i]));
+    int MN, sgnY;
+    double R1, R2, dW, dF, ex1, ex2, w1, w2, f1, f2;
+    JntMCircleWallTargets(*s, 'O', 6, q, MF, MN, R1, R2, dW, dF, C, u, v, a, ex1, ex2, w1, w2, f1, f2, sgnY);
+    for (double x : {R1, R2, dW, dF, C[0], u[0], v[0], a[0], ex1, ex2, w1, w2, f1, f2}) EXPECT_TRUE(std::isfinite(x));
+    EXPECT_LT(dW, 0);
+    int list[JV], Mmin;
+    double dy[JV], cl[JV];
+    JntWallOutScan(*s, 2, q, list, dy, cl, Mmin);
+    EXPECT_EQ(list[0], 2);
+    for (int j = 0; j < JV; ++j) EXPECT_TRUE(std::isfinite(dy[j]) && std::isfinite(cl[j]));
+}
