@@ -32,6 +32,41 @@ int deflateCubic(double a, double b, double c, double r, double* x, int count) {
     return quadratic(pq, x + 1) + 1;
 }
 
+// Value and derivative of A cos^2 q + B sin^2 q + 2C cos q sin q + 2D cos q + 2E sin q + F.
+struct Tri2Eq {
+    double A, B, C, D, E, F;
+    double value(double q) const {
+        const double c = std::cos(q), s = std::sin(q);
+        return A * c * c + B * s * s + 2 * C * c * s + 2 * D * c + 2 * E * s + F;
+    }
+    double slope(double q) const {
+        const double c = std::cos(q), s = std::sin(q);
+        return 2 * (B - A) * c * s + 2 * C * (c * c - s * s) - 2 * D * s + 2 * E * c;
+    }
+    // Newton steps on the equation itself, each kept only if it lowers |value|. Roots that went
+    // through the quartic in cos q lose accuracy where the quartic's roots cluster (a crossing
+    // next to a near-double root, or next to C cos q + E = 0, where sin q is a quotient of small
+    // numbers); this brings them back onto the equation without moving a good root.
+    double refine(double q) const {
+        double f = value(q);
+        for (int it = 0; it < 12 && f != 0.0; ++it) {
+            const double df = slope(q);
+            if (df == 0.0) break;
+            double dq = f / df;
+            if (dq > 0.1) dq = 0.1;
+            if (dq < -0.1) dq = -0.1;
+            const double qn = q - dq;
+            const double fn = value(qn);
+            if (!(std::fabs(fn) < std::fabs(f))) break;
+            q = qn;
+            f = fn;
+        }
+        if (q > PI_C) q -= TWO_PI_C;
+        if (q < -PI_C) q += TWO_PI_C;
+        return q;
+    }
+};
+
 }  // namespace
 
 int TRI1(double a, double b, double c, double* q) {
@@ -443,6 +478,7 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
 
     // General case: squaring (A-B) x^2 + 2D x + (F+B) = -2 sin q (C x + E) gives a quartic in
     // x = cos q; each real root then fixes sin q.
+    const Tri2Eq eq{A, B, C, D, E, F};
     const double AB = A - B, FB = F + B;
     const double k = 4 * C * C + AB * AB;
     double coef[4] = {4 * (D * AB + 2 * C * E) / k, (4 * (D * D + E * E - C * C) + 2 * AB * FB) / k,
@@ -458,7 +494,7 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
         const double w = C * x[i] + E;
         if (std::fabs(w) > kZero) {
             const double sn = -(AB * x[i] * x[i] + 2 * D * x[i] + FB) / (2 * w);
-            if (std::fabs(sn) < 1) q[n++] = std::atan2(sn, x[i]);
+            if (std::fabs(sn) < 1) q[n++] = eq.refine(std::atan2(sn, x[i]));
             continue;
         }
         // C x + E vanishes at a root: the equation factorises; solve the factors instead.
@@ -485,6 +521,7 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
                 q[n++] = std::atan2(-sr, x0);
             }
         }
+        for (int j = 0; j < n; ++j) q[j] = eq.refine(q[j]);
         return n;
     }
     return n;
