@@ -43,11 +43,14 @@ struct Tri2Eq {
         const double c = std::cos(q), s = std::sin(q);
         return 2 * (B - A) * c * s + 2 * C * (c * c - s * s) - 2 * D * s + 2 * E * c;
     }
-    // Newton steps on the equation itself, each kept only if it lowers |value|. Roots that went
-    // through the quartic in cos q lose accuracy where the quartic's roots cluster (a crossing
-    // next to a near-double root, or next to C cos q + E = 0, where sin q is a quotient of small
-    // numbers); this brings them back onto the equation without moving a good root.
-    double refine(double q) const {
+    // Newton steps on the equation itself, each kept only if it lowers |value|. The branches
+    // solve a nearby equation where a coefficient is below its zero threshold (A = B, C = 0,
+    // D = E = 0, sine or cosine only), and roots that went through the quartic in cos q lose
+    // accuracy where the quartic's roots cluster (a crossing next to a near-double root, or next
+    // to C cos q + E = 0, where sin q is a quotient of small numbers). This brings every angle
+    // back onto the equation given, without moving a good root. With wrap, a result that left
+    // [-pi, pi] is brought back.
+    double refine(double q, bool wrap) const {
         double f = value(q);
         for (int it = 0; it < 12 && f != 0.0; ++it) {
             const double df = slope(q);
@@ -61,11 +64,38 @@ struct Tri2Eq {
             q = qn;
             f = fn;
         }
-        if (q > PI_C) q -= TWO_PI_C;
-        if (q < -PI_C) q += TWO_PI_C;
+        if (wrap) {
+            if (q > PI_C) q -= TWO_PI_C;
+            if (q < -PI_C) q += TWO_PI_C;
+        }
         return q;
     }
 };
+
+// Newton steps for a root y of y^3 + a y^2 + b y + c, halved until they lower the residual;
+// a step that cannot lower it ends the search.
+double newtonCubic(double a, double b, double c, double y) {
+    auto value = [&](double v) { return ((v + a) * v + b) * v + c; };
+    double f = value(y);
+    for (int it = 0; it < 30 && f != 0.0; ++it) {
+        const double df = (3 * y + 2 * a) * y + b;
+        if (df == 0.0) break;
+        double step = f / df;
+        bool moved = false;
+        for (int h = 0; h < 40; ++h, step *= 0.5) {
+            const double yn = y - step;
+            const double fn = value(yn);
+            if (std::fabs(fn) < std::fabs(f)) {
+                y = yn;
+                f = fn;
+                moved = true;
+                break;
+            }
+        }
+        if (!moved) break;
+    }
+    return y;
+}
 
 }  // namespace
 
@@ -280,6 +310,10 @@ int quartic(const double* abcd, double* x) {
         }
     }
 
+    // The guards above take clustered resolvent roots as coincident (a constant below |h|^3 /
+    // 710000 counts as zero) and use 1.732051 for sqrt(3); the factorisation below needs the
+    // root to full accuracy, so each is brought onto the resolvent before the choice.
+    for (int i = 0; i < ny; ++i) yr[i] = newtonCubic(-b, P, Q, yr[i]);
     double y = yr[0];
     if (ny == 3) {
         double lo = yr[0], hi = yr[0];
@@ -392,7 +426,13 @@ double polishRoot(int n, double x, const double* c) {
     return x;
 }
 
-int TRI2(const Scene& s, double A, double B, double C, double D, double E, double F, double* q) {
+namespace {
+
+// The branches of TRI2; *wrapped tells whether the angles lie in [-pi, pi] (all but the
+// axis-aligned case, whose angles are phi +- w and those +- pi).
+int tri2Branches(const Scene& s, double A, double B, double C, double D, double E, double F,
+                 double* q, bool* wrapped) {
+    *wrapped = true;
     // Quadratic part a multiple of cos^2 + sin^2: the equation is linear in cos q and sin q.
     if (4 * C * C + (A - B) * (A - B) <= kZero) return TRI1(2 * D, 2 * E, F + B, q);
 
@@ -416,6 +456,7 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
         if (t < 0) t = 0.0;
         if (t > 1) t = 1.0;
         const double w = std::atan2(std::sqrt(1 - t), std::sqrt(t));
+        *wrapped = false;
         q[0] = phi + w;
         q[1] = phi + w - PI_C;
         q[2] = phi - w;
@@ -478,7 +519,6 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
 
     // General case: squaring (A-B) x^2 + 2D x + (F+B) = -2 sin q (C x + E) gives a quartic in
     // x = cos q; each real root then fixes sin q.
-    const Tri2Eq eq{A, B, C, D, E, F};
     const double AB = A - B, FB = F + B;
     const double k = 4 * C * C + AB * AB;
     double coef[4] = {4 * (D * AB + 2 * C * E) / k, (4 * (D * D + E * E - C * C) + 2 * AB * FB) / k,
@@ -494,7 +534,7 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
         const double w = C * x[i] + E;
         if (std::fabs(w) > kZero) {
             const double sn = -(AB * x[i] * x[i] + 2 * D * x[i] + FB) / (2 * w);
-            if (std::fabs(sn) < 1) q[n++] = eq.refine(std::atan2(sn, x[i]));
+            if (std::fabs(sn) < 1) q[n++] = std::atan2(sn, x[i]);
             continue;
         }
         // C x + E vanishes at a root: the equation factorises; solve the factors instead.
@@ -521,8 +561,17 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
                 q[n++] = std::atan2(-sr, x0);
             }
         }
-        for (int j = 0; j < n; ++j) q[j] = eq.refine(q[j]);
         return n;
     }
+    return n;
+}
+
+}  // namespace
+
+int TRI2(const Scene& s, double A, double B, double C, double D, double E, double F, double* q) {
+    bool wrapped = true;
+    const int n = tri2Branches(s, A, B, C, D, E, F, q, &wrapped);
+    const Tri2Eq eq{A, B, C, D, E, F};
+    for (int i = 0; i < n; ++i) q[i] = eq.refine(q[i], wrapped);
     return n;
 }
