@@ -52,8 +52,8 @@ struct Trig3 {
     Vec3 a, b, c;
     Vec3 at(double t) const {
         const double ct = std::cos(t), st = std::sin(t);
-        return Vec3{{ct * a[0] + st * b[0] + c[0], ct * a[1] + st * b[1] + c[1],
-                     ct * a[2] + st * b[2] + c[2]}};
+        return Vec3{
+            {ct * a[0] + st * b[0] + c[0], ct * a[1] + st * b[1] + c[1], ct * a[2] + st * b[2] + c[2]}};
     }
 };
 
@@ -355,8 +355,8 @@ int IJKinv(const Scene& s, const char* mode, const double* q, int I, int J, int 
     return n;
 }
 
-int IJKinvNearest(const Scene& s, const char* mode, const double* q, int I, int J, int K,
-                  const Vec3& P, const Vec3& target, double* qout) {
+int IJKinvNearest(const Scene& s, const char* mode, const double* q, int I, int J, int K, const Vec3& P,
+                  const Vec3& target, double* qout) {
     double sols[4][JV];
     const int n = IJKinv(s, mode, q, I, J, K, P, target, sols);
     if (n == 0) {

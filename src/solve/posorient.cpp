@@ -53,8 +53,7 @@ double wrapWrist(double x) {
 
 }  // namespace
 
-int wristOrientSolve(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG,
-                     double sols[2][JV]) {
+int wristOrientSolve(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG, double sols[2][JV]) {
     const int N = s.N;
     if (N < 4 || N >= JV) return 0;
     const int W1 = N - 2, W2 = N - 1, W3 = N;
@@ -162,8 +161,7 @@ int wristOrientSolve(const Scene& s, const double* q, const Mat3& EwH, const Mat
     return n;
 }
 
-int wristOrientNearest(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG,
-                       double* qout) {
+int wristOrientNearest(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG, double* qout) {
     double sols[2][JV];
     const int n = wristOrientSolve(s, q, EwH, EwG, sols);
     if (n == 0) return 0;
@@ -181,8 +179,8 @@ int wristOrientNearest(const Scene& s, const double* q, const Mat3& EwH, const M
     return 1;
 }
 
-int solvePosOrient(Scene& s, const double* q0, int I, int J, int K, const Vec3& rwGoal,
-                   const Mat3& EwGoal, double* qout) {
+int solvePosOrient(Scene& s, const double* q0, int I, int J, int K, const Vec3& rwGoal, const Mat3& EwGoal,
+                   double* qout) {
     const int N = s.N;
     // Own copies of the goal: the caller may pass fields that the kinematics overwrite.
     const Vec3 rwT = rwGoal;

@@ -213,8 +213,7 @@ int cubic(const double* abc, double* x) {
         }
     } else {
         const double e = 0.05 * m;
-        const bool l0 = !(std::fabs(x[0]) < e), l1 = !(std::fabs(x[1]) < e),
-                   l2 = !(std::fabs(x[2]) < e);
+        const bool l0 = !(std::fabs(x[0]) < e), l1 = !(std::fabs(x[1]) < e), l2 = !(std::fabs(x[2]) < e);
         if (l0 && l1 && !l2) {
             x[2] = -c / (x[0] * x[1]);
         } else if (l0 && !l1 && l2) {
@@ -430,8 +429,8 @@ namespace {
 
 // The branches of TRI2; *wrapped tells whether the angles lie in [-pi, pi] (all but the
 // axis-aligned case, whose angles are phi +- w and those +- pi).
-int tri2Branches(const Scene& s, double A, double B, double C, double D, double E, double F,
-                 double* q, bool* wrapped) {
+int tri2Branches(const Scene& s, double A, double B, double C, double D, double E, double F, double* q,
+                 bool* wrapped) {
     *wrapped = true;
     // Quadratic part a multiple of cos^2 + sin^2: the equation is linear in cos q and sin q.
     if (4 * C * C + (A - B) * (A - B) <= kZero) return TRI1(2 * D, 2 * E, F + B, q);

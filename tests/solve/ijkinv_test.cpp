@@ -1,5 +1,7 @@
 // Analytic positioning against forward kinematics: every solution the three-joint inverse returns
 // puts the chosen point on its target, and the pose the target came from is among them.
+#include "solve/ijkinv.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 #include "capture.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
-#include "solve/ijkinv.h"
 #include "solve/posorient.h"
 #include "support/test_scene.h"
 
@@ -198,10 +199,10 @@ TEST(IJKinv, ReproducesTargetsForEveryRobotAndMode) {
                                     singularPoseFound += best <= 1e-6;
                                 }
                             }
-            std::printf("F%d%d: %d calls, %d regular, pose found in %d of them; %d of %d near-singular; "
-                        "most solutions %d\n",
-                        lower, upper, calls, regular, poseFound, singularPoseFound, calls - regular,
-                        maxSols);
+            std::printf(
+                "F%d%d: %d calls, %d regular, pose found in %d of them; %d of %d near-singular; "
+                "most solutions %d\n",
+                lower, upper, calls, regular, poseFound, singularPoseFound, calls - regular, maxSols);
             EXPECT_GT(regular, calls / 2);
             EXPECT_LE(regular - poseFound, regular / 1000);
             EXPECT_EQ(maxSols, 4);

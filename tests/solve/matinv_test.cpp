@@ -1,6 +1,8 @@
 // The matrix inverse against independent computations: A times the returned inverse is the
 // identity, the determinant agrees with a cofactor expansion, and nothing outside the leading
 // block of the caller's array is touched.
+#include "solve/matinv.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "capture.h"
-#include "solve/matinv.h"
 #include "support/test_scene.h"
 
 namespace {

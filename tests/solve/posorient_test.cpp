@@ -1,5 +1,7 @@
 // Wrist orientation and the alternating position/orientation solver, checked through forward
 // kinematics: every solution gives the goal hand frame (and work point) it was asked for.
+#include "solve/posorient.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 #include "capture.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
-#include "solve/posorient.h"
 #include "support/test_scene.h"
 
 namespace {
@@ -67,10 +68,10 @@ TEST(AngleDistances, WrapDiffAndJointDist3) {
         EXPECT_TRUE(isOne);
     }
     double x[JV] = {}, y[JV] = {};
-    x[2] = 3.0, y[2] = -3.0;    // 6 - 2 pi the short way
-    x[5] = 0.1, y[5] = 0.4;     // 0.3
-    x[7] = -2.0, y[7] = 2.5;    // 4.5 -> 2 pi - 4.5
-    x[1] = 100, y[1] = -100;    // not in the set
+    x[2] = 3.0, y[2] = -3.0;  // 6 - 2 pi the short way
+    x[5] = 0.1, y[5] = 0.4;   // 0.3
+    x[7] = -2.0, y[7] = 2.5;  // 4.5 -> 2 pi - 4.5
+    x[1] = 100, y[1] = -100;  // not in the set
     EXPECT_NEAR(jointDist3(2, 5, 7, x, y), (kTwoPi - 6.0) + 0.3 + (kTwoPi - 4.5), 1e-15);
 }
 
@@ -314,10 +315,11 @@ TEST(SolvePosOrient, FromPerturbedStartsEverySuccessReachesTheGoal) {
                     for (int i = 0; i < JV; ++i) EXPECT_EQ(qout[i], q0[i]);
                 }
             }
-            std::printf("  F%d%d (I,J,K)=(%d,%d,%d): all joints moved %d of %d solved (%.1f%%); "
-                        "I, J, K and wrist moved %d of %d solved (%.1f%%); most rounds %d\n",
-                        lower, upper, I, J, K, all.solved, all.tried, 100.0 * all.solved / all.tried,
-                        reach.solved, reach.tried, 100.0 * reach.solved / reach.tried, maxRounds);
+            std::printf(
+                "  F%d%d (I,J,K)=(%d,%d,%d): all joints moved %d of %d solved (%.1f%%); "
+                "I, J, K and wrist moved %d of %d solved (%.1f%%); most rounds %d\n",
+                lower, upper, I, J, K, all.solved, all.tried, 100.0 * all.solved / all.tried, reach.solved,
+                reach.tried, 100.0 * reach.solved / reach.tried, maxRounds);
             EXPECT_EQ(reach.solved, reach.tried);
             // With the 'R' wrist no round is damped: the first one lands.
             EXPECT_EQ(maxRounds, 1);
@@ -384,9 +386,10 @@ TEST(SolvePosOrient, DampedRoundsAndNoConvergenceWithAnotherWristType) {
             }
         }
     }
-    std::printf("wrist type 'S': %d of %d solved (%d needing more than one round), %d without a position "
-                "solution, %d unsettled after 201 rounds\n",
-                solved, tried, multiRound, noPosition, unsettled);
+    std::printf(
+        "wrist type 'S': %d of %d solved (%d needing more than one round), %d without a position "
+        "solution, %d unsettled after 201 rounds\n",
+        solved, tried, multiRound, noPosition, unsettled);
     EXPECT_GT(multiRound, 0);
     EXPECT_GT(unsettled, 0);
 }

@@ -1,6 +1,8 @@
 // The trigonometric equation solvers against their equations: every angle returned satisfies the
 // equation, and a dense scan of the equation over a full turn finds no crossing the solver
 // missed.
+#include "solve/tri.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "capture.h"
-#include "solve/tri.h"
 #include "support/test_scene.h"
 
 namespace {
@@ -82,8 +83,8 @@ TEST(TRI1, RandomCoefficientsSatisfyAndMissNothing) {
     for (int t = 0; t < 4000; ++t) {
         const double scale = std::pow(10.0, lg(rng));
         double a = u(rng) * scale, b = u(rng) * scale, c = u(rng) * scale * 1.5;
-        if (t % 5 == 1) a = 0;             // sine only
-        if (t % 5 == 2) b = 0;             // cosine only
+        if (t % 5 == 1) a = 0;                                   // sine only
+        if (t % 5 == 2) b = 0;                                   // cosine only
         if (t % 5 == 3) c = std::copysign(std::hypot(a, b), c);  // double root
         double q[2];
         const int n = TRI1(a, b, c, q);
@@ -189,7 +190,8 @@ double sizeAt(const Poly& P, double x) {
 void checkRoots(const Poly& P, const double* x, int nreal, double tol) {
     double sum = 0, prod = 1;
     for (int i = 0; i < nreal; ++i) {
-        EXPECT_LE(std::fabs(value(P, x[i])), tol * sizeAt(P, std::max(1.0, std::fabs(x[i])))) << "root " << x[i];
+        EXPECT_LE(std::fabs(value(P, x[i])), tol * sizeAt(P, std::max(1.0, std::fabs(x[i]))))
+            << "root " << x[i];
         sum += x[i];
         prod *= x[i];
     }
@@ -420,8 +422,7 @@ TEST(TRI2, NamedCases) {
 namespace {
 
 enum Kind { General, Isotropic, NoLinear, SineOnly, CosineOnly, NearDouble, Kinds };
-const char* kindName[Kinds] = {"general", "A=B,C=0", "D=E=0", "sine only", "cosine only",
-                               "near-double"};
+const char* kindName[Kinds] = {"general", "A=B,C=0", "D=E=0", "sine only", "cosine only", "near-double"};
 
 // Random coefficients of the chosen kind.
 void makeCoefficients(Kind kind, std::mt19937& rng, double* k) {
@@ -481,22 +482,22 @@ TEST(TRI2, RandomCoefficientsSatisfyAndMissNothing) {
         for (int i = 0; i < n; ++i) {
             ASSERT_TRUE(std::isfinite(q[i]));
             EXPECT_LE(std::fabs(f2(k, q[i])), 1e-6 * size)
-                << kindName[kind] << " " << k[0] << " " << k[1] << " " << k[2] << " " << k[3] << " "
-                << k[4] << " " << k[5];
+                << kindName[kind] << " " << k[0] << " " << k[1] << " " << k[2] << " " << k[3] << " " << k[4]
+                << " " << k[5];
         }
         const int missed = missedCrossings([&](double x) { return f2(k, x); }, q, n);
         ++runs[kind];
         solvedTotal[kind] += n > 0;
         missedTotal[kind] += missed;
         if (missed)
-            std::printf("missed crossing (%s): %.17g %.17g %.17g %.17g %.17g %.17g\n", kindName[kind],
-                        k[0], k[1], k[2], k[3], k[4], k[5]);
+            std::printf("missed crossing (%s): %.17g %.17g %.17g %.17g %.17g %.17g\n", kindName[kind], k[0],
+                        k[1], k[2], k[3], k[4], k[5]);
         // Named exception: a near-double root whose cosine lies next to the cosine of another
         // crossing makes a cluster of quartic roots that the quartic's coincidence guards merge
         // into a complex pair or one root; that crossing can be lost.
         if (kind != NearDouble) {
-            EXPECT_EQ(missed, 0) << kindName[kind] << " " << k[0] << " " << k[1] << " " << k[2]
-                                 << " " << k[3] << " " << k[4] << " " << k[5];
+            EXPECT_EQ(missed, 0) << kindName[kind] << " " << k[0] << " " << k[1] << " " << k[2] << " " << k[3]
+                                 << " " << k[4] << " " << k[5];
         }
     }
     for (int i = 0; i < Kinds; ++i) {
