@@ -307,12 +307,13 @@ int quartic(const double* abcd, double* x) {
                 ny = 1;
             }
         }
+        // The guards above take clustered resolvent roots as coincident (a constant below
+        // |h|^3 / 710000 counts as zero) and use 1.732051 for sqrt(3); the factorisation below
+        // needs the root to full accuracy, so each is brought onto the resolvent before the
+        // choice.
+        for (int i = 0; i < ny; ++i) yr[i] = newtonCubic(-b, P, Q, yr[i]);
     }
 
-    // The guards above take clustered resolvent roots as coincident (a constant below |h|^3 /
-    // 710000 counts as zero) and use 1.732051 for sqrt(3); the factorisation below needs the
-    // root to full accuracy, so each is brought onto the resolvent before the choice.
-    for (int i = 0; i < ny; ++i) yr[i] = newtonCubic(-b, P, Q, yr[i]);
     double y = yr[0];
     if (ny == 3) {
         double lo = yr[0], hi = yr[0];

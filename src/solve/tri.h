@@ -9,8 +9,9 @@ struct Scene;
 int TRI1(double a, double b, double c, double* q);
 
 // A cos^2 q + B sin^2 q + 2C cos q sin q + 2D cos q + 2E sin q + F = 0. Writes the angles found
-// from q[0] (room for 4 needed) and returns their count, 0..4. Prints the "no solution" lines of
-// the axis-aligned case and the sine-only line on the trace of s.
+// from q[0] (room for 4 needed) and returns their count, 0..4; each angle is polished onto the
+// equation by Newton steps. Prints the "no solution" lines of the axis-aligned case and the
+// sine-only line on the trace of s.
 int TRI2(const Scene& s, double A, double B, double C, double D, double E, double F, double* q);
 
 // x^2 + 2p x + q = 0 with pq = {p, q}. Returns 2 (real roots x[0], x[1]) or 0 (complex pair:
@@ -22,7 +23,8 @@ int quadratic(const double* pq, double* x);
 int cubic(const double* abc, double* x);
 
 // x^4 + a x^3 + b x^2 + c x + d = 0 with abcd = {a, b, c, d}. Returns the number of real roots
-// (0, 2 or 4); real roots first, then (real part, imaginary part) pairs.
+// (0, 2 or 4); real roots first, then (real part, imaginary part) pairs. Ferrari's split through
+// the resolvent cubic, whose root is polished by Newton steps before the split.
 int quartic(const double* abcd, double* x);
 
 // Real cube root with the sign of x.
