@@ -3,5 +3,5 @@
 #include "model/types.h"
 
 struct SolveState {
-    int solveStateUnused = 0;  // fields are added here as the solvers need them
+    int cntPosOrient = 0;  // rounds used by the last solvePosOrient
 };
