@@ -64,8 +64,9 @@ bool parseKeyScript(const std::string& script, std::vector<unsigned char>& keys,
 namespace {
 
 void jsonNumber(std::FILE* out, double v) {
+    // 15 significant digits: the summary reports 2.1, not the binary neighbour 2.0999999999999996.
     if (std::isfinite(v))
-        std::fprintf(out, "%.17g", v);
+        std::fprintf(out, "%.15g", v);
     else
         std::fprintf(out, "null");
 }

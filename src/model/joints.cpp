@@ -15,8 +15,12 @@ double jointDiff(const Scene& s, int i, double a, double b) {
     if (a <= -TWO_PI_C) a += TWO_PI_C;
     double d = a - b;
     if (s.JRTYPE[i] != 'R') return d;
-    if (d >= PI_C) d -= TWO_PI_C;
-    if (d < -PI_C) d += TWO_PI_C;
+    // Both angles lie in (-2 pi, 2 pi) now, so d may be up to 4 pi away from zero: a single
+    // shift would leave it outside [-pi, pi) for angles beyond +-pi; a second pass brings it in.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (d >= PI_C) d -= TWO_PI_C;
+        if (d < -PI_C) d += TWO_PI_C;
+    }
     return d;
 }
 

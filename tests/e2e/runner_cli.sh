@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The headless runner as a user calls it: exit codes, options and the JSON summary.
+set -u
+run=$1
+fail() { echo "FAIL: $*"; exit 1; }
+
+out=$("$run" --json </dev/null) || fail "empty script should succeed"
+echo "$out" | grep -q '"robot": "F21"' || fail "default robot"
+echo "$out" | grep -q '"rhy1": 2.1' || fail "rhy1"
+
+out=$("$run" --json 'F32' </dev/null) || fail "F32"
+echo "$out" | grep -q '"robot": "F32"' || fail "F32 robot"
+echo "$out" | grep -q '"rwG": \[0.52' || fail "F32 goal"
+
+out=$("$run" --json 'F32F11' </dev/null) || fail "F32F11"
+echo "$out" | grep -q '"robot": "F11"' || fail "F11 robot"
+echo "$out" | grep -q '"rwG": \[0.52' || fail "F11 keeps the goal of F32"
+echo "$out" | grep -q '"rh": \[0,1.34' || fail "F11 keeps the slit of F32"
+
+"$run" 'a{b*' </dev/null >/dev/null 2>err.txt; [ $? -eq 2 ] || fail "malformed script must exit 2"
+grep -q 'malformed key script' err.txt || fail "malformed script message"
+"$run" --bogus </dev/null >/dev/null 2>err.txt; [ $? -eq 2 ] || fail "unknown option must exit 2"
+grep -q "unknown option '--bogus'" err.txt || fail "unknown option message"
+"$run" --trace </dev/null >/dev/null 2>&1; [ $? -eq 2 ] || fail "--trace without value must exit 2"
+
+"$run" --trace trace.txt 'F21' </dev/null >/dev/null || fail "trace to file"
+grep -q '選択したロボットタイプF21' trace.txt || fail "trace file holds the robot choice"
+out=$("$run" '{ESC}PPP' </dev/null) || fail "ESC ends with 0"
+[ "$(echo "$out" | grep -c '^key ')" -eq 1 ] || fail "ESC stops the script"
+rm -f err.txt trace.txt
+echo "runner CLI: all checks passed"

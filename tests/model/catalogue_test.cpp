@@ -1,0 +1,116 @@
+// The robot catalogue: letters, link lengths, per-robot defaults and the two-key choice.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/keyboard.h"
+#include "app/scene.h"
+#include "support/test_scene.h"
+
+TEST(Catalogue, StartUpBuildsF21WithoutTheDefaultsTable) {
+    auto s = makeScene();
+    EXPECT_STREQ(s->JRTYPE, " RQPRPRPRW");
+    EXPECT_STREQ(s->JTYPEstr, " RQP-RP-RPR\n");
+    EXPECT_STREQ(s->robotnum, "JTYPE21=\n");
+    // The start-up goal is (2.35, 3.6, 0.1), not the table's 2.36.
+    EXPECT_DOUBLE_EQ(s->rwG[0], 2.35);
+    EXPECT_DOUBLE_EQ(s->rhy1, 2.1);
+    EXPECT_DOUBLE_EQ(s->rhy2, 2.5);
+    EXPECT_DOUBLE_EQ(s->rhx, 1.6);
+    EXPECT_NEAR(s->wristp[0], 2.35, 1e-15);
+    EXPECT_NEAR(s->wristp[1], 3.6, 1e-15);
+    EXPECT_NEAR(s->wristp[2], 0.5, 1e-15);
+    EXPECT_EQ(s->Mpass, 3);
+    EXPECT_EQ(s->sgnOBSTACLE, 1);
+}
+
+TEST(Catalogue, LinkLengthsAndZeroLengthDirections) {
+    const double L12[10] = {0, 0, 1, 2, 2, 1, 1, 0, 0, 0.4};
+    const double L34[10] = {0, 1, 1, 1, 2, 1, 1, 0, 0, 0.4};
+    for (int lower = 1; lower <= 4; ++lower)
+        for (int upper = 1; upper <= 2; ++upper) {
+            auto s = makeSceneWithRobot(lower, upper);
+            const double* L = lower <= 2 ? L12 : L34;
+            for (int i = 1; i <= 9; ++i) EXPECT_NEAR(s->L[i], L[i], 1e-15) << "F" << lower << upper << " L" << i;
+            EXPECT_NEAR(s->Lw, 0.4, 1e-15);  // 7.4 - 7.0
+            EXPECT_EQ(s->Jinv, 4);
+            EXPECT_EQ(s->Kinv, 5);
+            // Every mm0 is a unit vector, including those of the zero-length links.
+            for (int i = 1; i <= 9; ++i) {
+                double n = s->mm0[i][0] * s->mm0[i][0] + s->mm0[i][1] * s->mm0[i][1] + s->mm0[i][2] * s->mm0[i][2];
+                EXPECT_NEAR(n, 1.0, 1e-15) << "mm0 " << i;
+            }
+        }
+    // Lower structures 1 and 2: L[1] = 0 and mm0[1] is the direction of link 2, the base z axis.
+    auto s = makeSceneWithRobot(2, 1);
+    EXPECT_NEAR(s->mm0[1][2], 1.0, 1e-15);
+}
+
+TEST(Catalogue, FirstChoiceInstallsDefaultsLaterChoiceKeepsThem) {
+    auto s = makeSceneWithRobot(3, 2);
+    EXPECT_STREQ(s->JRTYPE, " PQPQPRPRW");
+    EXPECT_DOUBLE_EQ(s->rh[0], 0.0);
+    EXPECT_DOUBLE_EQ(s->rh[1], 1.34);
+    EXPECT_DOUBLE_EQ(s->rwG[0], 0.52);
+    EXPECT_DOUBLE_EQ(s->rwG[1], 2.14);
+    EXPECT_DOUBLE_EQ(s->rwG[2], 0.1);
+    EXPECT_DOUBLE_EQ(s->rwp[0], 0.52);
+    EXPECT_DOUBLE_EQ(s->rhy1, 1.34 - 0.2);
+    EXPECT_EQ(s->sgnCAL, 'A');
+    EXPECT_EQ(s->sgnSTART, 1);
+    keyboard(*s, 'F');
+    keyboard(*s, '1');
+    keyboard(*s, '1');
+    EXPECT_STREQ(s->JRTYPE, " RPPRPRPRW");
+    EXPECT_DOUBLE_EQ(s->rh[1], 1.34);
+    EXPECT_DOUBLE_EQ(s->rwG[0], 0.52);
+    // After '0' the next choice installs the table again.
+    keyboard(*s, '0');
+    keyboard(*s, 'F');
+    keyboard(*s, '1');
+    keyboard(*s, '1');
+    EXPECT_DOUBLE_EQ(s->rh[1], 2.34);
+    EXPECT_DOUBLE_EQ(s->rwG[1], 3.13);
+}
+
+TEST(Catalogue, DefaultsTableForEveryRobot) {
+    struct Row {
+        int lo, up;
+        double rhx, rhy, gx, gy, gz;
+    };
+    const Row rows[] = {{1, 1, 0.2, 2.34, 0.2, 3.13, 0.1},  {1, 2, 0, 1.34, 0.32, 1.92, 0.1},
+                        {2, 1, 1.6, 2.3, 2.36, 3.6, 0.1},   {2, 2, 1.46, 1.2, 1.3, 2.86, 0.52},
+                        {3, 1, 0, 2.6, 0, 3.98, 0.1},       {3, 2, 0, 1.34, 0.52, 2.14, 0.1},
+                        {4, 1, 0, 1.34, -1.82, 3.14, 0.1},  {4, 2, 0, 1.34, 0.8, 2.14, 0.1}};
+    for (const Row& r : rows) {
+        auto s = makeSceneWithRobot(r.lo, r.up);
+        EXPECT_DOUBLE_EQ(s->rh[0], r.rhx);
+        EXPECT_DOUBLE_EQ(s->rh[1], r.rhy);
+        EXPECT_DOUBLE_EQ(s->rh[2], 0.0);
+        EXPECT_DOUBLE_EQ(s->rwG[0], r.gx);
+        EXPECT_DOUBLE_EQ(s->rwG[1], r.gy);
+        EXPECT_DOUBLE_EQ(s->rwG[2], r.gz);
+        EXPECT_NEAR(s->wristp[2], r.gz + 0.4, 1e-15);
+        EXPECT_EQ(s->sgnJ1Alpha, r.rhx == 0 ? 'I' : 'O') << "F" << r.lo << r.up;
+    }
+}
+
+TEST(RobotChoice, AcceptsOnlyTheDigitsOfEachPosition) {
+    auto s = makeScene();
+    keyboard(*s, 'F');
+    EXPECT_EQ(s->sgnCAL, 'F');
+    EXPECT_EQ(s->ROBOTNUM[0], ' ');
+    keyboard(*s, '5');  // lower structure is 1..4
+    keyboard(*s, 'x');
+    EXPECT_EQ(s->cntRBT, 0);
+    keyboard(*s, '4');
+    EXPECT_EQ(s->cntRBT, 1);
+    EXPECT_EQ(s->ROBOTNUM[0], '4');
+    keyboard(*s, '3');  // upper structure is 1..2
+    EXPECT_EQ(s->sgnCAL, 'F');
+    EXPECT_EQ(s->cntRBT, 1);
+    keyboard(*s, '2');
+    EXPECT_EQ(s->sgnCAL, 'A');
+    EXPECT_STREQ(s->JRTYPE, " PQQQPRPRW");
+    EXPECT_STREQ(s->robotnum, "JTYPE42=\n");
+}

@@ -1,0 +1,30 @@
+// Captures a Scene's console trace into a string.
+#pragma once
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/scene.h"
+
+class TraceCapture {
+public:
+    explicit TraceCapture(Scene& s) : s_(s) {
+        f_ = open_memstream(&buf_, &len_);
+        s_.trace = f_;
+    }
+    ~TraceCapture() {
+        s_.trace = nullptr;
+        std::fclose(f_);
+        std::free(buf_);
+    }
+    std::string text() {
+        std::fflush(f_);
+        return std::string(buf_, len_);
+    }
+
+private:
+    Scene& s_;
+    FILE* f_ = nullptr;
+    char* buf_ = nullptr;
+    size_t len_ = 0;
+};
