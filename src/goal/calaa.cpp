@@ -286,22 +286,9 @@ int calAa(Scene& s) {
     copyQ(s.qr, s.qAa);
 
     // One step of the move toward qAa.
-    double dqk[JV] = {};
-    double dqH = 0;
-    for (int j = 1; j <= N - 3; ++j) {
-        double d = s.qAa[j] - qs[j];
-        if (d > PI_C) d -= TWO_PI_C;
-        if (d < -PI_C) d += TWO_PI_C;
-        dqk[j] = d;
-        dqH = std::fmax(dqH, std::fabs(d));
-    }
-    const int ndq = static_cast<int>(dqH / 0.1);
-    if (ndq == 0) {
-        copyQ(s.qAa, q2);
-    } else {
-        copyQ(qs, q2);
-        for (int j = 1; j <= N - 3; ++j) q2[j] = qs[j] + dqk[j] / ndq;
-    }
+    double dqk[JV] = {}, dqH = 0;
+    copyQ(s.qAa, s.qr);
+    const int ndq = stepTowardPose(s, qs, s.qAa, dqk, &dqH, q2);
     wristOrientNearest(s, q2, s.EwH, s.EwG, s.qr);
     tracef(s, "\n◆AaStep:qr[]微小変化後 変化最大値dqH=%6.3f 分割数ndq=%d", dqH, ndq);
     printQ(s, "\n  qs[] =", qs);

@@ -502,22 +502,9 @@ int calAb(Scene& s) {
     }
 
     // One step of the move toward qAb.
-    double dqk[JV] = {}, q2[JV];
-    double dqH = 0;
-    for (int j = 1; j <= N - 3; ++j) {
-        double d = s.qAb[j] - qs[j];
-        if (d > PI_C) d -= TWO_PI_C;
-        if (d < -PI_C) d += TWO_PI_C;
-        dqk[j] = d;
-        dqH = std::fmax(dqH, std::fabs(d));
-    }
-    const int ndq = static_cast<int>(dqH / 0.1);
-    if (ndq == 0) {
-        copyQ(s.qAb, q2);
-    } else {
-        copyQ(qs, q2);
-        for (int j = 1; j <= N - 3; ++j) q2[j] = qs[j] + dqk[j] / ndq;
-    }
+    double dqk[JV] = {}, dqH = 0, q2[JV];
+    copyQ(s.qAb, s.qr);
+    const int ndq = stepTowardPose(s, qs, s.qAb, dqk, &dqH, q2);
     wristOrientNearest(s, q2, s.EwH, s.EwG, s.qr);
     tracef(s, "\n●6:AbStep:qr[]微小変化後 変化最大値dqH=%6.3f 分割数ndq=%d", dqH, ndq);
     printQ(s, "\n  qs[] =", qs);

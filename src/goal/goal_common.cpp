@@ -101,3 +101,23 @@ void resetPathForNewPose(Scene& s) {
     s.sgnBResume = 0;
     s.sgnPATHSave = 0;
 }
+
+int stepTowardPose(const Scene& s, const double* qs, const double* qT, double* dqk, double* dqH, double* q2) {
+    const int N = s.N;
+    *dqH = 0;
+    for (int j = 1; j <= N - 3; ++j) {
+        double d = qT[j] - qs[j];
+        if (d > PI_C) d -= TWO_PI_C;
+        if (d < -PI_C) d += TWO_PI_C;
+        dqk[j] = d;
+        *dqH = std::fmax(*dqH, std::fabs(d));
+    }
+    const int ndq = static_cast<int>(*dqH / 0.1);
+    if (ndq == 0) {
+        copyQ(qT, q2);
+    } else {
+        copyQ(qs, q2);
+        for (int j = 1; j <= N - 3; ++j) q2[j] = qs[j] + dqk[j] / ndq;
+    }
+    return ndq;
+}

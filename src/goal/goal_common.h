@@ -31,3 +31,7 @@ void printDecision(const Scene& s, const char* exactLine);
 // result letter, reclassification, acceptance of a usable pose and the trace.
 void runNewtonStep(Scene& s, bool forA);
 void runSpecialCase(Scene& s, bool forA, int which);
+// One step of the move from qs toward qT over joints 1..N-3: dqk the differences (less 2 pi
+// above pi, plus 2 pi below -pi), dqH their largest magnitude, ndq = floor(dqH / 0.1). q2 is qT
+// when ndq = 0, otherwise qs moved by dqk / ndq (joints N-2..N as in qs). Returns ndq.
+int stepTowardPose(const Scene& s, const double* qs, const double* qT, double* dqk, double* dqH, double* q2);
