@@ -1,0 +1,545 @@
+#include "collide/interference.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/scene.h"
+#include "collide/collide_math.h"
+#include "model/joints.h"
+#include "model/kinematics.h"
+
+using namespace collide;
+
+namespace {
+
+const Vec3 kOrigin = {{0, 0, 0}};
+
+bool finiteJoints(const Scene& s, const double* q) {
+    for (int i = 1; i <= s.N; ++i)
+        if (!std::isfinite(q[i])) return false;
+    return true;
+}
+
+// Required clearance of two links by the part codes of their closest points (link 1 has the
+// lower index): the end point of a link near the wrist and anything of the work link take more.
+double requiredClearance(const Scene& s, int k1, int k2, int c1, int c2) {
+    if (k1 == s.Nw || k2 == s.Nw) return 0.31;
+    if ((c1 == 2 && k1 >= s.N - 2) || (c2 == 2 && k2 >= s.N - 2)) return 0.31;
+    return 0.21;
+}
+
+// Foot parameter of point p on the line a0 + t u; false when the foot is off the segment [0, len].
+bool footOnSegment(const Vec3& p, const Vec3& a0, const Vec3& u, double len, double& t) {
+    double uu = dot(u, u);
+    if (!(uu > 0)) return false;
+    t = dot(sub(p, a0), u) / uu;
+    return t >= 0 && t <= len;
+}
+
+// Link M of the current pose (J, mm) against links K0 .. M-2; forwardKinematics already done.
+int selfCollCore(Scene& s, int K0, int M, double& d, double& bs, int& K, Vec3& P1, Vec3& P2, int& t1, int& t2) {
+    const int N = s.N;
+    int Ms = M;
+    // Zero-length links carry no segment: judge the last link with a length (never below link 1).
+    for (int k = 0; k < 2 && Ms > 1 && s.L[Ms] < 0.001; ++k) --Ms;
+    const int Mq = Ms - 1;
+    if (s.JRTYPE[1] == 'R') {
+        // A robot turning about its first link: the bend between consecutive links is limited.
+        double a = acosClamped(dot(s.mm[Mq], s.mm[Ms]));
+        if ((Mq <= N - 3 && a > s.qLimit) || (Mq >= N - 2 && a > s.qLimitWrist)) {
+            d = bs = 0;
+            K = K0;
+            t1 = 1;
+            t2 = 2;
+            P1 = P2 = s.J[M];
+            return -3;
+        }
+        if (M == 2) {
+            d = bs = 9.0;
+            K = 1;
+            t1 = 1;
+            t2 = 2;
+            P1 = P2 = s.J[2];
+            return acosClamped(dot(s.mm[2], s.mm[3])) > s.qLimit ? -3 : 0;
+        }
+    }
+    if (Ms - 2 < K0) {
+        d = bs = 8.0;
+        K = K0;
+        t1 = 1;
+        t2 = 2;
+        P1 = P2 = s.J[Ms];
+        return 0;
+    }
+    const int k0 = K0 < 1 ? 1 : K0;
+    double best = 9.0;
+    d = 9.0;
+    K = k0;
+    P1 = P2 = s.J[Ms];
+    t1 = t2 = 0;
+    for (int k = k0; k <= Ms - 2; ++k) {
+        double dk, ck;
+        Vec3 p1, p2;
+        int c1, c2;
+        SegSegDist(s, Ms, s.J[Ms - 1], s.mm[Ms], k, s.J[k - 1], s.mm[k], dk, ck, p1, p2, c1, c2);
+        if (ck < best) {
+            best = ck;
+            d = dk;
+            K = k;
+            P1 = p1;
+            P2 = p2;
+            t1 = c1;
+            t2 = c2;
+        }
+    }
+    bs = best;
+    return best < -0.001 ? -3 : 0;
+}
+
+// y and z of joint M at q (index 0), q[I] + 0.05 (1) and q[I] - 0.05 (2); the pose of q is left
+// in the Scene.
+void probeJoint(Scene& s, int I, int M, const double* q, double y[3], double z[3]) {
+    double qp[JV];
+    for (int i = 0; i < JV; ++i) qp[i] = q[i];
+    for (int k = 1; k <= 2; ++k) {
+        qp[I] = q[I] + (k == 1 ? 0.05 : -0.05);
+        forwardKinematics(s, qp);
+        y[k] = s.J[M][1];
+        z[k] = s.J[M][2];
+    }
+    forwardKinematics(s, q);
+    y[0] = s.J[M][1];
+    z[0] = s.J[M][2];
+}
+
+bool probeArgsOk(const Scene& s, int I, int M) { return I >= 1 && I <= s.N && M >= 0 && M <= s.Nw; }
+
+}  // namespace
+
+int SegSegDist(const Scene& s, int M, const Vec3& A0, const Vec3& u1, int K, const Vec3& B0, const Vec3& u2,
+               double& d, double& c, Vec3& P1, Vec3& P2, int& t1, int& t2) {
+    const int N = s.N, Nw = s.Nw;
+    P1 = A0;
+    P2 = B0;
+    t1 = t2 = 0;
+    if (K > Nw || M > Nw || K < 0 || M < 1 || M == K) {
+        d = c = 9.0;
+        return 0;
+    }
+    if (!finite3(A0) || !finite3(u1) || !finite3(B0) || !finite3(u2)) {
+        // No distance can be judged from non-finite points: report interference.
+        P1 = P2 = kOrigin;
+        d = 0;
+        c = -9.0;
+        return -3;
+    }
+    if (std::abs(M - K) < 2) {
+        d = c = 0;
+        t1 = t2 = 1;
+        double a = acosClamped(dot(u1, u2));
+        if (((K <= N - 3 || M <= N - 3) && a > s.qLimit) || ((K >= N - 2 || M >= N - 2) && a > s.qLimitWrist))
+            return -3;
+    }
+    // Link 1 is the lower index; results are handed back in the caller's order.
+    const bool swapped = M > K;
+    const int k1 = swapped ? K : M, k2 = swapped ? M : K;
+    const Vec3& a0 = swapped ? B0 : A0;
+    const Vec3& ua = swapped ? u2 : u1;
+    const Vec3& b0 = swapped ? A0 : B0;
+    const Vec3& ub = swapped ? u1 : u2;
+    const double L1 = s.L[k1], L2 = s.L[k2];
+    const Vec3 a1 = axpy(a0, L1, ua), b1 = axpy(b0, L2, ub);
+
+    Vec3 qa, qb;  // closest points on link 1 and link 2
+    int ca, cb;
+    int result = 0;
+    if (norm(sub(a1, b0)) < 1e-5) {
+        // The end of the lower link is the start of the higher one: only their bend is judged.
+        qa = a1;
+        qb = b0;
+        ca = 2;
+        cb = 1;
+        d = c = 9.0;
+        double a = acosClamped(dot(ua, ub));
+        if ((k2 <= N - 3 && a > s.qLimit) || (k2 >= N - 2 && a > s.qLimitWrist)) result = -3;
+    } else {
+        double bestC = 1000, bestD = 0;
+        qa = a0;
+        qb = b0;
+        ca = cb = 1;
+        auto consider = [&](const Vec3& pa, const Vec3& pb, int c1, int c2) {
+            double dist = norm(sub(pa, pb));
+            double clr = dist - requiredClearance(s, k1, k2, c1, c2);
+            if (clr < bestC) {
+                bestC = clr;
+                bestD = dist;
+                qa = pa;
+                qb = pb;
+                ca = c1;
+                cb = c2;
+            }
+        };
+        consider(a0, b0, 1, 1);
+        consider(a0, b1, 1, 2);
+        consider(a1, b0, 2, 1);
+        consider(a1, b1, 2, 2);
+
+        // Interior to interior.
+        const Vec3 n = cross(ua, ub);
+        const double uu = dot(ua, ua), uv = dot(ua, ub), vv = dot(ub, ub);
+        const Vec3 w0 = sub(a0, b0);
+        const double du = dot(ua, w0), dv = dot(ub, w0);
+        const double den = uu * vv - uv * uv;
+        double sa = 0, sb = 0;
+        if (norm(n) >= 0.001) {
+            sa = (uv * dv - vv * du) / den;
+            sb = (uu * dv - uv * du) / den;
+            if (sa >= 0 && sa <= L1 && sb >= 0 && sb <= L2) consider(axpy(a0, sa, ua), axpy(b0, sb, ub), 0, 0);
+        } else {
+            // Parallel links: the candidate exists when any end point projects into the other
+            // link; it is taken where the links overlap (at the common perpendicular when that
+            // is still defined, else the middle of the overlap).
+            double t;
+            double pb0 = 0, pb1 = 0;
+            bool onB0 = footOnSegment(b0, a0, ua, L1, pb0);
+            bool onB1 = footOnSegment(b1, a0, ua, L1, pb1);
+            bool onA0 = footOnSegment(a0, b0, ub, L2, t);
+            bool onA1 = footOnSegment(a1, b0, ub, L2, t);
+            if (onB0 || onB1 || onA0 || onA1) {
+                bool found = false;
+                if (den > 0) {
+                    sa = (uv * dv - vv * du) / den;
+                    sb = (uu * dv - uv * du) / den;
+                    if (std::isfinite(sa) && std::isfinite(sb) && sa > 0 && sa < L1 && sb > 0 && sb < L2) found = true;
+                }
+                if (!found && uu > 0 && vv > 0) {
+                    double e0 = dot(sub(b0, a0), ua) / uu, e1 = dot(sub(b1, a0), ua) / uu;
+                    double lo = std::fmax(0.0, std::fmin(e0, e1)), hi = std::fmin(L1, std::fmax(e0, e1));
+                    if (lo <= hi) {
+                        sa = (lo + hi) / 2;
+                        sb = dot(sub(axpy(a0, sa, ua), b0), ub) / vv;
+                        sb = sb < 0 ? 0 : (sb > L2 ? L2 : sb);
+                        found = true;
+                    }
+                }
+                if (found) consider(axpy(a0, sa, ua), axpy(b0, sb, ub), 0, 0);
+            }
+        }
+        // End points to the interior of the other link.
+        double t;
+        if (footOnSegment(b0, a0, ua, L1, t)) consider(axpy(a0, t, ua), b0, 0, 1);
+        if (footOnSegment(b1, a0, ua, L1, t)) consider(axpy(a0, t, ua), b1, 0, 2);
+        if (footOnSegment(a0, b0, ub, L2, t)) consider(a0, axpy(b0, t, ub), 1, 0);
+        if (footOnSegment(a1, b0, ub, L2, t)) consider(a1, axpy(b0, t, ub), 2, 0);
+        d = bestD;
+        c = bestC;
+        result = c < -0.001 ? -3 : 0;
+    }
+    if (swapped) {
+        P1 = qb;
+        P2 = qa;
+        t1 = cb;
+        t2 = ca;
+    } else {
+        P1 = qa;
+        P2 = qb;
+        t1 = ca;
+        t2 = cb;
+    }
+    return result;
+}
+
+int SelfCollCheck(Scene& s, int K0, int M, const double* q, double& d, double& bs, int& K, Vec3& P1, Vec3& P2,
+                  int& t1, int& t2) {
+    if (M > s.Nw || M < 2) {
+        d = bs = 0;
+        K = 0;
+        P1 = P2 = kOrigin;
+        t1 = t2 = 0;
+        return 0;
+    }
+    forwardKinematics(s, q);
+    return selfCollCore(s, K0, M, d, bs, K, P1, P2, t1, t2);
+}
+
+int JntMCollCheck(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, int& K,
+                  Vec3& P1, Vec3& P2, int& t1, int& t2) {
+    const bool far = side == 'O';
+    K = 0;
+    P1 = P2 = kOrigin;
+    t1 = t2 = 0;
+    if (M < 0 || M > s.Nw) {
+        // Not a joint of the arm: nothing to judge.
+        bw = far ? 9.0 : -9.0;
+        bf = bs = 9.0;
+        return 0;
+    }
+    if (!finiteJoints(s, q)) {
+        // A pose with non-finite joint values cannot be judged clear.
+        bw = far ? -9.0 : 9.0;
+        bf = bs = -9.0;
+        return -7;
+    }
+    int Mp = 0, Mw = 0, inWall[JV];
+    const int nIn = classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    const bool work = M == s.Nw;
+    const double m = work ? MarginW : Margin;
+    const Vec3 JM = s.J[M];
+
+    // Wall.
+    double v;
+    if (far) {
+        v = JM[1] - (work ? s.rhy2W : s.rhy2M);
+        bw = v;
+    } else {
+        bw = JM[1] - (work ? s.rhy1W : s.rhy1M);
+        v = -bw;
+    }
+    int w = 1;
+    if (!(v >= 0)) {
+        const bool offSlit = std::fabs(JM[0] - s.rhx) > 0.01;
+        bool inList = false;
+        for (int k = 0; k < nIn && k <= s.N; ++k)
+            if (inWall[k] == M) inList = true;
+        if (!far && M == Mp && offSlit) w = -1;
+        if (far && M == Mw && offSlit) w = -1;
+        if (inList && offSlit) w = -1;
+        if (far) {
+            int M1 = M + 1;
+            if (s.JRTYPE[M + 1] == 'R') M1 = M + 2;
+            if (M1 > s.Nw) M1 = s.Nw;
+            const double oy = JM[1] - s.rhy;
+            const bool nextOnSlit = std::fabs(s.J[M1][0] - s.rhx) < 0.0001;
+            if (oy >= 0 && nextOnSlit) w = 1;
+            if (oy < 0 && nextOnSlit) w = (oy < s.rhy1 && s.J[M1][1] - s.rhy < 0) ? 1 : -1;
+        }
+    }
+
+    // Floor: the base joints never, the work point only from B phase 2 on.
+    bf = JM[2] - m;
+    const int f = (M > 1 && (s.sgnPATH >= 2 || M < s.Nw) && bf <= 0) ? -2 : 2;
+
+    // Self.
+    bs = 9.0;
+    int sv = 3;
+    if (M < 1 || (M == 1 && s.JRTYPE[1] == 'R')) {
+        P1 = P2 = JM;
+        t1 = t2 = 0;
+    } else if (s.JRTYPE[M] != 'R' && ((M <= s.N - 3 && std::fabs(q[M]) > s.qLimit) ||
+                                      (M == s.N - 1 && std::fabs(q[M]) > s.qLimitWrist))) {
+        sv = -3;
+        P1 = P2 = JM;
+        t1 = t2 = 1;
+    } else {
+        int Ms = M;
+        for (int k = 0; k < 2 && Ms > 1 && s.L[Ms] < 0.001; ++k) --Ms;
+        const int K0 = far ? Mw : 1;
+        double d = 0;
+        int r = 0;
+        if (Ms < 2) {
+            d = bs = 0;
+            K = 0;
+            P1 = P2 = kOrigin;
+            t1 = t2 = 0;
+        } else {
+            r = selfCollCore(s, K0, Ms, d, bs, K, P1, P2, t1, t2);
+        }
+        if (r < 0) {
+            sv = -3;
+            if (t1 == 0 && t2 == 0) s.rColl = mid(P1, P2);
+        }
+    }
+
+    static const int kCode[8] = {0, -1, -2, -4, -3, -5, -6, -7};
+    return kCode[(w < 0 ? 1 : 0) | (f < 0 ? 2 : 0) | (sv < 0 ? 4 : 0)];
+}
+
+int WCollDirO(Scene& s, int I, int M, const double* q) {
+    if (!probeArgsOk(s, I, M)) return 0;
+    double y[3], z[3];
+    probeJoint(s, I, M, q, y, z);
+    if (y[2] < y[0] && y[0] < y[1]) return 1;
+    if (y[1] < y[0] && y[0] < y[2]) return -1;
+    if (y[0] < y[1] && y[0] < y[2]) return z[2] <= z[1] ? 1 : -1;
+    return 0;
+}
+
+int WCollDirI(Scene& s, int I, int M, const double* q) {
+    if (!probeArgsOk(s, I, M)) return 0;
+    double y[3], z[3];
+    probeJoint(s, I, M, q, y, z);
+    if (y[1] < y[0] && y[0] < y[2]) return 1;
+    if (y[2] < y[0] && y[0] < y[1]) return -1;
+    if (y[0] > y[1] && y[0] > y[2]) return z[2] <= z[1] ? 1 : -1;
+    return 0;
+}
+
+int FCollDir(Scene& s, int I, int M, const double* q) {
+    if (!probeArgsOk(s, I, M)) return 0;
+    double y[3], z[3];
+    probeJoint(s, I, M, q, y, z);
+    int Mp = 0, Mw = 0, inWall[JV];
+    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    if (z[2] < z[0] && z[0] < z[1]) return 1;
+    if (z[1] < z[0] && z[0] < z[2]) return -1;
+    if (z[0] < z[1] && z[0] < z[2]) {
+        if (M <= Mp) return y[1] <= y[2] ? 1 : -1;
+        return y[2] <= y[1] ? 1 : -1;
+    }
+    return 0;
+}
+
+int SCollDir(Scene& s, int I, int M, int K, const double* q) {
+    if (I < 1 || I > s.N || M < 1 || M > s.Nw || K < 1 || K > s.Nw) return 0;
+    if ((M - I) * (I - K) < 0 || std::abs(M - K) == 1 || (I == M - 1 && s.JRTYPE[I] == 'R')) return 0;
+    double dist[3];
+    double qp[JV];
+    for (int i = 0; i < JV; ++i) qp[i] = q[i];
+    for (int k = 2; k >= 0; --k) {
+        qp[I] = q[I] + (k == 1 ? 0.05 : (k == 2 ? -0.05 : 0.0));
+        forwardKinematics(s, k == 0 ? q : qp);
+        double c;
+        Vec3 p1, p2;
+        int c1, c2;
+        SegSegDist(s, M, s.J[M - 1], s.mm[M], K, s.J[K - 1], s.mm[K], dist[k], c, p1, p2, c1, c2);
+    }
+    const double f = dist[1] - dist[0], b = dist[2] - dist[0];
+    int r = 0;
+    if (b <= 0 && f > 0) r = 1;
+    if (f <= 0 && b > 0) r = -1;
+    if (f > 0 && b < f) r = 1;
+    if (b > 0 && f < b) r = -1;
+    if (f < 0 && f < b) r = -1;
+    if (b < 0 && b < f) r = 1;
+    return r;
+}
+
+int JntMCollAvoid(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, double* qout) {
+    const double kStep = 0.02;
+    const int kMaxSteps = 100;
+    double q0[JV];
+    for (int i = 0; i < JV; ++i) q0[i] = q[i];  // qout may be q itself
+    for (int i = 0; i < JV; ++i) qout[i] = q0[i];
+    if (M < 2 || (M == 2 && s.JRTYPE[1] == 'R') || M > s.Nw) {
+        bw = bf = bs = 1.0;
+        return 1;
+    }
+    const bool far = side == 'O';
+
+    // The joint that turns: the nearest before M that moves it (past zero-length links and past
+    // a joint turning about its own link), and the one before when that turns about its link.
+    int I = M - 1;
+    for (int k = 0; k < 2 && I >= 1 && s.L[I + 1] < 0.0001; ++k) --I;
+    if (I >= 1 && s.JRTYPE[I] == 'R') --I;
+    const int I2 = (I - 1 >= 1 && s.JRTYPE[I - 1] == 'R') ? I - 1 : 0;
+
+    double qa[JV];
+    for (int i = 0; i < JV; ++i) qa[i] = q0[i];
+    int clamped = 0;
+    if (I >= 1) clamped = clampJoint(s, I, q0[I], &qa[I]);
+
+    int Mp = 0, Mw = 0, inWall[JV];
+    classifyJointsByWall(s, qa, &Mp, inWall, &Mw);
+    const bool near = far && (M == Mw || (M == Mw + 1 && s.L[Mw + 1] < 0.0001) ||
+                              (M == Mw + 2 && s.L[Mw + 1] < 0.0001 && s.L[Mw + 2] < 0.0001));
+
+    int K = 0, t1 = 0, t2 = 0;
+    Vec3 P1, P2;
+    const int code = JntMCollCheck(s, side, M, qa, bw, bf, bs, K, P1, P2, t1, t2);
+    const double bw0 = bw, bf0 = bf, bs0 = bs;
+    if (code == 0) {
+        for (int i = 0; i < JV; ++i) qout[i] = clamped ? qa[i] : q0[i];
+        return 1;
+    }
+
+    // Step of one joint by the kind of interference; blocked when the kinds disagree.
+    auto stepOf = [&](int J, bool& blocked) -> double {
+        blocked = false;
+        auto dW = [&] { return far ? WCollDirO(s, J, M, qa) : WCollDirI(s, J, M, qa); };
+        auto dF = [&] { return FCollDir(s, J, M, qa); };
+        auto dS = [&] { return SCollDir(s, J, M, K, qa); };
+        int a = 0, b = 0, c = 0;
+        switch (code) {
+            case -1: return dW() * kStep;
+            case -2: return dF() * kStep;
+            case -3: return dS() * kStep;
+            case -4: a = dW(); b = dF(); break;
+            case -5: a = dW(); b = dS(); break;
+            case -6: a = dF(); b = dS(); break;
+            case -7:
+                a = dW();
+                b = dF();
+                c = dS();
+                if (a * b < 0 || a * c < 0 || b * c < 0) {
+                    blocked = true;
+                    return 0;
+                }
+                return a * kStep;
+            default: blocked = true; return 0;
+        }
+        if (a * b < 0) {
+            blocked = true;
+            return 0;
+        }
+        return a * kStep;
+    };
+    bool blocked1 = true, blocked2 = true;
+    double s1 = 0, s2 = 0;
+    if (I >= 1 && finiteJoints(s, q0)) s1 = stepOf(I, blocked1);
+    if (I2 >= 1 && finiteJoints(s, q0)) s2 = stepOf(I2, blocked2);
+    if (blocked1 && blocked2) {
+        for (int i = 0; i < JV; ++i) qout[i] = q0[i];
+        s.sgnMColl = code;
+        return code;
+    }
+
+    double qb[JV];
+    double vPrev = far ? bw0 : -bw0, bfPrev = bf0, bsPrev = bs0;
+    const double* chosen = qb;
+    for (int cnt = 1;; ++cnt) {
+        for (int i = 0; i < JV; ++i) qb[i] = qa[i];
+        qb[I] += s1;
+        if (I2 >= 1) qb[I2] += s2;
+        const int cl = clampJoint(s, I, qb[I], &qb[I]);
+        double cbw, cbf, cbs;
+        const int cb = JntMCollCheck(s, side, M, qb, cbw, cbf, cbs, K, P1, P2, t1, t2);
+        const double vb = far ? cbw : -cbw;
+        if (cb == 0 || (!near && vb >= 0 && cbf >= 0 && cbs >= 0) || (near && cbf >= 0 && cbs >= 0)) {
+            chosen = qb;
+            break;
+        }
+        if ((!near && vPrev > 0 && vb < 0) || (bfPrev > 0 && cbf < 0) || (bsPrev > 0 && cbs < 0)) {
+            chosen = qa;
+            break;
+        }
+        if ((I2 < 1 && cl) || cnt >= kMaxSteps || (!near && vb < 0 && vb < vPrev) || (cbf < 0 && cbf < bfPrev) ||
+            (cbs < 0 && cbs < bsPrev)) {
+            chosen = qb;
+            break;
+        }
+        for (int i = 0; i < JV; ++i) qa[i] = qb[i];
+        vPrev = vb;
+        bfPrev = cbf;
+        bsPrev = cbs;
+    }
+
+    double qf[JV];
+    for (int i = 0; i < JV; ++i) qf[i] = chosen[i];
+    double nbw, nbf, nbs;
+    const int fin = JntMCollCheck(s, side, M, qf, nbw, nbf, nbs, K, P1, P2, t1, t2);
+    s.rColl = Vec3{{s.qZero[0], s.qZero[1], s.qZero[2]}};
+    s.JColl = 0;
+    if (fin == 0) {
+        for (int i = 0; i < JV; ++i) qout[i] = qf[i];
+        bw = nbw;
+        bf = nbf;
+        bs = nbs;
+        return 1;
+    }
+    for (int i = 0; i < JV; ++i) qout[i] = q0[i];
+    bw = bw0;
+    bf = bf0;
+    bs = bs0;
+    s.sgnMColl = fin;
+    return fin;
+}
