@@ -122,6 +122,9 @@ int setcalA(Scene& s) {
     printV(s, "\n rwp[]=", s.rwp);
     printV(s, "\n rh[] =", s.rh);
 
+    // The pose shown at entry: after an obstacle change the calculation continues from it.
+    double qEntry[JV];
+    copyQ(s.qr, qEntry);
     bool haveCandidate = true;
     if (s.sgnARepeat == 1) {
         tracef(s, "\n (Lh,Mh)=(%d %d) (I J K)inv=(%d %d %d)", s.Lh, s.Mh, s.Iinv, s.Jinv, s.Kinv);
@@ -174,7 +177,9 @@ int setcalA(Scene& s) {
             s.sgnDrawInitial = s.sgnDrawAStart = 1;
             resetPathForNewPose(s);
         } else {
-            copyQ(s.qr, s.qs);
+            copyQ(qEntry, s.qs);
+            copyQ(qEntry, s.qr);
+            copyQ(qEntry, s.qAfinal);
             s.sgnAab = s.sgnAabSave;
             s.sgnAtoO = 0;
         }

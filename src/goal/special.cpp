@@ -477,6 +477,8 @@ char calSpecCase2(Scene& s, const double* q, double* qout, double* Dwr, double* 
         }
     }
 
+    // A placement that found nothing leaves the arm where it was (not at the base angles).
+    if (result == 'N') copyQ(qin, placed);
     double qw[JV];
     copyQ(qout, qw);
     wristOrientNearest(s, placed, s.EwH, s.EwG, qw);
