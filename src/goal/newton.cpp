@@ -13,9 +13,9 @@
 namespace {
 
 constexpr double FD_H = 1e-5;
-// The line search stops after this many steps of at most 1e-4 rad: ten full turns of a joint,
-// far beyond any search that still lowers the error.
-constexpr int LINE_SEARCH_MAX = 628319;
+// The line search stops after this many steps of at most 1e-4 rad (10 rad, more than a full
+// turn of the leading joint), far beyond any search that still lowers the error.
+constexpr int LINE_SEARCH_MAX = 100000;
 
 // Residuals of the system sgnSP at q: [plane of MpG, plane of MwG, wrist x, y, z] for cases 1
 // and 2; [y of MpG - rhy1, plane of MpG, wrist x, y, z] for case 3; [plane of MpG, wrist x, y,

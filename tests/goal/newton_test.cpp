@@ -73,6 +73,20 @@ TEST(LinearSearch5, ZeroDirectionReturnsAtOnce) {
     EXPECT_GE(Dth, 0);
 }
 
+TEST(LinearSearch5, AStepThatChangesNoErrorEndsAfterTheStepBound) {
+    // Joint N turns the hand about its own axis: no error changes, every sum is equal, which
+    // counts as no increase. The search still ends, at the bound of 100000 steps (10 rad).
+    auto s = nearFinalScene();
+    const int LMIJK[5] = {8, 0, 0, 0, 0};
+    double dq[JV] = {}, q[JV], Dwr = 0, Dth = 0;
+    dq[8] = -1.0;
+    const char r = LinearSearch5(*s, 1, 3, 4, LMIJK, s->qr, dq, q, &Dwr, &Dth);
+    EXPECT_EQ(r, 'M');
+    EXPECT_NEAR(q[8], s->qr[8] + 10.0, 1e-6);
+    for (int i = 1; i < 8; ++i) EXPECT_EQ(q[i], s->qr[i]);
+    EXPECT_TRUE(std::isfinite(Dwr) && std::isfinite(Dth));
+}
+
 TEST(LinearSearch5, StepIsAtMostATenThousandthAndSmallerDirectionsStay) {
     auto s = nearFinalScene();
     const int LMIJK[5] = {1, 2, 3, 4, 5};
