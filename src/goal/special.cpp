@@ -422,7 +422,7 @@ char calSpecCase2(Scene& s, const double* q, double* qout, double* Dwr, double* 
     } else if (typesAre(s, "RQP")) {
         anchor = 2, k0 = 2, qb[1] = HALF_PI;
         if (t4 == 'Q') a = 2, b = 4;
-        else if (t4 == 'R' && (t5 == 'P' || t5 == 'Q')) a = 2, b = 5, qb[4] = (t5 == 'Q') ? HALF_PI : 0;
+        else if (t4 == 'R' && (t5 == 'P' || t5 == 'Q')) a = 2, b = 5, qb[4] = (t5 == 'P') ? HALF_PI : 0;
         else if (t4 == 'P' && t5 == 'Q') a = 2, b = 5;
     } else if (typesAre(s, "PPP") || typesAre(s, "PPQ")) {
         anchor = 1, k0 = 2, a = 1, b = 2;

@@ -42,9 +42,14 @@ inline FinalPoseReport judgeFinalPose(Scene& s, const double* q) {
         }
     r.planeMp = std::fabs(s.J[r.Mp][0] - s.rhx);
     r.planeMw = (r.Mw <= s.Nw) ? std::fabs(s.J[r.Mw][0] - s.rhx) : 1e9;
+    // Limits apply to the angles brought into [-pi, pi) by one turn, as the path preparation
+    // reads the final pose.
     for (int i = 1; i <= s.N - 1 && r.overLimit == 0; ++i) {
         const double lim = (i == s.N - 1) ? s.qLimitWrist : s.qLimit;
-        if ((i == s.N - 1 || s.JRTYPE[i] != 'R') && std::fabs(q[i]) > lim) r.overLimit = i;
+        double a = q[i];
+        if (a >= PI_C) a -= TWO_PI_C;
+        if (a < -PI_C) a += TWO_PI_C;
+        if ((i == s.N - 1 || s.JRTYPE[i] != 'R') && std::fabs(a) > lim) r.overLimit = i;
     }
     if (r.workErr >= tolAllow) r.why += "work off the goal; ";
     if (r.handErr >= 0.01) r.why += "hand not down; ";

@@ -170,6 +170,28 @@ TEST(SpecialCases, CaseTwoPutsTheArmInThePlane) {
     for (int i = 1; i <= s->N - 2; ++i) EXPECT_NEAR(s->J[i][0], 0.0, 1e-9);
 }
 
+TEST(SpecialCases, CaseTwoOfJointsRQPWithJointFourR) {
+    // F21 (R Q P - R P) with the slit moved to x = 0 and the goal onto it, 4.6 along y: joint 1
+    // turns a quarter, joint 4 another quarter so that joint 5 turns about x again.
+    auto s = makeScene();
+    keyboard(*s, 'O');
+    for (int i = 0; i < 160; ++i) keyboard(*s, '4');
+    keyboard(*s, 'A');
+    for (int i = 0; i < 235; ++i) keyboard(*s, '4');
+    for (int i = 0; i < 100; ++i) keyboard(*s, '2');
+    keyboard(*s, 'A');
+    ASSERT_EQ(s->sgnJ1Alpha, 'I');
+    ASSERT_EQ(s->sgnWrkAlpha, 'I');
+    double q[JV], Dwr = 0, Dth = 0;
+    EXPECT_EQ(calSpecCase2(*s, s->qr, q, &Dwr, &Dth), 'Y');
+    EXPECT_LT(Dwr, tolExact);
+    EXPECT_LT(Dth, tolExact);
+    forwardKinematics(*s, q);
+    for (int i = 1; i <= s->N - 2; ++i) EXPECT_NEAR(s->J[i][0], 0.0, 1e-9) << "joint " << i;
+    FinalPoseReport f = judgeFinalPose(*s, q);
+    EXPECT_EQ(f.why, "");
+}
+
 TEST(SpecialCases, OutOfReachLeavesThePose) {
     auto s = makeSceneWithRobot(3, 1);
     for (int i = 0; i < 300; ++i) keyboard(*s, '2');  // goal 3 units farther along y
