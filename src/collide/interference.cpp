@@ -258,6 +258,15 @@ int SelfCollCheck(Scene& s, int K0, int M, const double* q, double& d, double& b
         t1 = t2 = 0;
         return 0;
     }
+    if (!finiteJoints(s, q)) {
+        // A pose with non-finite joint values cannot be judged clear.
+        d = 0;
+        bs = -9.0;
+        K = K0;
+        P1 = P2 = kOrigin;
+        t1 = t2 = 0;
+        return -3;
+    }
     forwardKinematics(s, q);
     return selfCollCore(s, K0, M, d, bs, K, P1, P2, t1, t2);
 }

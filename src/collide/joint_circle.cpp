@@ -18,10 +18,11 @@ int jointBefore(const Scene& s, int M) {
     return MF < 0 ? 0 : MF;
 }
 
-// Distance from joint MF to joint M along the links (the joint after MF may turn about its link).
-double radiusFrom(const Scene& s, int MF) {
-    double R = s.L[MF + 1];
-    if (s.JRTYPE[MF + 1] == 'R') R += s.L[MF + 2];
+// Distance from joint MF to joint M along the links: one link, or two past a joint that turns
+// about its own link (the links on either side of such a joint are in line).
+double radiusFrom(const Scene& s, int MF, int M) {
+    double R = 0;
+    for (int k = MF + 1; k <= M && k < JV; ++k) R += s.L[k];
     return R;
 }
 
@@ -71,6 +72,16 @@ bool levelCrossings(double h, int k, double R, const Vec3& C, const Vec3& u, con
     return true;
 }
 
+bool finiteCircle(const Vec3& C, const Vec3& u, const Vec3& v, double R) {
+    return finite3(C) && finite3(u) && finite3(v) && std::isfinite(R);
+}
+
+bool finiteJoints(const Scene& s, const double* q) {
+    for (int i = 1; i <= s.N; ++i)
+        if (!std::isfinite(q[i])) return false;
+    return true;
+}
+
 bool inList(const int* list, int M) {
     for (int k = 0; k < JV && list[k] != 0; ++k)
         if (list[k] == M) return true;
@@ -89,7 +100,7 @@ void JntMCircle(Scene& s, int M, const double* q, int& MF, Vec3& C, Vec3& u, Vec
         return;
     }
     MF = jointBefore(s, M);
-    R = radiusFrom(s, MF);
+    R = radiusFrom(s, MF, M);
     u = s.mm[M];
     a = row(s.EAT[MF], 2);
     v = cross(a, u);
@@ -104,6 +115,15 @@ void JntMCircleCollCheck(Scene& s, char side, int M, int MF, const double* qs, d
     if (M > s.Nw) M = s.Nw;
     const bool far = side == 'O';
     tracef(s, "\n〓JntMCircleCollCheck()始め M=%d MF=%d qs[MF]=%6.3f qMF=%6.3f", M, MF, qs[MF], qMF);
+    if (!finiteJoints(s, qs) || !std::isfinite(qMF) || !finiteCircle(C, u, v, R) || !finite3(a)) {
+        // Nothing can be told of a turn with non-finite values: it is not clear.
+        code = -3;
+        tracef(s, "\n〓JntMCircleCollCheck() sgnWIO=%c M=%d MF=%d LMF=%6.3f qMF=%6.3f sgnColl=%d〓", side, M, MF, R,
+               qMF, code);
+        tracef(s, "\ngetch()");
+        waitKey(s);
+        return;
+    }
     forwardKinematics(s, qs);
 
     // Wall face: angles are absolute values of q[MF], measured in the frame of MF before its turn.
@@ -201,6 +221,13 @@ int JntMCircleWallCross(Scene& s, char side, int M, int MF, const double* q, dou
     if (MF > s.Nw) MF = s.Nw;
     if (M < 0) M = 0;
     if (M > s.Nw) M = s.Nw;
+    if (!finiteJoints(s, q) || !finiteCircle(C, u, v, R)) {
+        setAbsent(W[0]);
+        setAbsent(W[1]);
+        setAbsent(F[0]);
+        setAbsent(F[1]);
+        return -3;
+    }
     const double qNow = q[MF];
     const double yp = side == 'O' ? s.rhy + Margin : s.rhy - Margin;
     int status;
@@ -243,8 +270,17 @@ void JntMCircleWallTargets(Scene& s, char side, int M, const double* q, int& MF,
     MF = jointBefore(s, M);
     MN = M + 1;
     if (s.JRTYPE[M + 1] == 'R') MN = M + 2;
-    R1 = radiusFrom(s, MF);
-    R2 = radiusFrom(s, M);
+    R1 = radiusFrom(s, MF, M);
+    R2 = radiusFrom(s, M, MN);
+    if (!finiteJoints(s, q)) {
+        // No circle of a pose with non-finite joint values: no targets, distances as interfering.
+        dW = dF = -9.0;
+        C = u = v = a = Vec3{{0, 0, 0}};
+        ex1 = ex2 = 0;
+        w1 = w2 = f1 = f2 = 99.0;
+        sgnY = 1;
+        return;
+    }
 
     int Mp = 0, Mw = 0, inWall[JV] = {};
     classifyJointsByWall(s, q, &Mp, inWall, &Mw);
@@ -286,6 +322,11 @@ void JntMCircleTop(Scene& s, char side, int M, int MF, const double* q, double R
     if (MF > s.Nw) MF = s.Nw;
     if (M < 0) M = 0;
     if (M > s.Nw) M = s.Nw;
+    if (!finiteJoints(s, q) || !finiteCircle(C, u, v, R)) {
+        setAbsent(T[0]);
+        setAbsent(T[1]);
+        return;
+    }
     const double qNow = q[MF];
     double t = std::atan2(v[2], u[2]);
     if (std::fabs(t - PI_C) < 0.001) t = PI_C;
@@ -340,9 +381,18 @@ void JntWallOutScan(Scene& s, int M0, const double* q, int* list, double* dy, do
     }
     Mmin = 0;
     if (M0 > s.Nw) return;
-    forwardKinematics(s, q);
     const int start = M0 < 1 ? 1 : M0;
-    Mmin = M0 < 1 ? 1 : M0;
+    Mmin = start;
+    if (!finiteJoints(s, q)) {
+        // A pose with non-finite joint values: every joint counts as still in the wall.
+        int n = 0;
+        for (int j = start; j <= s.Nw; ++j) {
+            dy[j] = cl[j] = -9.0;
+            if (s.L[j] >= 0.0001 && n < JV - 1) list[n++] = j;
+        }
+        return;
+    }
+    forwardKinematics(s, q);
     double dmin = 0;
     bool have = false;
     int n = 0;

@@ -13,12 +13,14 @@ constexpr int NCREC = 10;
 enum CircleRecField { CR_X = 0, CR_Y, CR_Z, CR_Q, CR_WALL, CR_FLOOR, CR_DIR, CR_FLAG1, CR_FLAG2, CR_FLAG3 };
 
 // Circle of joint M about joint MF (M-1, or M-2 past an 'R' joint M-1): centre C = J[MF],
-// radius R, axis a (z axis of MF's frame), u = mm[M], v = a x u. Runs forwardKinematics(q).
+// radius R (the link length from MF to M), axis a (z axis of MF's frame), u = mm[M], v = a x u;
+// at a turn d of q[MF] from q, joint M is at C + R (cos d u + sin d v). Runs forwardKinematics(q).
 void JntMCircle(Scene& s, int M, const double* q, int& MF, Vec3& C, Vec3& u, Vec3& v, Vec3& a, double& R);
 
 // Whether turning q[MF] from qs[MF] to qMF sweeps joint M across the wall face of the side
-// ('O' far face, 'I' near face) or the floor margin. code: 0 clear, -1 wall, -2 floor, -3 both.
-// Prints its trace and pauses for a console key.
+// ('O' far face, 'I' near face) or the floor margin; a crossing exactly at qMF does not count.
+// code: 0 clear, -1 wall, -2 floor, -3 both (also for non-finite input). Leaves the pose of qs
+// in the Scene. Prints its trace and pauses for a console key.
 void JntMCircleCollCheck(Scene& s, char side, int M, int MF, const double* qs, double qMF, const Vec3& C,
                          const Vec3& u, const Vec3& v, const Vec3& a, double R, int& code);
 

@@ -52,8 +52,8 @@ struct Trig3 {
     Vec3 a, b, c;
     Vec3 at(double t) const {
         const double ct = std::cos(t), st = std::sin(t);
-        return Vec3{{ct * a[0] + st * b[0] + c[0], ct * a[1] + st * b[1] + c[1],
-                     ct * a[2] + st * b[2] + c[2]}};
+        return Vec3{
+            {ct * a[0] + st * b[0] + c[0], ct * a[1] + st * b[1] + c[1], ct * a[2] + st * b[2] + c[2]}};
     }
 };
 
@@ -152,10 +152,46 @@ int IJKinv(const Scene& s, const char* mode, const double* q, int I, int J, int 
     // E1: A1 cK + B1 sK + C1 = A2 cI + B2 sI + C2 (squared norms);
     // E2: av cK + bv sK + cv = aw cI + bw sI + cw (z components).
 
+    // Residuals of E1 and E2 at (qI, qK).
+    auto resid = [&](double qI, double qK, double* r) {
+        const double cI = std::cos(qI), sI = std::sin(qI), cK = std::cos(qK), sK = std::sin(qK);
+        r[0] = A1 * cK + B1 * sK + C1 - (A2 * cI + B2 * sI + C2);
+        r[1] = av * cK + bv * sK + cv - (aw * cI + bw * sI + cw);
+    };
+    // Newton steps on E1, E2 together, each kept only if it lowers the residual. The closed
+    // forms lose digits near the special rows (two axes nearly parallel, a coefficient pair just
+    // above its zero threshold) and through the squared elimination; this puts the pair back on
+    // the two equations the geometry gives, so the point lands on the target to rounding.
+    auto polish = [&](double& qI, double& qK) {
+        double r[2];
+        resid(qI, qK, r);
+        double e = std::fabs(r[0]) + std::fabs(r[1]);
+        for (int it = 0; it < 6 && e > 0.0; ++it) {
+            const double cI = std::cos(qI), sI = std::sin(qI), cK = std::cos(qK), sK = std::sin(qK);
+            const double j11 = A2 * sI - B2 * cI, j12 = -A1 * sK + B1 * cK;  // d r0 / d(qI, qK)
+            const double j21 = aw * sI - bw * cI, j22 = -av * sK + bv * cK;  // d r1 / d(qI, qK)
+            const double det = j11 * j22 - j12 * j21;
+            if (det == 0.0) break;
+            const double dI = (r[0] * j22 - r[1] * j12) / det;
+            const double dK = (j11 * r[1] - j21 * r[0]) / det;
+            if (!(std::fabs(dI) + std::fabs(dK) < 0.01)) break;  // only a final correction
+            double rn[2];
+            resid(qI - dI, qK - dK, rn);
+            const double en = std::fabs(rn[0]) + std::fabs(rn[1]);
+            if (!(en < e)) break;
+            qI -= dI;
+            qK -= dK;
+            r[0] = rn[0];
+            r[1] = rn[1];
+            e = en;
+        }
+    };
+
     double found[4][3];  // (qI, qJ, qK)
     int nf = 0;
     auto store = [&](double qI, double qK) {
         if (nf >= 4) return;
+        polish(qI, qK);
         found[nf][0] = qI;
         found[nf][1] = alignXY(v.at(qK), w.at(qI));
         found[nf][2] = qK;
@@ -319,8 +355,8 @@ int IJKinv(const Scene& s, const char* mode, const double* q, int I, int J, int 
     return n;
 }
 
-int IJKinvNearest(const Scene& s, const char* mode, const double* q, int I, int J, int K,
-                  const Vec3& P, const Vec3& target, double* qout) {
+int IJKinvNearest(const Scene& s, const char* mode, const double* q, int I, int J, int K, const Vec3& P,
+                  const Vec3& target, double* qout) {
     double sols[4][JV];
     const int n = IJKinv(s, mode, q, I, J, K, P, target, sols);
     if (n == 0) {

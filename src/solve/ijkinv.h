@@ -18,5 +18,5 @@ int IJKinv(const Scene& s, const char* mode, const double* q, int I, int J, int 
 
 // IJKinv and the solution nearest to q by jointDist3 over I, J, K (the first of equal ones).
 // Returns 1 with qout that solution, or 0 with qout = q. qout may be q itself.
-int IJKinvNearest(const Scene& s, const char* mode, const double* q, int I, int J, int K,
-                  const Vec3& P, const Vec3& target, double* qout);
+int IJKinvNearest(const Scene& s, const char* mode, const double* q, int I, int J, int K, const Vec3& P,
+                  const Vec3& target, double* qout);

@@ -30,14 +30,16 @@ double wrapDiff(double a, double b) {
 }
 
 double posError(Scene& s, const double* q, const Vec3& rwT) {
+    const Vec3 t = rwT;  // the target may be a field that the kinematics overwrite
     forwardKinematics(s, q);
-    return std::fabs(s.rw[0] - rwT[0]) + std::fabs(s.rw[1] - rwT[1]) + std::fabs(s.rw[2] - rwT[2]);
+    return std::fabs(s.rw[0] - t[0]) + std::fabs(s.rw[1] - t[1]) + std::fabs(s.rw[2] - t[2]);
 }
 
 double orientError(Scene& s, const double* q, const Mat3& EwT) {
+    const Mat3 T = EwT;  // the target may be a field that the kinematics overwrite
     forwardKinematics(s, q);
     double e = 0.0;
-    for (int i = 0; i < 9; ++i) e += std::fabs(s.Ew.m[i] - EwT.m[i]);
+    for (int i = 0; i < 9; ++i) e += std::fabs(s.Ew.m[i] - T.m[i]);
     return e;
 }
 
@@ -51,8 +53,7 @@ double wrapWrist(double x) {
 
 }  // namespace
 
-int wristOrientSolve(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG,
-                     double sols[2][JV]) {
+int wristOrientSolve(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG, double sols[2][JV]) {
     const int N = s.N;
     if (N < 4 || N >= JV) return 0;
     const int W1 = N - 2, W2 = N - 1, W3 = N;
@@ -90,60 +91,77 @@ int wristOrientSolve(const Scene& s, const double* q, const Mat3& EwH, const Mat
     Vec3 cr;
     crossVec3(ez, z, cr);
 
-    double q1[2];
-    int nq;
-    if (dotVec3(cr, cr) < 1e-7) {
-        // Joint N-2's axis lies along joint N's goal axis: only the sum of the turns of joints N-2
-        // and N matters. Joint N-2 keeps its angle; joints N-1 and N take up the rest.
-        q1[0] = q[W1];
-        nq = 1;
-    } else {
-        const double R = std::sqrt(al * al + be * be);
-        if (R == 0.0) return 0;
-        const double c = (k2 - u[2] * z[2]) / R;
-        if (std::fabs(c) > 1) return 0;
-        const double sn = std::sqrt(1 - c * c);
-        const double phi = std::atan2(be, al);
-        q1[0] = phi + std::atan2(sn, c);
-        q1[1] = phi + std::atan2(-sn, c);
-        nq = 2;
-    }
-
     const Vec3 v8 = colMat3(s.Erel[W3], 2);
-    int n = 0;
-    for (int k = 0; k < nq; ++k) {
+    // Completes joint N-2's angle a with joints N-1 and N; true when the hand frame they give is
+    // the goal frame.
+    auto complete = [&](double a, double* w) {
+        Mat3 G7, G8, Rm, t7;
         // Joint N-1 turns joint N's axis onto the goal axis.
-        Mat3 G7, G8, Rm;
-        rotZMat3(F0, q1[k], tmp);
-        mulMat3(tmp, s.Erel[W2], G7);
+        rotZMat3(F0, a, t7);
+        mulMat3(t7, s.Erel[W2], G7);
         Vec3 t;
         mulMat3TVec(G7, zN, t);
-        const double q2 = std::atan2(v8[0] * t[1] - v8[1] * t[0], v8[0] * t[0] + v8[1] * t[1]);
+        const double b = std::atan2(v8[0] * t[1] - v8[1] * t[0], v8[0] * t[0] + v8[1] * t[1]);
         // Joint N turns the rest.
-        rotZMat3(G7, q2, tmp);
-        mulMat3(tmp, s.Erel[W3], G8);
+        rotZMat3(G7, b, t7);
+        mulMat3(t7, s.Erel[W3], G8);
         mulMat3TN(G8, Mt, Rm);
-        const double q3 = std::atan2(Rm(1, 0), Rm(0, 0));
-
-        // Keep the solution only if the hand frame it gives is the goal frame.
+        const double c = std::atan2(Rm(1, 0), Rm(0, 0));
         Mat3 hand, G8r;
-        rotZMat3(G8, q3, G8r);
+        rotZMat3(G8, c, G8r);
         mulMat3(G8r, EwH, hand);
         double err = 0.0;
         for (int i = 0; i < 9; ++i) err += std::fabs(hand.m[i] - EwG.m[i]);
-        if (!(err <= 1e-6)) continue;
+        w[0] = a;
+        w[1] = b;
+        w[2] = c;
+        return err <= 1e-9;
+    };
 
-        for (int i = 0; i < JV; ++i) sols[n][i] = q[i];
-        sols[n][W1] = wrapWrist(q1[k]);
-        sols[n][W2] = wrapWrist(q2);
-        sols[n][W3] = wrapWrist(q3);
-        ++n;
+    // The two turns of joint N-2 that keep the angle: al cos q + be sin q = R cos(q - phi).
+    const double R = std::sqrt(al * al + be * be);
+    double cand[2];
+    bool haveCand = false;
+    if (R > 0.0) {
+        const double c = (k2 - u[2] * z[2]) / R;
+        if (std::fabs(c) <= 1) {
+            const double sn = std::sqrt(1 - c * c);
+            const double phi = std::atan2(be, al);
+            cand[0] = phi + std::atan2(sn, c);
+            cand[1] = phi + std::atan2(-sn, c);
+            haveCand = true;
+        }
+    }
+
+    double w[2][3];
+    int n = 0;
+    if (dotVec3(cr, cr) < 1e-7) {
+        // Joint N-2's axis lies along joint N's goal axis: only the sum of the turns of joints
+        // N-2 and N matters, and one solution is given. Joint N-2 keeps its angle when that
+        // reaches the goal exactly; when the axes are only nearly aligned, the turn of joint N-2
+        // nearest to its angle that keeps the axis angle is taken instead.
+        if (complete(q[W1], w[0])) {
+            n = 1;
+        } else if (haveCand) {
+            const int k = std::fabs(wrapDiff(cand[1], q[W1])) < std::fabs(wrapDiff(cand[0], q[W1])) ? 1 : 0;
+            if (complete(cand[k], w[0])) n = 1;
+        }
+    } else {
+        if (!haveCand) return 0;
+        for (int k = 0; k < 2; ++k)
+            if (complete(cand[k], w[n])) ++n;
+    }
+
+    for (int k = 0; k < n; ++k) {
+        for (int i = 0; i < JV; ++i) sols[k][i] = q[i];
+        sols[k][W1] = wrapWrist(w[k][0]);
+        sols[k][W2] = wrapWrist(w[k][1]);
+        sols[k][W3] = wrapWrist(w[k][2]);
     }
     return n;
 }
 
-int wristOrientNearest(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG,
-                       double* qout) {
+int wristOrientNearest(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG, double* qout) {
     double sols[2][JV];
     const int n = wristOrientSolve(s, q, EwH, EwG, sols);
     if (n == 0) return 0;
@@ -161,9 +179,12 @@ int wristOrientNearest(const Scene& s, const double* q, const Mat3& EwH, const M
     return 1;
 }
 
-int solvePosOrient(Scene& s, const double* q0, int I, int J, int K, const Vec3& rwT,
-                   const Mat3& EwT, double* qout) {
+int solvePosOrient(Scene& s, const double* q0, int I, int J, int K, const Vec3& rwGoal, const Mat3& EwGoal,
+                   double* qout) {
     const int N = s.N;
+    // Own copies of the goal: the caller may pass fields that the kinematics overwrite.
+    const Vec3 rwT = rwGoal;
+    const Mat3 EwT = EwGoal;
     double qin[JV], qa[JV], qb[JV], qp[JV], qo[JV];
     for (int i = 0; i < JV; ++i) qin[i] = qa[i] = qb[i] = q0[i];
     auto fail = [&]() {

@@ -20,17 +20,15 @@ double orientError(Scene& s, const double* q, const Mat3& EwT);
 // times EwH) equal to EwG, joints 1..N-3 as in q. Writes full joint vectors into sols (room for
 // 2) with the wrist angles in [-pi, pi); returns 2 (regular), 1 (joint N-2 axis along the goal
 // approach axis) or 0. Does not change the kinematics held in s.
-int wristOrientSolve(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG,
-                     double sols[2][JV]);
+int wristOrientSolve(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG, double sols[2][JV]);
 
 // wristOrientSolve and the solution nearest to q over joints N-2, N-1, N. Returns 1 with qout
 // that solution, or 0 leaving qout unchanged. qout may be q itself.
-int wristOrientNearest(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG,
-                       double* qout);
+int wristOrientNearest(const Scene& s, const double* q, const Mat3& EwH, const Mat3& EwG, double* qout);
 
 // Places the work at rwT with orientation EwT from q0 by alternating IJKinvNearest on joints
 // I, J, K and wristOrientNearest on the wrist, until the orientation or the position error is at
 // most 1e-8 (at most 201 rounds). Returns 1 with qout the solution, or 0 with qout = q0. Sets
 // s.cntPosOrient to the number of rounds used. Leaves the kinematics of s at the last pose tried.
-int solvePosOrient(Scene& s, const double* q0, int I, int J, int K, const Vec3& rwT,
-                   const Mat3& EwT, double* qout);
+int solvePosOrient(Scene& s, const double* q0, int I, int J, int K, const Vec3& rwT, const Mat3& EwT,
+                   double* qout);

@@ -32,6 +32,71 @@ int deflateCubic(double a, double b, double c, double r, double* x, int count) {
     return quadratic(pq, x + 1) + 1;
 }
 
+// Value and derivative of A cos^2 q + B sin^2 q + 2C cos q sin q + 2D cos q + 2E sin q + F.
+struct Tri2Eq {
+    double A, B, C, D, E, F;
+    double value(double q) const {
+        const double c = std::cos(q), s = std::sin(q);
+        return A * c * c + B * s * s + 2 * C * c * s + 2 * D * c + 2 * E * s + F;
+    }
+    double slope(double q) const {
+        const double c = std::cos(q), s = std::sin(q);
+        return 2 * (B - A) * c * s + 2 * C * (c * c - s * s) - 2 * D * s + 2 * E * c;
+    }
+    // Newton steps on the equation itself, each kept only if it lowers |value|. The branches
+    // solve a nearby equation where a coefficient is below its zero threshold (A = B, C = 0,
+    // D = E = 0, sine or cosine only), and roots that went through the quartic in cos q lose
+    // accuracy where the quartic's roots cluster (a crossing next to a near-double root, or next
+    // to C cos q + E = 0, where sin q is a quotient of small numbers). This brings every angle
+    // back onto the equation given, without moving a good root. With wrap, a result that left
+    // [-pi, pi] is brought back.
+    double refine(double q, bool wrap) const {
+        double f = value(q);
+        for (int it = 0; it < 12 && f != 0.0; ++it) {
+            const double df = slope(q);
+            if (df == 0.0) break;
+            double dq = f / df;
+            if (dq > 0.1) dq = 0.1;
+            if (dq < -0.1) dq = -0.1;
+            const double qn = q - dq;
+            const double fn = value(qn);
+            if (!(std::fabs(fn) < std::fabs(f))) break;
+            q = qn;
+            f = fn;
+        }
+        if (wrap) {
+            if (q > PI_C) q -= TWO_PI_C;
+            if (q < -PI_C) q += TWO_PI_C;
+        }
+        return q;
+    }
+};
+
+// Newton steps for a root y of y^3 + a y^2 + b y + c, halved until they lower the residual;
+// a step that cannot lower it ends the search.
+double newtonCubic(double a, double b, double c, double y) {
+    auto value = [&](double v) { return ((v + a) * v + b) * v + c; };
+    double f = value(y);
+    for (int it = 0; it < 30 && f != 0.0; ++it) {
+        const double df = (3 * y + 2 * a) * y + b;
+        if (df == 0.0) break;
+        double step = f / df;
+        bool moved = false;
+        for (int h = 0; h < 40; ++h, step *= 0.5) {
+            const double yn = y - step;
+            const double fn = value(yn);
+            if (std::fabs(fn) < std::fabs(f)) {
+                y = yn;
+                f = fn;
+                moved = true;
+                break;
+            }
+        }
+        if (!moved) break;
+    }
+    return y;
+}
+
 }  // namespace
 
 int TRI1(double a, double b, double c, double* q) {
@@ -148,8 +213,7 @@ int cubic(const double* abc, double* x) {
         }
     } else {
         const double e = 0.05 * m;
-        const bool l0 = !(std::fabs(x[0]) < e), l1 = !(std::fabs(x[1]) < e),
-                   l2 = !(std::fabs(x[2]) < e);
+        const bool l0 = !(std::fabs(x[0]) < e), l1 = !(std::fabs(x[1]) < e), l2 = !(std::fabs(x[2]) < e);
         if (l0 && l1 && !l2) {
             x[2] = -c / (x[0] * x[1]);
         } else if (l0 && !l1 && l2) {
@@ -245,6 +309,10 @@ int quartic(const double* abcd, double* x) {
         }
     }
 
+    // The guards above take clustered resolvent roots as coincident (a constant below |h|^3 /
+    // 710000 counts as zero) and use 1.732051 for sqrt(3); the factorisation below needs the
+    // root to full accuracy, so each is brought onto the resolvent before the choice.
+    for (int i = 0; i < ny; ++i) yr[i] = newtonCubic(-b, P, Q, yr[i]);
     double y = yr[0];
     if (ny == 3) {
         double lo = yr[0], hi = yr[0];
@@ -357,7 +425,13 @@ double polishRoot(int n, double x, const double* c) {
     return x;
 }
 
-int TRI2(const Scene& s, double A, double B, double C, double D, double E, double F, double* q) {
+namespace {
+
+// The branches of TRI2; *wrapped tells whether the angles lie in [-pi, pi] (all but the
+// axis-aligned case, whose angles are phi +- w and those +- pi).
+int tri2Branches(const Scene& s, double A, double B, double C, double D, double E, double F, double* q,
+                 bool* wrapped) {
+    *wrapped = true;
     // Quadratic part a multiple of cos^2 + sin^2: the equation is linear in cos q and sin q.
     if (4 * C * C + (A - B) * (A - B) <= kZero) return TRI1(2 * D, 2 * E, F + B, q);
 
@@ -381,6 +455,7 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
         if (t < 0) t = 0.0;
         if (t > 1) t = 1.0;
         const double w = std::atan2(std::sqrt(1 - t), std::sqrt(t));
+        *wrapped = false;
         q[0] = phi + w;
         q[1] = phi + w - PI_C;
         q[2] = phi - w;
@@ -487,5 +562,15 @@ int TRI2(const Scene& s, double A, double B, double C, double D, double E, doubl
         }
         return n;
     }
+    return n;
+}
+
+}  // namespace
+
+int TRI2(const Scene& s, double A, double B, double C, double D, double E, double F, double* q) {
+    bool wrapped = true;
+    const int n = tri2Branches(s, A, B, C, D, E, F, q, &wrapped);
+    const Tri2Eq eq{A, B, C, D, E, F};
+    for (int i = 0; i < n; ++i) q[i] = eq.refine(q[i], wrapped);
     return n;
 }
