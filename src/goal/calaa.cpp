@@ -124,7 +124,6 @@ void acceptIfUsable(Scene& s, double* qStep) {
 
 // Newton correction shared by 'a' and 'b' (mark: "◆" or "●").
 void runNewtonStep(Scene& s, bool forA) {
-    const char* mk = forA ? "◆" : "●";
     tracef(s, forA ? "\n◆calAa() Newton法始め Dwr0=%11.3e Dth0=%11.3e" : "\n●calAb() Newton法始め Dwr0=%11.3e Dth0=%11.3e",
            s.errP, s.errT);
     const double Dwr0 = s.errP, Dth0 = s.errT;
@@ -145,7 +144,9 @@ void runNewtonStep(Scene& s, bool forA) {
         s.sgnAaStep = 0;
     else
         s.sgnAbStep = 0;
-    tracef(s, "\n%sAabNewton()後 sgnLS=%c sgnT=%d sgnP=%d Mpass=%d MW=%d", mk, letter, s.sgnT, s.sgnP, s.Mpass, s.MW);
+    tracef(s, forA ? "\n◆AabNewton()後 sgnLS=%c sgnT=%d sgnP=%d Mpass=%d MW=%d"
+                   : "\n●AabNewton()後 sgnLS=%c sgnT=%d sgnP=%d Mpass=%d MW=%d",
+           letter, s.sgnT, s.sgnP, s.Mpass, s.MW);
     tracef(s, "\n  Dwr0=%11.3e Dth0=%11.3e→Dwr=%11.3e Dth=%11.3e", Dwr0, Dth0, s.errP, s.errT);
     printQ(s, "\n  qs[]=", qs);
     printQ(s, "\n  qr[]=", s.qr);

@@ -237,3 +237,53 @@ TEST(CalAb, SteppedMoveLandsOnTheChosenPose) {
     calAb(*s);
     for (int j = 1; j <= s->N - 3; ++j) EXPECT_EQ(s->qr[j], at[j]);
 }
+
+TEST(SlitPassA5, BothOnThePlaneIsNotCase3) {
+    auto s = makeSceneWithRobot(3, 1);  // F31: joint 1 and the goal on x = 0
+    SlitSolution table[SLITSOL_MAX];
+    TraceCapture cap(*s);
+    SlitPassA5(*s, s->qr, table);
+    EXPECT_NE(cap.text().find("→J[1]がα面にあるケースは対象としない. 解なし．終了"), std::string::npos);
+    EXPECT_EQ(cap.text().find("SlitPassASpec3()始め"), std::string::npos);
+}
+
+TEST(AaWS, FirstTripleFreeOfLhAndMhPlacesTheWrist) {
+    auto s = makeScene();
+    // A start pose off the goal: the first candidate with joints 1 and 2 turned a little.
+    double qs1[JV];
+    for (int i = 0; i < JV; ++i) qs1[i] = s->qr[i];
+    qs1[1] += 0.2;
+    qs1[2] -= 0.1;
+    struct Pair {
+        int Lh, Mh;
+    };
+    int found = 0;
+    for (Pair p : {Pair{1, 3}, Pair{2, 3}, Pair{1, 2}}) {
+        double qP[JV];
+        const int solPP = AaWS(*s, p.Lh, p.Mh, qs1, s->rwp, qP);
+        if (solPP == 0) continue;
+        ++found;
+        const int t[3] = {s->Iinv, s->Jinv, s->Kinv};
+        EXPECT_LT(t[0], t[1]);
+        EXPECT_LT(t[1], t[2]);
+        EXPECT_LE(t[2], s->N - 3);
+        for (int j : t) {
+            EXPECT_NE(j, p.Lh);
+            EXPECT_NE(j, p.Mh);
+        }
+        // The arm joints outside the triple keep their angles; the wrist point is on its goal
+        // and the hand points down.
+        for (int i = 1; i <= s->N - 3; ++i)
+            if (i != t[0] && i != t[1] && i != t[2]) {
+                EXPECT_EQ(qP[i], qs1[i]) << "joint " << i;
+            }
+        forwardKinematics(*s, qP);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(s->J[s->N - 2][k], s->wristp[k], 1e-6);
+            EXPECT_NEAR(s->rw[k], s->rwp[k], 1e-6);
+        }
+        EXPECT_NEAR(s->Ew(2, 2), -1.0, 1e-9);
+        for (int i = 0; i < JV; ++i) EXPECT_EQ(s->qr[i], qP[i]);
+    }
+    EXPECT_GT(found, 0);
+}
