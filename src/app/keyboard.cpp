@@ -3,6 +3,7 @@
 #include "app/console.h"
 #include "app/scene.h"
 #include "app/startup.h"
+#include "goal/goal.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"
 
@@ -74,7 +75,48 @@ void keyA(Scene& s) {
     }
     s.sgnCAL = 'A';
     s.sgnARepeat = 0;
+    setcalA(s);
     redraw(s);
+}
+
+// A mode: keys 1..6 move the goal by 0.01 (no calculation runs).
+void moveGoal(Scene& s, unsigned char key) {
+    tracef(s, "\n最初の目標  rwp[]=(%6.3f %6.3f %6.3f)", s.rwp[0], s.rwp[1], s.rwp[2]);
+    int axis = (key - '1') % 3;
+    s.rwp[axis] += (key <= '3') ? 0.01 : -0.01;
+    setWristGoal(s);
+    s.sgnWrkAlpha = alphaSide(s, s.rwp.data());
+    s.sgnAab = 'c';
+    s.sgnARepeat = 0;
+    tracef(s, "\n変更した目標rwp[]=(%6.3f %6.3f %6.3f) sgnAab=%c", s.rwp[0], s.rwp[1], s.rwp[2], s.sgnAab);
+    tracef(s, "\n厚壁位置    rh[] =(%6.3f %6.3f %6.3f) sgnARepeat=%d", s.rh[0], s.rh[1], s.rh[2], s.sgnARepeat);
+    redraw(s);
+}
+
+// A mode: SP takes the next start pose candidate (none to take when the search found none).
+void nextCandidate(Scene& s) {
+    s.sgnARepeat = 1;
+    s.cntqs0 += 1;
+    if (s.cntqs0 >= s.nqss0) s.cntqs0 = 0;
+    if (s.nqss0 > 0) copyJointVector(JV - 1, s.qss0[s.cntqs0], s.qs);
+    setcalA(s);
+    redraw(s);
+}
+
+void modeA(Scene& s, unsigned char key) {
+    if (key >= '1' && key <= '6') {
+        moveGoal(s, key);
+    } else if (key == 'a') {
+        calAa(s);
+        redraw(s);
+    } else if (key == 'b') {
+        calAb(s);
+        redraw(s);
+    } else if (key == ' ') {
+        nextCandidate(s);
+    } else {
+        redraw(s);
+    }
 }
 
 // O mode: keys 1..6 move the slit base point by 0.01; every key re-derives the wall.
@@ -139,7 +181,7 @@ void keyboard(Scene& s, unsigned char key) {
             modeO(s, key);
             return;
         case 'A':
-            redraw(s);
+            modeA(s, key);
             return;
         default:
             return;  // 'G' and '0': nothing

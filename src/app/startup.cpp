@@ -4,6 +4,7 @@
 
 #include "app/console.h"
 #include "app/scene.h"
+#include "goal/goal.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"
 
@@ -92,6 +93,7 @@ void startUp(Scene& s) {
     s.sgnARepeat = 0;
     s.cntqs0 = 0;
     s.sgnCAL = 'A';
+    setcalA(s);
     s.sgnAab = 'a';
     s.viewRot[0] = s.viewRot[1] = s.viewRot[2] = 2.0;
     s.viewShift[0] = -1.0;

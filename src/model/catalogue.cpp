@@ -6,6 +6,7 @@
 #include "app/console.h"
 #include "app/scene.h"
 #include "app/startup.h"
+#include "goal/goal.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 
@@ -195,6 +196,7 @@ void RBTCHOICE1(Scene& s, char key) {
         printRobotInfo(s);
         s.sgnCAL = 'A';
         s.sgnARepeat = 0;
+        setcalA(s);
         s.sgnDrawInitial = s.sgnDrawAStart = 1;
         s.sgnPATHEnd = 0;
         s.sgnSOLAEnd = 0;

@@ -78,3 +78,27 @@ TEST(KeyboardFuzz, RandomScriptsKeepTheStateSound) {
         }
     }
 }
+
+TEST(KeyboardFuzz, GoalCalculationKeysOnEveryRobot) {
+    // The goal pose keys ('a', 'b', SP, goal moves, 'A', 'O' with slit moves) pressed at random
+    // from the first choice of each robot, so that the normal case, the goal on the plane and
+    // the special cases all run. 'O' leaves A mode; the next 'A' returns through the obstacle
+    // change.
+    std::mt19937 rng(60061);
+    const std::string keys = "aaabbb    123456AAO1245";
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(keys.size()) - 1);
+    for (int lower = 1; lower <= 4; ++lower)
+        for (int upper = 1; upper <= 2; ++upper)
+            for (int n = 0; n < 30; ++n) {
+                auto s = makeSceneWithRobot(lower, upper);
+                std::string pressed = "F" + std::to_string(lower) + std::to_string(upper);
+                for (int k = 0; k < 50; ++k) {
+                    unsigned char key = static_cast<unsigned char>(keys[pick(rng)]);
+                    pressed.push_back(static_cast<char>(key));
+                    keyboard(*s, key);
+                    std::string why = breach(*s);
+                    ASSERT_EQ(why, "") << "after keys " << describe(pressed);
+                    ASSERT_TRUE(std::isfinite(s->errP) && std::isfinite(s->errT)) << describe(pressed);
+                }
+            }
+}

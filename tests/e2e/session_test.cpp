@@ -44,6 +44,7 @@ TEST(KeyScript, MalformedScriptsAreRejected) {
 
 TEST(JsonSummary, StartUpAndFirstChoices) {
     auto s = makeScene();
+    for (int i = 0; i < JV; ++i) s->qr[i] = s->qInit[i];  // start-up shows the first candidate
     char* buf = nullptr;
     size_t len = 0;
     FILE* f = open_memstream(&buf, &len);

@@ -20,7 +20,7 @@ TEST(Catalogue, StartUpBuildsF21WithoutTheDefaultsTable) {
     EXPECT_NEAR(s->wristp[0], 2.35, 1e-15);
     EXPECT_NEAR(s->wristp[1], 3.6, 1e-15);
     EXPECT_NEAR(s->wristp[2], 0.5, 1e-15);
-    EXPECT_EQ(s->Mpass, 3);
+    EXPECT_EQ(s->Mpass0[0], 3);  // Mpass itself is that of the first start pose candidate
     EXPECT_EQ(s->sgnOBSTACLE, 1);
 }
 

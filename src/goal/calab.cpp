@@ -1,0 +1,540 @@
+// Key 'b': turns joints of the arm so that the joints at the wall entrance lie on the
+// alpha-plane, then steps toward the chosen pose.
+#include <cmath>
+
+#include "app/console.h"
+#include "app/scene.h"
+#include "goal/goal.h"
+#include "goal/goal_common.h"
+#include "model/kinematics.h"
+#include "model/vecops.h"
+#include "solve/solve.h"
+
+namespace {
+
+double wrapPi(double x) {
+    if (x >= PI_C) return x - TWO_PI_C;
+    if (x < -PI_C) return x + TWO_PI_C;
+    return x;
+}
+
+// Classification of q: Mp, the first joint inside the wall (0 when none) and Mw.
+void classify3(Scene& s, const double* q, int* Mp, int* Mm, int* Mw) {
+    int inWall[JV] = {};
+    int count = classifyJointsByWall(s, q, Mp, inWall, Mw);
+    *Mm = (count > 0) ? inWall[0] : 0;
+}
+
+// Joint after M that the placement moves: M+1, or M+2 when joint M+1 turns about its link.
+int nextPlacedJoint(const Scene& s, int M) { return (s.JRTYPE[M + 1] == 'R') ? M + 2 : M + 1; }
+
+void printTable(Scene& s, const SlitSolution* t, int n) {
+    for (int k = 0; k < n; ++k) {
+        tracef(s, "\nk=%d Mp=%d Mw=%d (L,M)=(%d %d)", k, t[k].Mp, t[k].Mw, t[k].L, t[k].M);
+        tracef(s, "\n  qTH[%d]=", k);
+        printVec(s, 1, s.N, t[k].q);
+    }
+}
+
+// Point J[MM] expressed in the frame of joint K after its rotation, for the pose q.
+Vec3 linkPointInFrame(Scene& s, const double* q, int K, int MM) {
+    forwardKinematics(s, q);
+    Vec3 P = s.Lvec[MM], t;
+    for (int i = MM - 1; i >= K + 1; --i) {
+        mulMat3Vec(s.Eq[i], P, t);
+        addVec3(s.Lvec[i], t, P);
+    }
+    return P;
+}
+
+// Target of the joint that Case 3 places just before the wall.
+Vec3 case3Target(Scene& s, const double* q0, int MM) {
+    forwardKinematics(s, q0);
+    Vec3 t;
+    t[0] = dotVec3(s.nAlpha, s.J[1]) + s.rhx;
+    t[1] = s.J[MM][1];
+    if (t[1] > s.rhy1) t[1] = s.rhy1 - 0.01;
+    const double yMin = s.rhy2 - s.L[MM + 1] + 0.01;
+    if (t[1] < yMin) t[1] = yMin;
+    t[2] = s.J[MM][2];
+    if (t[2] < s.wristp[2]) t[2] = s.wristp[2];
+    return t;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+int PutJMSlitPlaneA(Scene& s, int L, int M, const double* q, double* qout1, double* qout2, int* Mplaced) {
+    double qin[JV];
+    copyQ(q, qin);
+    copyQ(qin, qout1);
+    copyQ(qin, qout2);
+    const int Mq = (s.JRTYPE[M] == 'R') ? M + 1 : M;
+    *Mplaced = Mq;
+    forwardKinematics(s, qin);
+    if (onAlpha(s, s.J[Mq])) return 1;
+    if (L >= Mq) return 0;
+    if (L == Mq - 1 && s.JRTYPE[L] == 'R') return 0;
+
+    double qc[JV];
+    copyQ(qin, qc);
+    qc[L] = 0;
+    forwardKinematics(s, qc);
+    const Vec3 e1 = colMat3(s.EA[L], 0), e2 = colMat3(s.EA[L], 1), e3 = colMat3(s.EA[L], 2);
+    Vec3 r;
+    subVec3(s.J[Mq], s.J[L], r);
+    const double r1 = dotVec3(r, e1), r2 = dotVec3(r, e2), r3 = dotVec3(r, e3);
+    const double rho = std::sqrt(r1 * r1 + r2 * r2);
+    const double phi = std::atan2(r2, r1);
+    const double a = rho * dotVec3(e1, s.nAlpha), b = rho * dotVec3(e2, s.nAlpha);
+    double c = dotVec3(s.nAlpha, s.J[L]) + r3 * dotVec3(e3, s.nAlpha) - dotVec3(s.nAlpha, s.rh);
+    if (std::fabs(a) + std::fabs(b) < tolExact) return (std::fabs(c) < tolExact) ? 1 : 0;
+    const double disc = a * a + b * b - c * c;
+    if (disc < 0) {
+        if (disc < -tolExact * tolExact) return 0;
+        c = std::copysign(std::sqrt(a * a + b * b), c);  // the tangent
+    }
+    double th[2] = {0, 0};
+    if (TRI1(a, b, c, th) == 0) return 0;
+    int n = (std::fabs(angleDiffNearest(th[0], th[1])) < tolExact) ? 1 : 2;
+    qout1[L] = wrapPi(th[0] - phi);
+    if (n == 2) qout2[L] = wrapPi(th[1] - phi);
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------------
+int PutJMHSlitPlaneA(Scene& s, int M, int M1, const double* q, double* qout, int* MM) {
+    (void)M1;
+    const int N = s.N;
+    double qin[JV];
+    copyQ(q, qin);
+    copyQ(qin, qout);
+    *MM = M;
+    if (!(M >= 1 && M < N - 2 && s.JRTYPE[M] != 'R')) return 0;
+    const int MH = nextPlacedJoint(s, M);
+    tracef(s, "\n□□==== PutJMHSlitPlaneA()始め M=%d(%c) MH=%d(%c) ME=%d(%c) =========□□", M, s.JRTYPE[M], MH,
+           s.JRTYPE[MH], M - 1, s.JRTYPE[M - 1]);
+    forwardKinematics(s, qin);
+    if (!onAlpha(s, s.J[M])) return 0;
+    const Vec3 axis0 = colMat3(s.EA[M], 2);
+    if (std::sqrt(axis0[1] * axis0[1] + axis0[2] * axis0[2]) < tolExact) {
+        *MM = M - 1;
+        return 1;
+    }
+    if (onAlpha(s, s.J[MH])) return 1;
+
+    double qw[JV];
+    copyQ(qin, qw);
+    if (s.JRTYPE[M - 1] == 'R' && s.J[MH][1] < s.rhy2) {
+        // Turn the 'R' joint before M so that the first axis of joint M+1 rises.
+        const double z0 = std::fabs(s.EJ[M + 1](2, 0));
+        double qt[JV];
+        copyQ(qw, qt);
+        qt[M - 1] += 0.01;
+        forwardKinematics(s, qt);
+        const double z1 = std::fabs(s.EJ[M + 1](2, 0));
+        const double turn = (z1 < z0) ? -0.01 : 0.01;
+        const double before = qw[M - 1];
+        qw[M - 1] += turn;
+        tracef(s, "\n□RP:q[ME=%d]=Rの修正 J[M]軸上向きへ q[ME]=%6.3f→%6.3f", M - 1, before, qw[M - 1]);
+        forwardKinematics(s, qw);
+    }
+
+    // J[MH] turned about the axis k of joint M through J[M]: a cos t + b sin t + c = 0.
+    const Vec3 k = colMat3(s.EA[M], 2);
+    Vec3 r, rperp, u, v;
+    subVec3(s.J[MH], s.J[M], r);
+    const double rk = dotVec3(r, k);
+    for (int i = 0; i < 3; ++i) rperp[i] = r[i] - rk * k[i];
+    const double rho = normVec3(rperp);
+    if (rho < tolExact) return 0;
+    for (int i = 0; i < 3; ++i) u[i] = rperp[i] / rho;
+    crossVec3(k, u, v);
+    const double a = rho * dotVec3(u, s.nAlpha), b = rho * dotVec3(v, s.nAlpha);
+    const double c = dotVec3(s.nAlpha, s.J[M]) + rk * dotVec3(k, s.nAlpha) - s.rhx;
+    double th[2] = {0, 0};
+    if (TRI1(a, b, c, th) == 0) return 0;
+    double cand[2][JV], y[2];
+    for (int i = 0; i < 2; ++i) {
+        copyQ(qw, cand[i]);
+        cand[i][M] = wrapPi(qw[M] + th[i]);
+        forwardKinematics(s, cand[i]);
+        y[i] = s.J[MH][1];
+    }
+    const int pick = (y[1] > y[0]) ? 1 : 0;
+    copyQ(cand[pick], qout);
+    tracef(s, "\n□E=======PutJMHSlitPlaneA()解 M=%d(%c) MH=%d(%c) ME=%d(%c) MM=%d solM=%d==========□", M, s.JRTYPE[M],
+           MH, s.JRTYPE[MH], M - 1, s.JRTYPE[M - 1], *MM, 1);
+    tracef(s, "\n□□=========PutJMHSlitPlaneA() MH=%d solM=%d end =====================□□", MH, 1);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+int SlitPassAStep2(Scene& s, int kL, int kM, int kH, const double* q1in, double qout[2][JV], int MM[2]) {
+    const int N = s.N;
+    double q1[JV];
+    copyQ(q1in, q1);
+    copyQ(q1, qout[0]);
+    MM[0] = kM;
+    if (s.sgnCAL != 'A' || kM >= N - 3 || s.JRTYPE[kM] == 'R') return 0;
+    const int MH0 = nextPlacedJoint(s, kM);
+    int Mp = 0, Mm = 0, Mw = 0;
+    classify3(s, q1, &Mp, &Mm, &Mw);
+    tracef(s, "\n〒〒S===SlitPassAStep2()始め (kL,kM,kH)=(%d %d %d) MH0=%d Mp=%d Mw=%d ===〒〒", kL, kM, kH, MH0, Mp,
+           Mw);
+    tracef(s, "\n〒3:(kL,kM)=(%d %d) J[kM=%d]をα面に乗せる計算", kL, kM, kM);
+
+    double sol[2][JV];
+    int Mplaced = kM;
+    const int solJ = PutJMSlitPlaneA(s, kL, kM, q1, sol[0], sol[1], &Mplaced);
+    tracef(s, "\n〒5:(kL,kM)=(%d %d) J[kM=%d]をα面に乗せた解 solJ=%d MP=%d ", kL, kM, kM, solJ, Mp);
+    if (solJ == 0) {
+        tracef(s, "\n  J[kM=%d]をα面に乗せる解なし→終了", kM);
+        return 0;
+    }
+    for (int i = 0; i < solJ; ++i) {
+        int mp = 0, mm = 0, mw = 0;
+        classify3(s, sol[i], &mp, &mm, &mw);
+        tracef(s, "\n  sol[%d]=", i);
+        printVec(s, 1, N, sol[i]);
+        tracef(s, "%s", kM < mp ? " : J[kM]はまだ壁直前でない" : kM == mp ? " : J[kM]は壁直前" : " : J[kM]は壁外");
+    }
+    tracef(s, "\n〒9:------(kL.kM)=(%d %d) 次はJ[MH0=%d]をα面に乗せる計算へ------", kL, kM, MH0);
+    int n = 0;
+    for (int i = 0; i < solJ; ++i) {
+        if (kM < s.Nw) {
+            int mm = kM;
+            PutJMHSlitPlaneA(s, kM, kM + 1, sol[i], qout[n], &mm);
+            MM[n] = mm;
+        } else {
+            copyQ(sol[i], qout[n]);
+            MM[n] = kM;
+        }
+        ++n;
+    }
+    tracef(s, "\n〒E:=======J[kM=%d],J[MH=%d]をα面に乗せた解 solz=%d ============〒", kM, MH0, n);
+    for (int i = 0; i < n; ++i) {
+        tracef(s, "\n  qz[%d]=", i);
+        printVec(s, 1, N, qout[i]);
+    }
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------------
+int SlitPassASpec3(Scene& s, const double* q0in, double* qout, int* Mp, int* Mm, int* Mw, int* L, int* M) {
+    const int N = s.N;
+    double q0[JV];
+    copyQ(q0in, q0);
+    s.sgnWrkAlpha = onAlpha(s, s.rwp) ? 'I' : 'O';
+    tracef(s, "\n〒〒=====SlitPassASpec3()始め JTYPE[]=%c%c%c%c sgnWrkAlpha=%c sgnJ1Alpha=%c======〒〒", s.JRTYPE[1],
+           s.JRTYPE[2], s.JRTYPE[3], s.JRTYPE[4], s.sgnWrkAlpha, s.sgnJ1Alpha);
+    if (s.sgnCAL != 'A') return 0;
+    if (onAlpha(s, baseJ1(s))) {
+        tracef(s, "\n→J[1]がα面にあるケースは対象としない. 終了");
+        return 0;
+    }
+    if (s.sgnWrkAlpha != 'I') {
+        tracef(s, "\n→ワーク目標がα面にないケースは対象としない. 終了");
+        return 0;
+    }
+    *L = 2;
+    const char* t = s.JRTYPE;
+    const bool tripleSearch = (t[1] == 'R' && t[2] == 'P' && t[3] == 'P' && t[4] == 'R') ||
+                              (t[1] == 'R' && t[2] == 'Q' && t[3] == 'Q' && t[4] == 'R') ||
+                              (t[1] == 'P' && t[2] == 'P' && t[3] == 'P') ||
+                              (t[1] == 'P' && t[2] == 'P' && t[3] == 'R') ||
+                              (t[1] == 'Q' && t[2] == 'Q' && t[3] == 'R');
+    constexpr int SMAX = 16;
+    double sols[SMAX][JV];
+    int nsols = 0;
+    int MM = (t[4] == 'R') ? 5 : 4;
+    if (!tripleSearch) {
+        tracef(s, "\n〒2:J[MM=%d]を壁直前に位置決め始め", MM);
+        const Vec3 target = case3Target(s, q0, MM);
+        const Vec3 P = linkPointInFrame(s, q0, 3, MM);
+        double four[4][JV];
+        const int n = IJKinv(s, "LINK", q0, 1, 2, 3, P, target, four);
+        for (int i = 0; i < n && nsols < SMAX; ++i) copyQ(four[i], sols[nsols++]);
+    }
+    if (nsols == 0) {
+        if (t[5] == 'R') {
+            tracef(s, "\n〒4:J[5]=R 解なし．終了");
+            return 0;
+        }
+        MM = 5;
+        const Vec3 target = case3Target(s, q0, MM);
+        static const int kTri[4][3] = {{1, 2, 3}, {1, 2, 4}, {1, 3, 4}, {2, 3, 4}};
+        for (const auto& tr : kTri) {
+            if (t[tr[2]] == 'R') continue;
+            const Vec3 P = linkPointInFrame(s, q0, tr[2], MM);
+            double four[4][JV];
+            const int n = IJKinv(s, "LINK", q0, tr[0], tr[1], tr[2], P, target, four);
+            for (int i = 0; i < n && nsols < SMAX; ++i) copyQ(four[i], sols[nsols++]);
+        }
+        tracef(s, "\n〒8:J[MM=%d]を指定点に位置決めする解の総数solJ=%d", MM, nsols);
+        if (nsols == 0) {
+            tracef(s, "\n〒8:J[MM]=%dを指定点に位置決めする解なし→終了", MM);
+            return 0;
+        }
+    }
+
+    double kept[SMAX][JV];
+    int nkept = 0;
+    for (int i = 0; i < nsols; ++i) {
+        int mm = MM;
+        if (PutJMHSlitPlaneA(s, MM, MM + 1, sols[i], kept[nkept], &mm) == 1) ++nkept;
+    }
+    tracef(s, "\n〒11:J[Mp],J[Mw]をα面に乗せた解の累積solz=%d", nkept);
+    if (nkept == 0) return 0;
+
+    tracef(s, "\n→複数解から最適解を抽出");
+    int kmin = 0;
+    double best = 1000.0;
+    for (int i = 0; i < nkept; ++i) {
+        double d = jointDistance(1, N - 3, q0, kept[i]);
+        if (d < best) best = d, kmin = i;
+    }
+    copyQ(kept[kmin], qout);
+    int mp = 0, mm = 0, mw = 0;
+    classify3(s, qout, &mp, &mm, &mw);
+    *Mp = MM;
+    *Mw = MM + 1;
+    *Mm = mm;
+    *M = MM;
+    tracef(s, "\n〒〒E:====== Case3:最適解 kmin=%d [Mpp,Mww]=[%d %d] [Mp,Mw]=[%d %d]====〒〒", kmin, mp, mw, *Mp, *Mw);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+int SlitPassA5(Scene& s, const double* q0in, SlitSolution* table) {
+    const int N = s.N;
+    double q0[JV];
+    copyQ(q0in, q0);
+    int Mp0 = 0, Mm0 = 0, Mw0 = 0;
+    classify3(s, q0, &Mp0, &Mm0, &Mw0);
+    copyQ(q0, table[0].q);
+    table[0].Mp = Mp0, table[0].Mm = Mm0, table[0].Mw = Mw0, table[0].L = 0, table[0].M = 0;
+    int solz = 0;
+    tracef(s, "\n※※S:======SlitPassA5()始め Mp0=%d============================※※", Mp0);
+
+    constexpr int RAWMAX = 32;
+    SlitSolution raw[RAWMAX];
+    int solS = 0;
+    auto addRow = [&](const SlitSolution& r) {
+        if (solz < SLITSOL_MAX) table[solz++] = r;
+    };
+
+    for (int L = 1; L <= N - 5; ++L) {
+        tracef(s, "\n※1Lループ始め:=====L=%d/(1～%d):q[L]でJ[M]をα面へ乗せる計算 ===========※", L, N - 5);
+        double q1[JV];
+        copyQ(q0, q1);
+        for (int M = L + 1; M <= N - 3; ++M) {
+            tracef(s, "\n※※2:======(L,M)=(%d %d) J[M]=%c SlitPassAStep2()計算始め========※※", L, M, s.JRTYPE[M]);
+            if (s.JRTYPE[M] == 'R' || (M == 2 && s.JRTYPE[1] == 'R')) {
+                tracef(s, "\n →次のM~%dへ", M + 1);
+                continue;
+            }
+            const int MH = nextPlacedJoint(s, M);
+            double out[2][JV];
+            int MMo[2];
+            const int sol = SlitPassAStep2(s, L, M, M + 1, q1, out, MMo);
+            if (sol > 0)
+                tracef(s, "\n※3:[L,M]=[%d %d] J[M=%d] J[MH=%d]をα面に乗せた解 sol=%d", L, M, M, MH, sol);
+            else
+                tracef(s, "→(L,M)=(%d %d)の解なし", L, M);
+            for (int i = 0; i < sol; ++i) {
+                SlitSolution r;
+                copyQ(out[i], r.q);
+                r.L = L, r.M = M;
+                classify3(s, r.q, &r.Mp, &r.Mm, &r.Mw);
+                if (solS < RAWMAX) raw[solS++] = r;
+                tracef(s, "\n※4:(L,M)=(%d %d) J[M=%d],J[MH=%d]がα面内にある解 [Mp Mw]=[%d %d] Mm=%d solS=%d", L, M, M,
+                       MH, r.Mp, r.Mw, r.Mm, solS);
+                bool accept = (M <= r.Mp && MH >= r.Mm && MH >= r.Mw);
+                if (!accept) {
+                    const int second = (r.Mm == 0) ? r.Mw : r.Mm;
+                    accept = onAlpha(s, jointAt(s, r.Mp)) && onAlpha(s, jointAt(s, second));
+                }
+                if (accept) {
+                    addRow(r);
+                    tracef(s, "\n\n※5:(L,M)=(%d %d) J[Mp],J[Mw]がα面内にある解 Mp=%d Mm=%d Mw=%d solz=%d", L, M, r.Mp,
+                           r.Mm, r.Mw, solz);
+                }
+            }
+            if (M < N - 3)
+                tracef(s, "\n※6:-------[L,M]=[%d %d/%d] J[M]=%c→次のM=%dへ--------------------", L, M, N - 3,
+                       s.JRTYPE[M], M + 1);
+            else
+                tracef(s, "\n※6:-------L=%d M=%d/%d J[M]=%c→全M終了-----------------------", L, M, N - 3, s.JRTYPE[M]);
+        }
+        if (solz >= 50) break;
+    }
+    tracef(s, "\n※7:===== SlitPassA5() J[M]が壁直前である全ての解 solz=%d ============※", solz);
+    printTable(s, table, solz);
+
+    // Case 3: the goal on the plane and joint 1 off it.
+    s.sgnWrkAlpha = onAlpha(s, s.rwp) ? 'I' : 'O';
+    tracef(s, "\n  Case3(目標がα面内)に該当すればその場合も計算");
+    const bool j1On = onAlpha(s, baseJ1(s));
+    if (j1On) tracef(s, "\n→J[1]がα面にあるケースは対象としない. 解なし．終了");
+    if (s.sgnWrkAlpha != 'I') tracef(s, "\n→ワーク目標がα面にないケースは対象としない. 解なし．終了");
+    if (!j1On && s.sgnWrkAlpha == 'I') {
+        tracef(s, "\n※80:通常のM=Mpの解の数solz=%d 通り抜けStep()の全ての解 solS=%d\n→M=Mp以外の解を抽出へ", solz,
+               solS);
+        for (int i = 0; i < solS; ++i) {
+            forwardKinematics(s, raw[i].q);
+            if (onAlpha(s, jointAt(s, raw[i].Mp)) && onAlpha(s, jointAt(s, raw[i].Mw))) addRow(raw[i]);
+        }
+        tracef(s, "\n※82:===== J[M]とM以上が壁直前である全ての解 solz=%d ==========※", solz);
+        if (solz < SLITSOL_MAX) {
+            SlitSolution& r = table[solz];
+            if (SlitPassASpec3(s, q0, r.q, &r.Mp, &r.Mm, &r.Mw, &r.L, &r.M) == 1) ++solz;
+        }
+        tracef(s, "\n※83:========== 特殊ケースCase3を含む全ての解 solz=%d ==========※", solz);
+    }
+
+    tracef(s, "\n※E:============ SlitPassA5() α面外の解を排除 solz=%d ==================※", solz);
+    if (solz > 0)
+        printTable(s, table, solz);
+    else
+        tracef(s, "\n  通り抜けの解なし");
+    tracef(s, "\n※※E========= SlitPassA5() solz=%d end ==========================※※", solz);
+    return solz;
+}
+
+// ---------------------------------------------------------------------------------------------
+int calAb(Scene& s) {
+    const int N = s.N;
+    setAlphaFlags(s);
+    tracef(s, "\n\n●●calAb()=====隙間通り抜け始め sgnAab=%c sgnAbStep=%d sgnPS=%d==============●●", s.sgnAab,
+           s.sgnAbStep, s.sgnPS);
+    printQ(s, "\n  qr[] =", s.qr);
+    printQ(s, "\n  qAb[]=", s.qAb);
+    s.sgnPS = SP1(s);
+    const bool bothOff = s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O';
+    if (bothOff && s.sgnPS < 0) return s.sgnPS;
+    s.sgnPS = SP2(s);
+    if (bothOff && s.sgnPS < 0) return s.sgnPS;
+    if (!bothOff && s.sgnPS < 0) s.sgnPS = 0;
+
+    s.sgnAaStep = 0;
+    s.sgnAab = 'b';
+    double qs[JV];
+    copyQ(s.qr, qs);
+    s.sgnDrawInitial = 0;
+    s.cntBTrial = 0;
+    s.sgnArmDir = 'L';
+    int Mp = 0, Mm = 0, Mw = 0;
+    classify3(s, s.qr, &Mp, &Mm, &Mw);
+    s.errP = distVec3(s.rw, s.rwp);
+    s.errT = slitError(s, Mp, Mw);
+
+    if (s.sgnJ1Alpha == 'I') {
+        if (s.sgnWrkAlpha == 'O') {
+            tracef(s, "\n●J[1]はα面内にある→SpecCase1へ");
+            runSpecialCase(s, false, 1);
+        } else {
+            tracef(s, "\n●J[1]とワーク目標はα面内にある→SpecCase2へ");
+            runSpecialCase(s, false, 2);
+        }
+        return s.sgnSOLAEnd;
+    }
+    tracef(s, "\n●J[1]はα面内にない→NormalCaseへ");
+    if (s.errT < tolNewton && s.errP < tolNewton) {
+        tracef(s, "\n●======== errT=%6.4f errP=%6.4f:Newton法へ =========●", s.errT, s.errP);
+        runNewtonStep(s, false);
+        return s.sgnSOLAEnd;
+    }
+    tracef(s, "\n●======== errT=%6.4f errP=%6.4f sgnAbStep=%d 通り抜け計算へ =====●", s.errT, s.errP, s.sgnAbStep);
+
+    if (s.sgnAbStep != 1) {
+        tracef(s, "\n\n●=====AaNormal:隙間を通り抜ける通常計算 sgnAbStep=%d=============●", s.sgnAbStep);
+        s.sgnAbStep = 0;
+        double q2[JV];
+        copyQ(qs, q2);
+        tracef(s, "\n●1:通常計算前に目標へ微小変化 Mpass=%d MW=%d", s.Mpass, s.MW);
+        if (s.errP >= tolExact) {
+            int LMIJK[5] = {0, 0, 0, 0, 0}, sgnSP = 0, MpG = 0, MwG = 0;
+            double dq[JV] = {};
+            const double det = AabGradient2(s, qs, LMIJK, &sgnSP, &MpG, &MwG, dq);
+            double dqmax = 0;
+            if (std::fabs(det) >= tolFine) {
+                for (int i = 1; i <= N - 3; ++i) dqmax = std::fmax(dqmax, std::fabs(dq[i]));
+                if (dqmax > 0) {
+                    const double step = (dqmax < 0.01) ? dqmax : 0.01;
+                    for (int k = 0; k < 5; ++k) {
+                        const int j = LMIJK[k];
+                        if (j >= 1 && j <= N) q2[j] = qs[j] - step * dq[j] / dqmax;
+                    }
+                }
+                tracef(s, "\n●2:通常計算前に目標へ微小変化後 Mpass=%d MW=%d det=%11.3e dqmax=%11.3e", s.Mpass, s.MW,
+                       det, dqmax);
+            }
+        }
+
+        tracef(s, "\n●3:=====通常通り抜け計算calAb() SlitPassA5()始め Mpass=%d (Lh,Mh)=(%d %d)======●", s.Mpass, s.Lh,
+               s.Mh);
+        SlitSolution table[SLITSOL_MAX];
+        const int SolNum = SlitPassA5(s, q2, table);
+        tracef(s, "\n●4:AbNormal:SlitPassA5()後 SolNum=%d", SolNum);
+        printTable(s, table, SolNum);
+        if (SolNum == 0) {
+            tracef(s, "\n●5:解析解なし→AabNewtonへ getch()");
+            s.sgnT = 0;
+            copyQ(qs, s.qr);
+            runNewtonStep(s, false);
+            return s.sgnSOLAEnd;
+        }
+        int kbest = 0;
+        double best = 100.0;
+        for (int k = 0; k < SolNum; ++k) {
+            forwardKinematics(s, table[k].q);
+            if (!(onAlpha(s, jointAt(s, table[k].Mp)) && onAlpha(s, jointAt(s, table[k].Mw)))) continue;
+            double sum = 0;
+            for (int j = 1; j <= N - 4; ++j) sum += std::fabs(angleDiffNearest(table[k].q[j], qs[j]));
+            if (sum < best) best = sum, kbest = k;
+        }
+        copyQ(table[kbest].q, s.qr);
+        s.Lh = table[kbest].L;
+        s.Mh = table[kbest].M;
+        copyQ(s.qr, s.qAb);
+        s.sgnAbStep = 1;
+    }
+
+    // One step of the move toward qAb.
+    double dqk[JV] = {}, dqH = 0, q2[JV];
+    copyQ(s.qAb, s.qr);
+    const int ndq = stepTowardPose(s, qs, s.qAb, dqk, &dqH, q2);
+    wristOrientNearest(s, q2, s.EwH, s.EwG, s.qr);
+    tracef(s, "\n●6:AbStep:qr[]微小変化後 変化最大値dqH=%6.3f 分割数ndq=%d", dqH, ndq);
+    printQ(s, "\n  qs[] =", qs);
+    printQ(s, "\n  qAb[]=", s.qAb);
+    printQ(s, "\n  qr[] =", s.qr);
+
+    // Evaluation and the positioning joints for the next 'a'.
+    copyQ(s.qr, s.qAfinal);
+    int inWall[JV] = {};
+    classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
+    s.errP = distVec3(s.rw, s.rwp);
+    s.errT = std::fabs(alphaDist(s, jointAt(s, s.Mpass)));
+    if (s.MW <= s.Nw) s.errT += std::fabs(alphaDist(s, jointAt(s, s.MW)));
+    s.sgnP = errorClass(s.errP);
+    s.sgnT = errorClass(s.errT);
+    s.sgnSOLAEnd = (s.sgnP >= 2 && s.sgnT >= 2) ? 1 : 0;
+    auto nextFree = [&](int c) {
+        if (c == s.Lh) ++c;
+        if (c == s.Lh || c == s.Mh) ++c;
+        return c;
+    };
+    s.Iinv = nextFree(1);
+    s.Jinv = nextFree(s.Iinv + 1);
+    s.Kinv = nextFree(s.Jinv + 1);
+    resetPathForNewPose(s);
+    tracef(s, "\n●7:AbStep:微小変化後 Mpass=%d ", s.Mpass);
+    tracef(s, "\n●AbE:隙間通り抜け計算終了 [Lh,Mh]=[%d %d] [I,J,K]inv=[%d %d %d] Mp=%d sgnSOLAEnd=%d", s.Lh, s.Mh,
+           s.Iinv, s.Jinv, s.Kinv, s.Mpass, s.sgnSOLAEnd);
+    tracef(s, "\n  errP=%11.3e errT=%11.3e sgnP=%d sgnT=%d", s.errP, s.errT, s.sgnP, s.sgnT);
+    printDecision(s, "\n●=============厚壁細隙間を通り抜け位置決めされた．============●");
+    tracef(s, "\n●●AbE===========calAb() end sgnAab=%c=====================================●●\n", s.sgnAab);
+    return s.sgnSOLAEnd;
+}

@@ -1,0 +1,228 @@
+// Entry of the goal pose calculation: the start pose candidates and the first classification.
+#include <cmath>
+
+#include "app/console.h"
+#include "app/scene.h"
+#include "goal/goal.h"
+#include "goal/goal_common.h"
+#include "model/kinematics.h"
+#include "model/vecops.h"
+#include "solve/solve.h"
+
+namespace {
+
+// Start of the next quadrant of an angle in [0, 2 pi): pi/2, pi, 3 pi/2, or a negative value
+// when the angle already lies in the fourth quadrant (the boundaries less 0.001 rad).
+double nextQuadrant(double a) {
+    if (a < PI_C / 2 - 0.001) return PI_C / 2;
+    if (a < PI_C - 0.001) return PI_C;
+    if (a < 3 * PI_C / 2 - 0.001) return 3 * PI_C / 2;
+    return -1;
+}
+
+}  // namespace
+
+int StartPose(Scene& s, int Lh, int Mh, int Iinv, int Jinv, int Kinv, const Vec3& rwp, const Mat3& EwG,
+              double qss0[][JV]) {
+    constexpr int CAP = GoalCalcState::NQSS0;
+    const double step = TWO_PI_C / 24;
+    const double sweepEnd = TWO_PI_C - 0.001;
+    double q[JV], qo[JV];
+    copyQ(s.qInit, q);
+    s.nqss0 = 0;
+    s.cntqs0 = 0;
+    setAlphaFlags(s);
+
+    double found[CAP][JV];
+    int nfound = 0;
+    auto append = [&](const double* v) {
+        if (nfound < CAP) copyQ(v, found[nfound++]);
+    };
+
+    // Grid over (q[Lh], q[Mh]): at most one candidate from each pair of quadrants.
+    q[Lh] = 0.001;
+    for (int iL = 0; iL < 25 && q[Lh] < sweepEnd; ++iL) {
+        bool success = false;
+        q[Mh] = 0;
+        for (int iM = 0; iM < 25 && q[Mh] < sweepEnd; ++iM) {
+            if (solvePosOrient(s, q, Iinv, Jinv, Kinv, rwp, EwG, qo) > 0) {
+                append(qo);
+                success = true;
+                double next = nextQuadrant(q[Mh]);
+                if (next < 0) break;
+                q[Mh] = next;
+            } else {
+                q[Mh] += step;
+            }
+        }
+        if (success) {
+            double next = nextQuadrant(q[Lh]);
+            if (next < 0) break;
+            q[Lh] = next;
+        } else {
+            q[Lh] += step;
+        }
+    }
+
+    // One more candidate from the start pose of an arm whose first joint is on the plane.
+    if (s.sgnJ1Alpha == 'I') {
+        int L = Lh, M = Mh;
+        J1AlphaStartPose(s, q, &L, &M);
+        int I = 1;
+        while (I == L || I == M) ++I;
+        int J = I + 1;
+        while (J == L || J == M) ++J;
+        if (solvePosOrient(s, q, I, J, 5, rwp, EwG, qo) > 0) append(qo);
+    }
+
+    if (nfound == 0) {
+        tracef(s, "\n\n関節L,Mを変えても位置決め解なし．目標'G'，または隙間位置'O'変更へ");
+        return 0;
+    }
+
+    // Wrap every candidate and drop those whose joints 2..5 stand where an earlier one's do.
+    Vec3 Jc[CAP][6];
+    for (int c = 0; c < nfound; ++c) {
+        found[c][0] = 0;
+        wrapJointVector(JV - 1, found[c], found[c]);
+        forwardKinematics(s, found[c]);
+        for (int k = 1; k <= 5; ++k) Jc[c][k] = s.J[k];
+    }
+    int keptIdx[CAP], nkept = 0;
+    for (int c = 0; c < nfound; ++c) {
+        bool dup = false;
+        for (int k = 0; k < nkept && !dup; ++k) {
+            double d = 0;
+            for (int j = 2; j <= 5; ++j) d += distVec3(Jc[c][j], Jc[keptIdx[k]][j]);
+            if (d < tolFine) dup = true;
+        }
+        if (!dup) keptIdx[nkept++] = c;
+    }
+    for (int k = 0; k < nkept; ++k) {
+        copyQ(found[keptIdx[k]], qss0[k]);
+        qss0[k][0] = 0;
+        wrapJointVector(JV - 1, qss0[k], qss0[k]);
+    }
+    s.nqss0 = nkept;
+
+    s.sgnBtoA = 0;
+    s.JColl = 0;
+    s.cntqs0 = 0;
+    copyQ(qss0[0], s.qr);
+    s.sgnARepeat = 0;
+    tracef(s, "\nStartPose():A計算の初期ポーズ候補数 nqss0=%d", s.nqss0);
+    return s.nqss0;
+}
+
+int setcalA(Scene& s) {
+    tracef(s, "\n\n■■=========setcalA() 通り抜け・ワーク位置決めの計算始め ==============■■");
+    tracef(s, "\n sgnCAL=%c sgnAab=%c sgnARepeat=%d sgnBtoA=%d sgnAtoO=%d sgnSTART=%d", s.sgnCAL, s.sgnAab,
+           s.sgnARepeat, s.sgnBtoA, s.sgnAtoO, s.sgnSTART);
+    tracef(s, "\n cntqs0=%d nqss0=%d", s.cntqs0, s.nqss0);
+    printV(s, "\n rwp[]=", s.rwp);
+    printV(s, "\n rh[] =", s.rh);
+
+    // The pose shown at entry: after an obstacle change the calculation continues from it.
+    double qEntry[JV];
+    copyQ(s.qr, qEntry);
+    bool haveCandidate = true;
+    if (s.sgnARepeat == 1) {
+        tracef(s, "\n (Lh,Mh)=(%d %d) (I J K)inv=(%d %d %d)", s.Lh, s.Mh, s.Iinv, s.Jinv, s.Kinv);
+        if (s.nqss0 <= 0) {
+            // Nothing to continue with: no candidate was found (or none searched yet).
+            tracef(s, "\n■■ワーク位置決め初期解なし．目標ワーク移動(1,4),(2,5),(3,6) or 隙間位置変更へ(O)");
+            haveCandidate = false;
+        } else {
+            if (s.cntqs0 < 0 || s.cntqs0 >= s.nqss0) s.cntqs0 = 0;
+            printQ(s, "\n qss0[cntqs0]=", s.qss0[s.cntqs0]);
+        }
+    } else {
+        s.Lh = s.Lh0[0];
+        s.Mh = s.Mh0[0];
+        s.nqss0 = StartPose(s, s.Lh, s.Mh, s.Iinv, s.Jinv, s.Kinv, s.rwp, s.EwG, s.qss0);
+        if (s.nqss0 == 0) {
+            tracef(s, "\n■■ワーク位置決め初期解なし．目標ワーク移動(1,4),(2,5),(3,6) or 隙間位置変更へ(O)");
+            haveCandidate = false;
+        }
+    }
+
+    if (haveCandidate) {
+        copyQ(s.qss0[s.cntqs0], s.qs);
+        copyQ(s.qs, s.qr);
+        copyQ(s.qs, s.qAfinal);
+        forwardKinematics(s, s.qs);
+        setAlphaFlags(s);
+
+        s.sgnPS = SP1(s);
+        const bool bothOff = s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O';
+        if (bothOff && s.sgnPS < 0) return s.sgnPS;
+        s.sgnPS = SP2(s);
+        if (bothOff && s.sgnPS < 0) return s.sgnPS;
+        if (!bothOff && s.sgnPS < 0) s.sgnPS = 0;
+
+        if (s.sgnBtoA > 0) {
+            s.sgnBtoA = 0;
+        } else if (s.sgnAtoO != 1) {
+            s.cntLM0 = 0;
+            s.Lh = s.Lh0[0];
+            s.Mh = s.Mh0[0];
+            s.Mpass = s.Mpass0[0];
+            s.Iinv = s.Iinv0[0];
+            s.Jinv = s.Jinv0[0];
+            s.Kinv = s.Kinv0[0];
+            s.sgnAbStep = s.sgnAaStep = 0;
+            s.sgnAab = 'c';
+            s.sgnSOLAEnd = 0;
+            s.sgnP = s.sgnT = 1;
+            s.sgnDrawInitial = s.sgnDrawAStart = 1;
+            resetPathForNewPose(s);
+        } else {
+            copyQ(qEntry, s.qs);
+            copyQ(qEntry, s.qr);
+            copyQ(qEntry, s.qAfinal);
+            s.sgnAab = s.sgnAabSave;
+            s.sgnAtoO = 0;
+        }
+    }
+
+    // Errors and classes of the start pose.
+    s.sgnCAL = 'A';
+    int inWall[JV] = {};
+    classifyJointsByWall(s, s.qs, &s.Mpass, inWall, &s.MW);
+    s.errP = sumAbsDiff(s.rw, s.rwp);
+    s.errT = slitError(s, s.Mpass, s.MW);
+    s.sgnP = errorClass(s.errP);
+    s.sgnT = errorClass(s.errT);
+    if (s.sgnP <= 1 || s.sgnT <= 1) s.sgnSOLAEnd = 0;
+    s.JColl = 0;
+    s.sgnAtoO = 0;
+    s.sgnAabSave = s.sgnAab;
+
+    tracef(s, "\n■=====sgnCAL=%c 厚壁隙間通り抜け目標に位置決めする計算始め [Lh,Mh]=[%d %d] ====■", s.sgnCAL, s.Lh,
+           s.Mh);
+    if (s.sgnPS > 0) {
+        tracef(s, "\n 現ロボット・隙間で隙間通り抜け可能");
+        tracef(s, "\n Mpass=%d MW=%d sgnJ1Alpha=%c sgnWrkAlpha=%c sgnDrawInitial=%d sgnDrawAStart=%d", s.Mpass, s.MW,
+               s.sgnJ1Alpha, s.sgnWrkAlpha, s.sgnDrawInitial, s.sgnDrawAStart);
+        printQ(s, "\n qr[]=", s.qr);
+        printV(s, "\n rh[]=", s.rh);
+        printV(s, "\n rwp[]=", s.rwp);
+        if (s.sgnT == 2 && s.sgnP == 4)
+            tracef(s, "\n sgnT=%d sgnP=%d アーム%dは隙間通り抜け，位置決め誤差許容範囲内", s.sgnT, s.sgnP, s.Mpass);
+        else if (s.sgnT == 4 && s.sgnP == 2)
+            tracef(s, "\n sgnT=%d sgnP=%d アーム%dは隙間通り抜け許容範囲，位置決めされた", s.sgnT, s.sgnP, s.Mpass);
+        else if (s.sgnT == 4 && s.sgnP == 4)
+            tracef(s, "\n sgnT=%d sgnP=%d アーム%dは隙間通り抜け許容範囲，位置決め誤差許容範囲", s.sgnT, s.sgnP,
+                   s.Mpass);
+        tracef(s, "\n 初期ポーズ cntqs0=%d/%d errP=%11.3e errT=%11.3e sgnSOLAEnd=%d", s.cntqs0, s.nqss0, s.errP,
+               s.errT, s.sgnSOLAEnd);
+        tracef(s, "\n A解法 隙間を通す関節番号(Lh,Mh)=(%d %d) 通るアーム番号Mpass=%d", s.Lh, s.Mh, s.Mpass);
+        tracef(s, "\n       位置決めする関節番号(I J K)inv=(%d %d %d)", s.Iinv, s.Jinv, s.Kinv);
+        printQ(s, "\n qs[]=", s.qs);
+    } else {
+        tracef(s, "\n 現ロボット・隙間で隙間通り抜け不可能\n  →隙間位置('O') or ロボットタイプ変更へ('F')");
+    }
+    tracef(s, "\n■■============setcalA() end sgnBtoA=%d sgnAtoO=%d ======================■■\n", s.sgnBtoA,
+           s.sgnAtoO);
+    return 1;
+}
