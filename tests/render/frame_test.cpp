@@ -16,15 +16,6 @@
 
 namespace {
 
-int px(double v) { return static_cast<int>(std::lround(v)); }
-
-// True when some pixel near the projection of the world point passes the test.
-bool seenAt(const Frame& f, const Scene& s, double x, double y, double z, int radius,
-            const std::function<bool(Rgb)>& test) {
-    WindowPoint p = projectWorld(s, x, y, z);
-    return f.anyNear(px(p.x), px(p.y), radius, test);
-}
-
 // A view that looks at the far face of the wall square on: the scene turned about z so that the
 // wall normal points at the eye (azimuth 0.2 rad), centred on the slit and lowered so that the
 // wall is in sight; `back` moves the scene that much farther from the eye.
@@ -41,9 +32,6 @@ void faceTheWall(Scene& s, double back = 0.0) {
     s.viewShift[1] = -s.rh[1] - back * dy;
     s.viewShift[2] = -4.0 - back * ez / n;
 }
-
-// Moves the whole 3-D scene out of sight (beyond the far plane), leaving only the texts.
-void hideScene(Scene& s) { s.viewShift[2] = -1000.0; }
 
 }  // namespace
 
@@ -218,42 +206,6 @@ TEST(Frame, WallIsTwoTranslucentRedBlocksWithTheSlitGapAtRh) {
     EXPECT_FALSE(seenAt(f, s, x + 0.6 - 0.08, y, 3.0, 1, isWallRed));
     EXPECT_FALSE(seenAt(f, s, x + 0.6 + 0.08, y, 3.0, 1, isWallRed));
 }
-
-namespace {
-
-// Joint vector of the straight pose with joint 2 bent by `angle`.
-struct Pose {
-    double q[JV] = {};
-};
-Pose bentAtJoint2(double angle) {
-    Pose p;
-    p.q[2] = angle;
-    return p;
-}
-
-// World position of link k's midpoint (joint k-1 to joint k) of the pose.
-Vec3 linkMiddle(Scene& s, const double* q, int k) {
-    forwardKinematics(s, q);
-    Vec3 m;
-    for (int a = 0; a < 3; ++a) m[a] = (s.J[k - 1][a] + s.J[k][a]) / 2;
-    return m;
-}
-
-bool seenAtPoint(const Frame& f, const Scene& s, const Vec3& p, int radius, const std::function<bool(Rgb)>& test) {
-    return seenAt(f, s, p[0], p[1], p[2], radius, test);
-}
-
-bool inWindow(const Scene& s, const Vec3& p) {
-    WindowPoint w = projectWorld(s, p[0], p[1], p[2]);
-    return w.x > 10 && w.x < 590 && w.y > 10 && w.y < 590;
-}
-
-bool isPinkLine(Rgb c) { return isPinkWork(c); }
-
-// Lower the scene so that the whole straight robot (7.4 high) is in sight.
-void showWholeRobot(Scene& s) { s.viewShift[2] = -4.5; }
-
-}  // namespace
 
 TEST(Frame, InitialPoseCurrentRobotAndWorkAtTheGoalAppearWhereTheCameraPutsThem) {
     Scene& s = freshWindowScene();

@@ -3,10 +3,12 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/window.h"
+#include "model/kinematics.h"
 #include "render/frame.h"
 #include "support/test_scene.h"
 
@@ -124,4 +126,39 @@ bool isBlue(Rgb c) { return c.b > 180 && c.r < 80 && c.g < 80; }
 bool isYellow(Rgb c) { return c.r > 200 && c.g > 200 && c.b < c.r - 60; }
 bool isPinkWork(Rgb c) {
     return c.r >= 240 && c.g >= 115 && c.g <= 140 && c.b >= 115 && c.b <= 140;
+}
+bool isPinkLine(Rgb c) { return isPinkWork(c); }
+bool isAchromatic(Rgb c) { return std::abs(c.r - c.g) < 12 && std::abs(c.g - c.b) < 12 && c.r < 235; }
+
+int px(double v) { return static_cast<int>(std::lround(v)); }
+
+bool seenAt(const Frame& f, const Scene& s, double x, double y, double z, int radius,
+            const std::function<bool(Rgb)>& test) {
+    WindowPoint p = projectWorld(s, x, y, z);
+    return f.anyNear(px(p.x), px(p.y), radius, test);
+}
+
+bool seenAtPoint(const Frame& f, const Scene& s, const Vec3& p, int radius, const std::function<bool(Rgb)>& test) {
+    return seenAt(f, s, p[0], p[1], p[2], radius, test);
+}
+
+bool inWindow(const Scene& s, const Vec3& p) {
+    WindowPoint w = projectWorld(s, p[0], p[1], p[2]);
+    return w.x > 10 && w.x < 590 && w.y > 10 && w.y < 590;
+}
+
+void hideScene(Scene& s) { s.viewShift[2] = -1000.0; }
+void showWholeRobot(Scene& s) { s.viewShift[2] = -4.5; }
+
+Pose bentAtJoint2(double angle) {
+    Pose p;
+    p.q[2] = angle;
+    return p;
+}
+
+Vec3 linkMiddle(Scene& s, const double* q, int k) {
+    forwardKinematics(s, q);
+    Vec3 m;
+    for (int a = 0; a < 3; ++a) m[a] = (s.J[k - 1][a] + s.J[k][a]) / 2;
+    return m;
 }

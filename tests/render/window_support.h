@@ -37,6 +37,27 @@ struct WindowPoint {
 WindowPoint projectWorld(const Scene& s, double x, double y, double z);
 WindowPoint projectCamera(double x, double y, double z);
 
+int px(double v);  // nearest pixel
+// True when some pixel within `radius` of the projection of the world point passes the test.
+bool seenAt(const Frame& f, const Scene& s, double x, double y, double z, int radius,
+            const std::function<bool(Rgb)>& test);
+bool seenAtPoint(const Frame& f, const Scene& s, const Vec3& p, int radius, const std::function<bool(Rgb)>& test);
+// True when the world point projects inside the window, 10 pixels clear of its edges.
+bool inWindow(const Scene& s, const Vec3& p);
+
+// Moves the whole 3-D scene out of sight (beyond the far plane), leaving only the texts.
+void hideScene(Scene& s);
+// Lowers the scene so that the whole straight robot (7.4 high) is in sight.
+void showWholeRobot(Scene& s);
+
+// A joint vector: the straight pose with joint 2 bent by `angle`.
+struct Pose {
+    double q[JV] = {};
+};
+Pose bentAtJoint2(double angle);
+// World position of the middle of link k (joint k-1 to joint k) of the pose q.
+Vec3 linkMiddle(Scene& s, const double* q, int k);
+
 // Colour classes of the picture.
 bool isWhite(Rgb c);
 bool isDark(Rgb c);           // text and lines: black, also under the translucent floor or wall
@@ -44,4 +65,6 @@ bool isWallRed(Rgb c);        // the translucent wall, one or two layers deep, o
 bool isLinkColour(Rgb c);     // the lit link colour: green and blue equal and above red
 bool isBlue(Rgb c);           // blue lines of the other start candidates
 bool isYellow(Rgb c);         // highlight and moved-goal yellow
-bool isPinkWork(Rgb c);       // the unlit pink of the work at the goal
+bool isPinkWork(Rgb c);       // the unlit pink of the work at the goal and of pink lines
+bool isPinkLine(Rgb c);       // pink lines of the initial pose and the current start candidate
+bool isAchromatic(Rgb c);     // black solids under the light: grey to black, never white
