@@ -12,7 +12,7 @@ wl_start_xvfb
 wl_start_program "$build/slitpass"
 wl_shot_drawn "$WL_DIR/start.png"
 wl_type F
-wl_shot_changed "$WL_DIR/start.png" "$WL_DIR/menu.png"
+wl_shot_settled "$WL_DIR/start.png" "$WL_DIR/menu.png"
 # Strip the time stamps, so that the same picture gives the same file.
 convert "$WL_DIR/start.png" -strip docs/screenshot-start.png
 convert "$WL_DIR/menu.png" -strip docs/screenshot-menu.png

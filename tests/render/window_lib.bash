@@ -77,6 +77,19 @@ wl_shot_changed() {
   wl_fail "the picture did not change within 5 s"
 }
 
+# Waits until the picture differs from PREV and then holds still (all typed keys handled).
+wl_shot_settled() {
+  local prev=$1 out=$2 n
+  wl_shot_changed "$prev" "$out"
+  for n in $(seq 50); do
+    sleep 0.1
+    wl_shot "$WL_DIR/settle.png"
+    if [ "$(wl_diff "$out" "$WL_DIR/settle.png")" = "0" ]; then return 0; fi
+    cp "$WL_DIR/settle.png" "$out"
+  done
+  wl_fail "the picture did not settle within 5 s"
+}
+
 # Waits until the window shows a frame (something besides the white clear colour).
 wl_shot_drawn() {
   local out=$1 n

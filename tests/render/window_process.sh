@@ -22,7 +22,7 @@ links=$(wl_count "$d/start.png" link)
 
 # 'F': the robot choice menu, with no wall and no robot at the goal, only the pictures.
 wl_type F
-wl_shot_changed "$d/start.png" "$d/menu.png"
+wl_shot_settled "$d/start.png" "$d/menu.png"
 [ "$(wl_count "$d/menu.png" wall)" -eq 0 ] || wl_fail "menu: the wall is still drawn"
 [ "$(wl_count "$d/menu.png" link)" -gt 2000 ] || wl_fail "menu: no structure pictures"
 # The legend stays where it was.
@@ -30,18 +30,13 @@ wl_shot_changed "$d/start.png" "$d/menu.png"
 
 # Two digits choose robot F21 again: back to A mode with the wall and the robot.
 wl_type 21
-wl_shot_changed "$d/menu.png" "$d/chosen.png"
-for n in $(seq 50); do
-  [ "$(wl_count "$d/chosen.png" wall)" -gt 5000 ] && break
-  sleep 0.1
-  wl_shot "$d/chosen.png"
-done
+wl_shot_settled "$d/menu.png" "$d/chosen.png"
 [ "$(wl_count "$d/chosen.png" wall)" -gt 5000 ] || wl_fail "after the robot choice: no wall"
 [ "$(wl_count "$d/chosen.png" link)" -gt 200 ] || wl_fail "after the robot choice: no robot"
 
 # A view key moves the 3-D scene; the legend stays.
 wl_type XXXXX
-wl_shot_changed "$d/chosen.png" "$d/moved.png"
+wl_shot_settled "$d/chosen.png" "$d/moved.png"
 changed=$(wl_diff "$d/chosen.png" "$d/moved.png")
 [ "$changed" -gt 5000 ] || wl_fail "view key: only $changed pixels changed"
 # The grid lines behind the legend move with the view and the text does not: a legend that moved
