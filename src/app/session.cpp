@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/scene.h"
+#include "app/status_text.h"
 #include "model/kinematics.h"
 
 
@@ -151,6 +152,14 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
     }
     std::fprintf(out, "],\n  \"rw\": ");
     jsonVec(out, s.rw.data(), 3);
+    // The status lines the window would show for this state, in drawing order.
+    const StatusText status = chooseStatusLines(s);
+    std::fprintf(out, ",\n  \"status\": [");
+    for (int i = 0; i < status.n; ++i) {
+        std::fprintf(out, i ? ", " : "");
+        jsonString(out, status.line[i].text);
+    }
+    std::fprintf(out, "]");
     std::fprintf(out, ",\n  \"keys\": [");
     for (size_t i = 0; i < keys.size() && i < keyMillis.size(); ++i) {
         if (i) std::fputc(',', out);

@@ -9,6 +9,9 @@ struct PathState {
     int NPATH = 0;
     Vec3 rwIPATH[NMAX] = {};
     Vec3 JpIPATH[NMAX] = {};
+    // Work point of the straight initial pose, the end of the reverse path (z = 7.4 for every
+    // robot of the catalogue).
+    Vec3 rwInit = {{0.0, 0.0, 7.4}};
     int MpTrack = 0;
     double qSIPATH[NMAX][JV] = {};
     double qPATH[NMAX][JV] = {};
