@@ -50,6 +50,10 @@ Scene& freshWindowScene() {
         for (int k = 0; k < 20; ++k) glutMainLoopEvent();
     }
     *gScene = *start;
+    // The frames are reasoned about for the straight robot with no start candidates drawn: the
+    // picture before the start pose search has placed the arm.
+    for (int i = 0; i < JV; ++i) gScene->qr[i] = gScene->qInit[i];
+    gScene->nqss0 = 0;
     gScene->trace = nullptr;
     gScene->waitKey = nullptr;
     gScene->redraw = redrawScene;

@@ -10,7 +10,8 @@ struct Rgb {
     int r, g, b;
 };
 
-// The window's Scene, reset to the start-up state (quiet trace, redraw hook to the display).
+// The window's Scene, reset to the start-up state (quiet trace, redraw hook to the display) but
+// showing the straight robot with no start candidates.
 // The window is opened on first use; without an X display the test fails with a message.
 Scene& freshWindowScene();
 
