@@ -13,18 +13,15 @@ struct Pair {
     Vec3 A0, u1, B0, u2;
     double L1, L2;  // lengths of links M and K
 };
-
 struct Result {
-    int r;
+    int r, t1, t2;
     double d, c;
     Vec3 P1, P2;
-    int t1, t2;
 };
 
 Result run(Scene& s, const Pair& p) {
-    s.L[p.M] = p.L1;
-    s.L[p.K] = p.L2;
     Result o{};
+    s.L[p.M] = p.L1, s.L[p.K] = p.L2;
     o.r = SegSegDist(s, p.M, p.A0, p.u1, p.K, p.B0, p.u2, o.d, o.c, o.P1, o.P2, o.t1, o.t2);
     return o;
 }
@@ -126,12 +123,9 @@ TEST(SegSegDist, ClearanceTableByPartsAndLinks) {
     for (const Case& c : cases) {
         // Against link 2 along y (crossing) or along x (under the end of a vertical link).
         const bool crossing = c.u1[0] != 0;
-        const Pair p{c.M, 2, c.A0, c.u1, crossing ? V(0, -0.5, 0) : V(-0.5, 0, 0), crossing ? V(0, 1, 0) : V(1, 0, 0), 1, 1};
-        const Result o = run(*s, p);
-        EXPECT_NEAR(o.d, c.d, 1e-12) << "link " << c.M;
-        EXPECT_TRUE(o.t1 == c.t1 && o.t2 == 0) << "link " << c.M;
-        EXPECT_NEAR(o.c, c.d - c.req, 1e-12) << "link " << c.M;
-        EXPECT_EQ(o.r, c.d < c.req ? -3 : 0) << "link " << c.M;
+        const Result o = run(*s, Pair{c.M, 2, c.A0, c.u1, V(crossing ? 0 : -0.5, crossing ? -0.5 : 0, 0), V(!crossing, crossing, 0), 1, 1});
+        EXPECT_TRUE(std::fabs(o.d - c.d) < 1e-12 && std::fabs(o.c - (c.d - c.req)) < 1e-12) << "link " << c.M << " " << o.d << " " << o.c;
+        EXPECT_TRUE(o.t1 == c.t1 && o.t2 == 0 && o.r == (c.d < c.req ? -3 : 0)) << "link " << c.M;
     }
 }
 
