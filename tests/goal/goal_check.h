@@ -1,55 +1,53 @@
-// Checks of a final pose made without the goal calculation: forward kinematics of the pose and
-// the wall faces only.
+// Helpers of the goal calculation tests: the check of a final pose made without the goal
+// calculation (forward kinematics of the pose and the wall faces only), the key policy that
+// drives a session to a final pose, and small joint-vector comparisons.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cmath>
+#include <cstring>
 #include <string>
 
+#include "app/keyboard.h"
 #include "app/scene.h"
+#include "goal/goal.h"
 #include "model/kinematics.h"
+#include "support/capture.h"
+#include "support/test_scene.h"
 
 struct FinalPoseReport {
-    double workErr = 0;   // |rw - rwp|
-    double handErr = 0;   // |hand z axis - (0, 0, -1)|
-    double planeMp = 0;   // |x of J[Mp] - rhx|
-    double planeMw = 0;   // |x of J[Mw] - rhx|
-    int Mp = 0, Mw = 0;   // last joint before the near face, first joint at or beyond the far face
-    int overLimit = 0;    // first joint beyond its limit, 0 when none
-    std::string why;      // empty when the pose is a final pose
+    double workErr = 0, handErr = 0;  // |rw - rwp|, |hand z axis - (0, 0, -1)|
+    double planeMp = 0, planeMw = 0;  // |x of J[Mp] - rhx|, |x of J[Mw] - rhx|
+    int overLimit = 0;                // first joint beyond its limit, 0 when none
+    std::string why;                  // empty when the pose is a final pose
 };
 
 // Judges q as a final pose: the work at rwp within tolAllow, the hand pointing straight down
-// within 0.01, the last joint before the wall and the first beyond it on the alpha-plane within
-// tolAllow, every joint inside its limit.
+// within 0.01, the last joint before the wall (Mp) and the first at or beyond the far face (Mw)
+// on the alpha-plane within tolAllow, every joint inside its limit.
 inline FinalPoseReport judgeFinalPose(Scene& s, const double* q) {
     FinalPoseReport r;
     forwardKinematics(s, q);
     double d2 = 0, h2 = 0;
-    const double down[3] = {0, 0, -1};
     for (int k = 0; k < 3; ++k) {
         d2 += (s.rw[k] - s.rwp[k]) * (s.rw[k] - s.rwp[k]);
-        h2 += (s.Ew(k, 2) - down[k]) * (s.Ew(k, 2) - down[k]);
+        h2 += (s.Ew(k, 2) - (k == 2 ? -1 : 0)) * (s.Ew(k, 2) - (k == 2 ? -1 : 0));
     }
     r.workErr = std::sqrt(d2);
     r.handErr = std::sqrt(h2);
     // Wall sides by the y coordinate of each joint.
-    r.Mp = 1;
-    for (int i = 1; i <= s.Nw && s.J[i][1] <= s.rhy1; ++i) r.Mp = i;
-    r.Mw = s.Nw + 1;
-    for (int i = r.Mp + 1; i <= s.Nw; ++i)
-        if (s.J[i][1] >= s.rhy2) {
-            r.Mw = i;
-            break;
-        }
-    r.planeMp = std::fabs(s.J[r.Mp][0] - s.rhx);
-    r.planeMw = (r.Mw <= s.Nw) ? std::fabs(s.J[r.Mw][0] - s.rhx) : 1e9;
+    int Mp = 1, Mw = s.Nw + 1;
+    for (int i = 1; i <= s.Nw && s.J[i][1] <= s.rhy1; ++i) Mp = i;
+    for (int i = s.Nw; i > Mp; --i)
+        if (s.J[i][1] >= s.rhy2) Mw = i;
+    r.planeMp = std::fabs(s.J[Mp][0] - s.rhx);
+    r.planeMw = (Mw <= s.Nw) ? std::fabs(s.J[Mw][0] - s.rhx) : 1e9;
     // Limits apply to the angles brought into [-pi, pi) by one turn, as the path preparation
     // reads the final pose.
     for (int i = 1; i <= s.N - 1 && r.overLimit == 0; ++i) {
-        const double lim = (i == s.N - 1) ? s.qLimitWrist : s.qLimit;
-        double a = q[i];
-        if (a >= PI_C) a -= TWO_PI_C;
-        if (a < -PI_C) a += TWO_PI_C;
-        if ((i == s.N - 1 || s.JRTYPE[i] != 'R') && std::fabs(a) > lim) r.overLimit = i;
+        const double a = q[i] >= PI_C ? q[i] - TWO_PI_C : (q[i] < -PI_C ? q[i] + TWO_PI_C : q[i]);
+        if ((i == s.N - 1 || s.JRTYPE[i] != 'R') && std::fabs(a) > (i == s.N - 1 ? s.qLimitWrist : s.qLimit))
+            r.overLimit = i;
     }
     if (r.workErr >= tolAllow) r.why += "work off the goal; ";
     if (r.handErr >= 0.01) r.why += "hand not down; ";
@@ -57,4 +55,31 @@ inline FinalPoseReport judgeFinalPose(Scene& s, const double* q) {
     if (r.planeMw >= tolAllow) r.why += "J[Mw] off the plane; ";
     if (r.overLimit) r.why += "joint " + std::to_string(r.overLimit) + " beyond its limit; ";
     return r;
+}
+
+inline void pressKeys(Scene& s, const char* keys, int times = 1) {
+    for (int t = 0; t < times; ++t)
+        for (const char* k = keys; *k; ++k) keyboard(s, static_cast<unsigned char>(*k));
+}
+
+inline bool sameQ(const double* a, const double* b) { return std::memcmp(a, b, JV * sizeof(double)) == 0; }
+
+// Key policy: 'a', 'a', 'b' in turn until sgnSOLAEnd = 1, at most 200 presses; when the pose then
+// breaks a joint limit (the path preparation would refuse it), or no final pose came, SP and
+// again from the next candidate. Checks the final pose independently; returns the candidate
+// that gave it, or -1.
+inline int driveToFinalPose(Scene& s) {
+    for (int c = 0; c < s.nqss0; ++c) {
+        if (c > 0) keyboard(s, ' ');
+        for (int n = 0; s.sgnSOLAEnd != 1 && n < 200; ++n) keyboard(s, "aab"[n % 3]);
+        if (s.sgnSOLAEnd != 1 || judgeFinalPose(s, s.qr).overLimit) continue;
+        const FinalPoseReport f = judgeFinalPose(s, s.qr);
+        EXPECT_EQ(f.why, "");
+        // The classes the calculation reports agree; the final pose is the one accepted.
+        EXPECT_TRUE((s.sgnP == 2 || s.sgnP == 4) && (s.sgnT == 2 || s.sgnT == 4));
+        EXPECT_TRUE(sameQ(s.qAfinal, s.qr));
+        return c;
+    }
+    ADD_FAILURE() << "no candidate gave a final pose";
+    return -1;
 }

@@ -1,22 +1,11 @@
 // Error classes, the start pose search and the entry of the goal calculation.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <string>
-
-#include "app/keyboard.h"
-#include "goal/goal.h"
-#include "model/kinematics.h"
-#include "support/capture.h"
-#include "support/test_scene.h"
+#include "goal_check.h"
 
 TEST(ErrorClass, BoundariesOfExactAndAllowable) {
-    EXPECT_EQ(errorClass(0.0), 2);
-    EXPECT_EQ(errorClass(0.999e-6), 2);
-    EXPECT_EQ(errorClass(1e-6), 4);  // exactly tolExact is allowable
-    EXPECT_EQ(errorClass(0.00999), 4);
-    EXPECT_EQ(errorClass(0.01), 1);  // exactly tolAllow is large
-    EXPECT_EQ(errorClass(3.0), 1);
+    // Exactly tolExact is allowable, exactly tolAllow is large.
+    const double e[] = {0.0, 0.999e-6, 1e-6, 0.00999, 0.01, 3.0};
+    const int want[] = {2, 2, 4, 4, 1, 1};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(errorClass(e[i]), want[i]) << e[i];
 }
 
 TEST(StartPose, CandidatesPlaceTheWorkAndDifferInTheirJoints) {
@@ -25,17 +14,11 @@ TEST(StartPose, CandidatesPlaceTheWorkAndDifferInTheirJoints) {
     const int n = StartPose(*s, 1, 2, 3, 4, 5, s->rwp, s->EwG, table);
     ASSERT_GT(n, 0);
     ASSERT_LE(n, 17);
-    EXPECT_EQ(s->nqss0, n);
-    EXPECT_EQ(s->cntqs0, 0);
-    EXPECT_EQ(s->sgnARepeat, 0);
-    for (int k = 0; k < JV; ++k) EXPECT_EQ(s->qr[k], table[0][k]);
+    EXPECT_TRUE(s->nqss0 == n && s->cntqs0 == 0 && s->sgnARepeat == 0 && sameQ(s->qr, table[0]));
     Vec3 J[GoalCalcState::NQSS0][6];
     for (int r = 0; r < n; ++r) {
         EXPECT_EQ(table[r][0], 0.0);
-        for (int i = 1; i <= s->N; ++i) {
-            EXPECT_GE(table[r][i], -PI_C);
-            EXPECT_LT(table[r][i], PI_C);
-        }
+        for (int i = 1; i <= s->N; ++i) EXPECT_TRUE(table[r][i] >= -PI_C && table[r][i] < PI_C);
         forwardKinematics(*s, table[r]);
         for (int k = 0; k < 3; ++k) {
             EXPECT_NEAR(s->rw[k], s->rwp[k], 1e-7);
@@ -47,68 +30,48 @@ TEST(StartPose, CandidatesPlaceTheWorkAndDifferInTheirJoints) {
     for (int a = 0; a < n; ++a)
         for (int b = a + 1; b < n; ++b) {
             double d = 0;
-            for (int j = 2; j <= 5; ++j) {
-                double e = 0;
-                for (int k = 0; k < 3; ++k) e += (J[a][j][k] - J[b][j][k]) * (J[a][j][k] - J[b][j][k]);
-                d += std::sqrt(e);
-            }
+            for (int j = 2; j <= 5; ++j)
+                d += std::sqrt(std::pow(J[a][j][0] - J[b][j][0], 2) + std::pow(J[a][j][1] - J[b][j][1], 2) +
+                               std::pow(J[a][j][2] - J[b][j][2], 2));
             EXPECT_GE(d, tolFine) << "rows " << a << " and " << b;
         }
 }
 
-TEST(StartPose, UnreachableGoalGivesNoCandidateAndKeepsThePose) {
+TEST(StartPose, UnreachableGoalOrJointOneOnThePlane) {
+    // Out of reach: no candidate, the pose kept, the lines printed.
     auto s = makeScene();
     double q0[JV];
-    for (int i = 0; i < JV; ++i) q0[i] = s->qs[i];
+    std::memcpy(q0, s->qs, sizeof q0);
     s->rwp = Vec3{{30.0, 30.0, 0.1}};
-    for (int k = 0; k < 3; ++k) s->wristp[k] = s->rwp[k] + (k == 2 ? 0.4 : 0.0);
+    s->wristp = Vec3{{30.0, 30.0, 0.5}};
     TraceCapture cap(*s);
     s->sgnARepeat = 0;
     setcalA(*s);
     EXPECT_EQ(s->nqss0, 0);
     EXPECT_NE(cap.text().find("関節L,Mを変えても位置決め解なし"), std::string::npos);
     EXPECT_NE(cap.text().find("■■ワーク位置決め初期解なし"), std::string::npos);
-    for (int i = 0; i < JV; ++i) EXPECT_EQ(s->qs[i], q0[i]);
-    EXPECT_EQ(s->sgnP, 1);
-    EXPECT_EQ(s->sgnSOLAEnd, 0);
-}
-
-TEST(StartPose, FirstJointOnThePlaneAddsItsOwnCandidate) {
-    // F31 stands with joint 1 on the plane x = 0: the extra candidate starts from the pose of
-    // J1AlphaStartPose, so the search still finds poses and keeps the table in range.
-    auto s = makeSceneWithRobot(3, 1);
-    EXPECT_EQ(s->sgnJ1Alpha, 'I');
-    EXPECT_GT(s->nqss0, 0);
-    EXPECT_LE(s->nqss0, 17);
-    EXPECT_EQ(s->sgnPS, 2);  // passable whatever the robot when joint 1 is on the plane
+    EXPECT_TRUE(sameQ(s->qs, q0) && s->sgnP == 1 && s->sgnSOLAEnd == 0);
+    // F31 stands with joint 1 on the plane x = 0: the extra candidate from J1AlphaStartPose
+    // keeps the table in range, and any robot is passable.
+    auto t = makeSceneWithRobot(3, 1);
+    EXPECT_EQ(t->sgnJ1Alpha, 'I');
+    EXPECT_TRUE(t->nqss0 > 0 && t->nqss0 <= 17);
+    EXPECT_EQ(t->sgnPS, 2);
 }
 
 TEST(SetcalA, FreshStartResetsTheFlagsAndClassifiesTheCandidate) {
     auto s = makeScene();
-    s->sgnAaStep = 0;
-    s->sgnAbStep = 1;
-    s->sgnPATH = 3;
-    s->NPATH = 17;
-    s->cntBTrial = 2;
-    s->sgnARepeat = 0;
+    s->sgnAaStep = 0, s->sgnAbStep = 1, s->sgnPATH = 3, s->NPATH = 17, s->cntBTrial = 2, s->sgnARepeat = 0;
     setcalA(*s);
-    EXPECT_EQ(s->sgnAbStep, 0);
-    EXPECT_EQ(s->sgnAab, 'c');
-    EXPECT_EQ(s->sgnPATH, 0);
-    EXPECT_EQ(s->NPATH, 0);
-    EXPECT_EQ(s->cntBTrial, 0);
-    EXPECT_EQ(s->sgnNMAX, 'U');
-    EXPECT_EQ(s->Lh, s->Lh0[0]);
-    EXPECT_EQ(s->Mh, s->Mh0[0]);
+    EXPECT_TRUE(s->sgnAbStep == 0 && s->sgnAab == 'c' && s->sgnPATH == 0 && s->NPATH == 0 && s->cntBTrial == 0);
+    EXPECT_TRUE(s->sgnNMAX == 'U' && s->Lh == s->Lh0[0] && s->Mh == s->Mh0[0]);
     // errP and errT of the candidate, measured here from its kinematics.
     forwardKinematics(*s, s->qs);
     double eP = 0;
     for (int k = 0; k < 3; ++k) eP += std::fabs(s->rw[k] - s->rwp[k]);
     EXPECT_NEAR(s->errP, eP, 1e-12);
-    const double eT = std::fabs(s->J[s->Mpass][0] - s->rhx) + std::fabs(s->J[s->MW][0] - s->rhx);
-    EXPECT_NEAR(s->errT, eT, 1e-12);
-    EXPECT_EQ(s->sgnP, errorClass(s->errP));
-    EXPECT_EQ(s->sgnT, errorClass(s->errT));
+    EXPECT_NEAR(s->errT, std::fabs(s->J[s->Mpass][0] - s->rhx) + std::fabs(s->J[s->MW][0] - s->rhx), 1e-12);
+    EXPECT_TRUE(s->sgnP == errorClass(s->errP) && s->sgnT == errorClass(s->errT));
 }
 
 TEST(SetcalA, ImpassableRobotStopsBeforeTheFlags) {
@@ -119,12 +82,10 @@ TEST(SetcalA, ImpassableRobotStopsBeforeTheFlags) {
     s->sgnSOLAEnd = 1;  // left untouched by the early return
     TraceCapture cap(*s);
     keyboard(*s, 'A');
-    EXPECT_EQ(s->sgnPS, -1);
-    EXPECT_EQ(s->sgnSOLAEnd, 1);
+    EXPECT_TRUE(s->sgnPS == -1 && s->sgnSOLAEnd == 1);
     EXPECT_NE(cap.text().find("→通り抜け不可能"), std::string::npos);
     EXPECT_EQ(cap.text().find("setcalA() end"), std::string::npos);
     // 'a' and 'b' refuse as well.
-    keyboard(*s, 'a');
-    keyboard(*s, 'b');
+    pressKeys(*s, "ab");
     EXPECT_EQ(s->sgnPS, -1);
 }
