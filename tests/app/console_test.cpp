@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <unistd.h>
+
 #include "app/console.h"
 #include "app/startup.h"
 #include "support/capture.h"
@@ -63,7 +65,9 @@ TEST(Console, WaitKeyCallsTheHookAndReturnsWithoutTerminal) {
     waitKey(*s);
     EXPECT_EQ(calls, 1);
     // Under the test runner standard input is not a terminal: the read returns at once.
-    if (!isatty(0)) EXPECT_EQ(terminalWaitKey(), -1);
+    if (!isatty(0)) {
+        EXPECT_EQ(terminalWaitKey(), -1);
+    }
 }
 
 TEST(ObstacleReach, FarWallAndLateReach) {
