@@ -196,7 +196,6 @@ void runSpecialCase(Scene& s, bool forA, int which) {
 }
 
 int calAa(Scene& s) {
-    const int N = s.N;
     setAlphaFlags(s);
     tracef(s, "\n\n◆◆Aa========ワークをゴールへ位置決め始め sgnAab=%c sgnAaStep=%d ===◆◆", s.sgnAab, s.sgnAaStep);
     printQ(s, "\n  qr[] =", s.qr);
@@ -205,24 +204,9 @@ int calAa(Scene& s) {
     printV(s, "\n  rwp[]=", s.rwp);
     printQ(s, "\n  qAa[]=", s.qAa);
 
-    s.sgnPS = SP1(s);
-    const bool bothOff = s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O';
-    if (bothOff && s.sgnPS < 0) return s.sgnPS;
-    s.sgnPS = SP2(s);
-    if (bothOff && s.sgnPS < 0) return s.sgnPS;
-    if (!bothOff && s.sgnPS < 0) s.sgnPS = 0;
-
-    s.sgnAbStep = 0;
-    s.sgnAab = 'a';
+    if (!startGoalStep(s, 'a')) return s.sgnPS;
     double qs[JV];
     copyQ(s.qr, qs);
-    s.sgnDrawInitial = 0;
-    s.cntBTrial = 0;
-    s.sgnArmDir = 'L';
-    int Mp = 0, Mw = 0, inWall[JV] = {};
-    classifyJointsByWall(s, s.qr, &Mp, inWall, &Mw);
-    s.errP = distVec3(s.rw, s.rwp);
-    s.errT = slitError(s, Mp, Mw);
 
     if (s.sgnJ1Alpha == 'I') {
         if (s.sgnWrkAlpha == 'O') {
@@ -245,6 +229,7 @@ int calAa(Scene& s) {
     tracef(s, "\n◆======== errT=%6.4f errP=%6.4f sgnAaStep=%d 位置決め計算へ =====◆", s.errT, s.errP, s.sgnAaStep);
 
     // Normal stepped case.
+    int inWall[JV] = {};
     classifyJointsByWall(s, qs, &s.Mpass, inWall, &s.MW);
     tracef(s, "\n\n◆=====AaNormal:隙間を通り抜ける計算 sgnAaStep=%d=======◆", s.sgnAaStep);
     tracef(s, "\n (Lh,Mh)=(%d %d) (I,J,K)=(%d %d %d)", s.Lh, s.Mh, s.Iinv, s.Jinv, s.Kinv);
@@ -256,15 +241,7 @@ int calAa(Scene& s) {
         double dq[JV] = {};
         const double det = AabGradient2(s, qs, LMIJK, &sgnSP, &MpG, &MwG, dq);
         if (std::fabs(det) >= tolFine) {
-            double dqmax = 0;
-            for (int i = 1; i <= N - 3; ++i) dqmax = std::fmax(dqmax, std::fabs(dq[i]));
-            if (dqmax > 0) {
-                const double step = (dqmax < 0.01) ? dqmax : 0.01;
-                for (int k = 0; k < 5; ++k) {
-                    const int j = LMIJK[k];
-                    if (j >= 1 && j <= N) q2[j] = qs[j] - step * dq[j] / dqmax;
-                }
-            }
+            const double dqmax = nudgeAgainstGradient(s, qs, LMIJK, dq, q2);
             forwardKinematics(s, qs);
             const double bMp = alphaDist(s, jointAt(s, s.Mpass)), bMw = alphaDist(s, jointAt(s, s.MW));
             forwardKinematics(s, q2);
@@ -288,9 +265,7 @@ int calAa(Scene& s) {
 
     // One step of the move toward qAa.
     double dqk[JV] = {}, dqH = 0;
-    copyQ(s.qAa, s.qr);
-    const int ndq = stepTowardPose(s, qs, s.qAa, dqk, &dqH, q2);
-    wristOrientNearest(s, q2, s.EwH, s.EwG, s.qr);
+    const int ndq = stepQrToward(s, qs, s.qAa, dqk, &dqH, q2);
     tracef(s, "\n◆AaStep:qr[]微小変化後 変化最大値dqH=%6.3f 分割数ndq=%d", dqH, ndq);
     printQ(s, "\n  qs[] =", qs);
     printQ(s, "\n  qAa[]=", s.qAa);
@@ -299,15 +274,8 @@ int calAa(Scene& s) {
     printQ(s, "\n  qr[] =", s.qr);
 
     // Evaluation.
-    copyQ(s.qr, s.qAfinal);
-    classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
+    evaluateStepPose(s);
     s.Mh = s.Mpass - ((s.JRTYPE[s.Mpass] == 'R') ? 1 : 0);
-    s.errP = distVec3(s.rw, s.rwp);
-    s.errT = std::fabs(alphaDist(s, jointAt(s, s.Mpass)));
-    if (s.MW <= s.Nw) s.errT += std::fabs(alphaDist(s, jointAt(s, s.MW)));
-    s.sgnP = errorClass(s.errP);
-    s.sgnT = errorClass(s.errT);
-    s.sgnSOLAEnd = (s.sgnP >= 2 && s.sgnT >= 2) ? 1 : 0;
     s.sgnAaStep = 0;
     tracef(s, "\n◆AaE:位置姿勢逆運動学計算 (Lh,Mh)=(%d %d) (I,J,K)=(%d %d %d) sol=%d", s.Lh, s.Mh, s.Iinv, s.Jinv,
            s.Kinv, s.solP);

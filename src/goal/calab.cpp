@@ -410,24 +410,9 @@ int calAb(Scene& s) {
            s.sgnAbStep, s.sgnPS);
     printQ(s, "\n  qr[] =", s.qr);
     printQ(s, "\n  qAb[]=", s.qAb);
-    s.sgnPS = SP1(s);
-    const bool bothOff = s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O';
-    if (bothOff && s.sgnPS < 0) return s.sgnPS;
-    s.sgnPS = SP2(s);
-    if (bothOff && s.sgnPS < 0) return s.sgnPS;
-    if (!bothOff && s.sgnPS < 0) s.sgnPS = 0;
-
-    s.sgnAaStep = 0;
-    s.sgnAab = 'b';
+    if (!startGoalStep(s, 'b')) return s.sgnPS;
     double qs[JV];
     copyQ(s.qr, qs);
-    s.sgnDrawInitial = 0;
-    s.cntBTrial = 0;
-    s.sgnArmDir = 'L';
-    int Mp = 0, Mm = 0, Mw = 0;
-    classify3(s, s.qr, &Mp, &Mm, &Mw);
-    s.errP = distVec3(s.rw, s.rwp);
-    s.errT = slitError(s, Mp, Mw);
 
     if (s.sgnJ1Alpha == 'I') {
         if (s.sgnWrkAlpha == 'O') {
@@ -457,16 +442,8 @@ int calAb(Scene& s) {
             int LMIJK[5] = {0, 0, 0, 0, 0}, sgnSP = 0, MpG = 0, MwG = 0;
             double dq[JV] = {};
             const double det = AabGradient2(s, qs, LMIJK, &sgnSP, &MpG, &MwG, dq);
-            double dqmax = 0;
             if (std::fabs(det) >= tolFine) {
-                for (int i = 1; i <= N - 3; ++i) dqmax = std::fmax(dqmax, std::fabs(dq[i]));
-                if (dqmax > 0) {
-                    const double step = (dqmax < 0.01) ? dqmax : 0.01;
-                    for (int k = 0; k < 5; ++k) {
-                        const int j = LMIJK[k];
-                        if (j >= 1 && j <= N) q2[j] = qs[j] - step * dq[j] / dqmax;
-                    }
-                }
+                const double dqmax = nudgeAgainstGradient(s, qs, LMIJK, dq, q2);
                 tracef(s, "\n●2:通常計算前に目標へ微小変化後 Mpass=%d MW=%d det=%11.3e dqmax=%11.3e", s.Mpass, s.MW,
                        det, dqmax);
             }
@@ -503,24 +480,14 @@ int calAb(Scene& s) {
 
     // One step of the move toward qAb.
     double dqk[JV] = {}, dqH = 0, q2[JV];
-    copyQ(s.qAb, s.qr);
-    const int ndq = stepTowardPose(s, qs, s.qAb, dqk, &dqH, q2);
-    wristOrientNearest(s, q2, s.EwH, s.EwG, s.qr);
+    const int ndq = stepQrToward(s, qs, s.qAb, dqk, &dqH, q2);
     tracef(s, "\n●6:AbStep:qr[]微小変化後 変化最大値dqH=%6.3f 分割数ndq=%d", dqH, ndq);
     printQ(s, "\n  qs[] =", qs);
     printQ(s, "\n  qAb[]=", s.qAb);
     printQ(s, "\n  qr[] =", s.qr);
 
     // Evaluation and the positioning joints for the next 'a'.
-    copyQ(s.qr, s.qAfinal);
-    int inWall[JV] = {};
-    classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
-    s.errP = distVec3(s.rw, s.rwp);
-    s.errT = std::fabs(alphaDist(s, jointAt(s, s.Mpass)));
-    if (s.MW <= s.Nw) s.errT += std::fabs(alphaDist(s, jointAt(s, s.MW)));
-    s.sgnP = errorClass(s.errP);
-    s.sgnT = errorClass(s.errT);
-    s.sgnSOLAEnd = (s.sgnP >= 2 && s.sgnT >= 2) ? 1 : 0;
+    evaluateStepPose(s);
     auto nextFree = [&](int c) {
         if (c == s.Lh) ++c;
         if (c == s.Lh || c == s.Mh) ++c;

@@ -5,7 +5,9 @@
 #include "app/console.h"
 #include "app/scene.h"
 #include "goal/goal.h"
+#include "model/kinematics.h"
 #include "model/vecops.h"
+#include "solve/solve.h"
 
 double alphaDist(const Scene& s, const Vec3& p) { return dotVec3(s.nAlpha, p) - s.rhx; }
 
@@ -120,4 +122,64 @@ int stepTowardPose(const Scene& s, const double* qs, const double* qT, double* d
         for (int j = 1; j <= N - 3; ++j) q2[j] = qs[j] + dqk[j] / ndq;
     }
     return ndq;
+}
+
+bool passFeasible(Scene& s) {
+    s.sgnPS = SP1(s);
+    const bool bothOff = s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O';
+    if (bothOff && s.sgnPS < 0) return false;
+    s.sgnPS = SP2(s);
+    if (bothOff && s.sgnPS < 0) return false;
+    if (!bothOff && s.sgnPS < 0) s.sgnPS = 0;
+    return true;
+}
+
+bool startGoalStep(Scene& s, char step) {
+    if (!passFeasible(s)) return false;
+    if (step == 'a')
+        s.sgnAbStep = 0;
+    else
+        s.sgnAaStep = 0;
+    s.sgnAab = step;
+    s.sgnDrawInitial = 0;
+    s.cntBTrial = 0;
+    s.sgnArmDir = 'L';
+    int Mp = 0, Mw = 0, inWall[JV] = {};
+    classifyJointsByWall(s, s.qr, &Mp, inWall, &Mw);
+    s.errP = distVec3(s.rw, s.rwp);
+    s.errT = slitError(s, Mp, Mw);
+    return true;
+}
+
+double nudgeAgainstGradient(const Scene& s, const double* qs, const int LMIJK[5], const double* dq, double* q2) {
+    const int N = s.N;
+    double dqmax = 0;
+    for (int i = 1; i <= N - 3; ++i) dqmax = std::fmax(dqmax, std::fabs(dq[i]));
+    if (dqmax > 0) {
+        const double step = (dqmax < 0.01) ? dqmax : 0.01;
+        for (int k = 0; k < 5; ++k) {
+            const int j = LMIJK[k];
+            if (j >= 1 && j <= N) q2[j] = qs[j] - step * dq[j] / dqmax;
+        }
+    }
+    return dqmax;
+}
+
+int stepQrToward(Scene& s, const double* qs, const double* qT, double* dqk, double* dqH, double* q2) {
+    copyQ(qT, s.qr);
+    const int ndq = stepTowardPose(s, qs, qT, dqk, dqH, q2);
+    wristOrientNearest(s, q2, s.EwH, s.EwG, s.qr);
+    return ndq;
+}
+
+void evaluateStepPose(Scene& s) {
+    copyQ(s.qr, s.qAfinal);
+    int inWall[JV] = {};
+    classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
+    s.errP = distVec3(s.rw, s.rwp);
+    s.errT = std::fabs(alphaDist(s, jointAt(s, s.Mpass)));
+    if (s.MW <= s.Nw) s.errT += std::fabs(alphaDist(s, jointAt(s, s.MW)));
+    s.sgnP = errorClass(s.errP);
+    s.sgnT = errorClass(s.errT);
+    s.sgnSOLAEnd = (s.sgnP >= 2 && s.sgnT >= 2) ? 1 : 0;
 }

@@ -53,6 +53,27 @@ void jacobian(Scene& s, int sgnSP, int MpG, int MwG, const double* q, const int*
     }
 }
 
+// The direction dq over the joints LMIJK[0..n-1]: the inverted Jacobian A times the residuals
+// at q.
+void solveDirection(Scene& s, int sgnSP, int MpG, int MwG, const double* q, const double A[5][5], const int* LMIJK,
+                    int n, double* dq) {
+    double e[5];
+    residuals(s, sgnSP, MpG, MwG, q, e);
+    for (int k = 0; k < n; ++k) {
+        double sum = 0;
+        for (int i = 0; i < n; ++i) sum += A[k][i] * e[i];
+        dq[LMIJK[k]] = sum;
+    }
+}
+
+// Mp and Mw of q by the wall, and its wrist and slit errors (the kinematics of s are left at q).
+void wallErrors(Scene& s, const double* q, int* Mp, int* Mw, double* Dwr, double* Dth) {
+    int inWall[JV] = {};
+    classifyJointsByWall(s, q, Mp, inWall, Mw);
+    *Dwr = wristError(s);
+    *Dth = slitError(s, *Mp, *Mw);
+}
+
 // A usable inverse: matinv forms it only when |det| > 1e-6.
 bool inverted(double det) { return std::fabs(det) > 1e-6; }
 
@@ -79,10 +100,8 @@ double AabGradient2(Scene& s, const double* qin, int LMIJK[5], int* sgnSPout, in
     double q[JV];
     copyQ(qin, q);
     for (int i = 0; i < JV; ++i) dq[i] = 0;
-    int Mp0 = 0, Mw0 = 0, inWall[JV] = {};
-    classifyJointsByWall(s, q, &Mp0, inWall, &Mw0);
-    s.errT = slitError(s, Mp0, Mw0);
-    s.errP = wristError(s);
+    int Mp0 = 0, Mw0 = 0;
+    wallErrors(s, q, &Mp0, &Mw0, &s.errP, &s.errT);
     tracef(s, "\n〓〓=====AabGradient2()始め ROBOT[]=%s sgnWrkAlpha=%c sgnPS=%d =====〓〓", s.JRTYPE, s.sgnWrkAlpha,
            s.sgnPS);
     tracef(s, "\n  Mp0=%d Mw0=%d 初期の誤差 errT=%11.3e errP=%11.3e", Mp0, Mw0, s.errT, s.errP);
@@ -113,7 +132,7 @@ double AabGradient2(Scene& s, const double* qin, int LMIJK[5], int* sgnSPout, in
     };
     writeCase();
 
-    double A[5][5], e[5];
+    double A[5][5];
     double det = 0;
     bool done = false;  // a direction was found
     const int all5[5] = {1, 2, 3, 4, 5};
@@ -132,13 +151,8 @@ double AabGradient2(Scene& s, const double* qin, int LMIJK[5], int* sgnSPout, in
         } else if (!inverted(det)) {
             return det;
         } else {
-            residuals(s, sgnSP, MpG, MwG, q, e);
-            for (int k = 0; k < 5; ++k) {
-                LMIJK[k] = all5[k];
-                double sum = 0;
-                for (int i = 0; i < 5; ++i) sum += A[k][i] * e[i];
-                dq[LMIJK[k]] = sum;
-            }
+            for (int k = 0; k < 5; ++k) LMIJK[k] = all5[k];
+            solveDirection(s, sgnSP, MpG, MwG, q, A, LMIJK, 5, dq);
             done = true;
         }
     }
@@ -154,13 +168,8 @@ double AabGradient2(Scene& s, const double* qin, int LMIJK[5], int* sgnSPout, in
             pairOf(sgnSP, &MpG, &MwG);
             writeCase();
         } else {
-            residuals(s, sgnSP, MpG, MwG, q, e);
-            for (int k = 0; k < 5; ++k) {
-                LMIJK[k] = all5[k];
-                double sum = 0;
-                for (int i = 0; i < 5; ++i) sum += A[k][i] * e[i];
-                dq[LMIJK[k]] = sum;
-            }
+            for (int k = 0; k < 5; ++k) LMIJK[k] = all5[k];
+            solveDirection(s, sgnSP, MpG, MwG, q, A, LMIJK, 5, dq);
             done = true;
         }
     }
@@ -191,12 +200,7 @@ double AabGradient2(Scene& s, const double* qin, int LMIJK[5], int* sgnSPout, in
             waitKey(s);
         }
         if (!inverted(det)) return det;
-        residuals(s, sgnSP, MpG, MwG, q, e);
-        for (int k = 0; k < 4; ++k) {
-            double sum = 0;
-            for (int i = 0; i < 4; ++i) sum += A[k][i] * e[i];
-            dq[LMIJK[k]] = sum;
-        }
+        solveDirection(s, sgnSP, MpG, MwG, q, A, LMIJK, 4, dq);
         tracef(s, "\n〓Case5A:最適解 [MpG,MwG]=[%d %d] LMIJK[]=[%d %d %d %d] 〓det=%11.3e", MpG, MwG, LMIJK[0],
                LMIJK[1], LMIJK[2], LMIJK[3], det);
         done = true;
@@ -301,10 +305,8 @@ char AabNewton(Scene& s, const double* qin, double* qout, double* Dwr, double* D
     double q[JV];
     copyQ(qin, q);
     copyQ(q, qout);
-    int Mp0 = 0, Mw0 = 0, inWall[JV] = {};
-    classifyJointsByWall(s, q, &Mp0, inWall, &Mw0);
-    *Dwr = wristError(s);
-    *Dth = slitError(s, Mp0, Mw0);
+    int Mp0 = 0, Mw0 = 0;
+    wallErrors(s, q, &Mp0, &Mw0, Dwr, Dth);
     s.errP = *Dwr;
     s.errT = *Dth;
     setAlphaFlags(s);
@@ -372,9 +374,7 @@ char AabNewton(Scene& s, const double* qin, double* qout, double* Dwr, double* D
 
     wristOrientNearest(s, q2, s.EwH, s.EwG, qout);
     int Mp = 0, Mw = 0;
-    classifyJointsByWall(s, qout, &Mp, inWall, &Mw);
-    *Dwr = wristError(s);
-    *Dth = slitError(s, Mp, Mw);
+    wallErrors(s, qout, &Mp, &Mw, Dwr, Dth);
     tracef(s, "\n★Newton():姿勢決め後 sgnLS=%c sgnT=%d sgnP=%d Mp0=%d Mw0=%d→Mp=%d Mw=%d", sgnLS, s.sgnT, s.sgnP, Mp0,
            Mw0, Mp, Mw);
     printQ(s, "\n  q[]   =", q);

@@ -153,12 +153,7 @@ int setcalA(Scene& s) {
         forwardKinematics(s, s.qs);
         setAlphaFlags(s);
 
-        s.sgnPS = SP1(s);
-        const bool bothOff = s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O';
-        if (bothOff && s.sgnPS < 0) return s.sgnPS;
-        s.sgnPS = SP2(s);
-        if (bothOff && s.sgnPS < 0) return s.sgnPS;
-        if (!bothOff && s.sgnPS < 0) s.sgnPS = 0;
+        if (!passFeasible(s)) return s.sgnPS;
 
         if (s.sgnBtoA > 0) {
             s.sgnBtoA = 0;

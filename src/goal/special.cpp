@@ -50,11 +50,25 @@ void classifySpecial(Scene& s, const double* q, int* Mp, int* Mw) {
     if (*Mw >= 1 && *Mw <= s.N && s.JRTYPE[*Mw] == 'R') *Mw += 1;
 }
 
-// Dwr and Dth of q (the kinematics of s are left at q).
+// Dwr and Dth of q, also kept as errP and errT (the kinematics of s are left at q).
 void specErrors(Scene& s, const double* q, int* Mp, int* Mw, double* Dwr, double* Dth) {
     classifySpecial(s, q, Mp, Mw);
     *Dwr = wristError(s);
     *Dth = slitError(s, *Mp, *Mw);
+    s.errP = *Dwr;
+    s.errT = *Dth;
+}
+
+// Common start of the two special cases: qin and qout take q, Mp0, Mw0 and the errors of q.
+// False, with the trace line, when joint 1 does not lie on the alpha-plane.
+bool startSpecCase(Scene& s, const double* q, double* qin, double* qout, int* Mp0, int* Mw0, double* Dwr,
+                   double* Dth) {
+    copyQ(q, qin);
+    copyQ(qin, qout);
+    specErrors(s, qin, Mp0, Mw0, Dwr, Dth);
+    if (onAlpha(s, baseJ1(s))) return true;
+    tracef(s, "\ncalSpecCase1() J[1]はα面内にない→終了");
+    return false;
 }
 
 // Joint distance of wristp from J[anchor] against the summed lengths of links k0..N-2.
@@ -224,16 +238,8 @@ char putWristPlanar(Scene& s, int a, int b, const double* q, const Vec3& target,
 char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* Dth) {
     const int N = s.N;
     double qin[JV];
-    copyQ(q, qin);
-    copyQ(qin, qout);
     int Mp0 = 0, Mw0 = 0;
-    specErrors(s, qin, &Mp0, &Mw0, Dwr, Dth);
-    s.errP = *Dwr;
-    s.errT = *Dth;
-    if (!onAlpha(s, baseJ1(s))) {
-        tracef(s, "\ncalSpecCase1() J[1]はα面内にない→終了");
-        return 'M';
-    }
+    if (!startSpecCase(s, q, qin, qout, &Mp0, &Mw0, Dwr, Dth)) return 'M';
     tracef(s, "\n★calSpecCase1()始め---JRTYPE[]=%c%c%c Mp=%d Mw=%d Dwr=%6.3f Dth=%6.3f------★", s.JRTYPE[1],
            s.JRTYPE[2], s.JRTYPE[3], Mp0, Mw0, *Dwr, *Dth);
 
@@ -328,8 +334,6 @@ char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* 
         copyQ(qin, s.qr);
         int Mp = 0, Mw = 0;
         specErrors(s, qout, &Mp, &Mw, Dwr, Dth);
-        s.errP = *Dwr;
-        s.errT = *Dth;
         return 'N';
     }
 
@@ -376,8 +380,6 @@ char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* 
     copyQ(qw, s.qr);
     int Mp = 0, Mw = 0;
     specErrors(s, qout, &Mp, &Mw, Dwr, Dth);
-    s.errP = *Dwr;
-    s.errT = *Dth;
     // A class follows its error; an error of tolAllow or more is large (class 1).
     s.sgnP = errorClass(s.errP);
     s.sgnT = errorClass(s.errT);
@@ -391,17 +393,9 @@ char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* 
 char calSpecCase2(Scene& s, const double* q, double* qout, double* Dwr, double* Dth) {
     const int N = s.N;
     double qin[JV];
-    copyQ(q, qin);
-    copyQ(qin, qout);
     int Mp0 = 0, Mw0 = 0;
-    specErrors(s, qin, &Mp0, &Mw0, Dwr, Dth);
-    s.errP = *Dwr;
-    s.errT = *Dth;
+    if (!startSpecCase(s, q, qin, qout, &Mp0, &Mw0, Dwr, Dth)) return 'M';
     const double Dwr0 = *Dwr, Dth0 = *Dth;
-    if (!onAlpha(s, baseJ1(s))) {
-        tracef(s, "\ncalSpecCase1() J[1]はα面内にない→終了");
-        return 'M';
-    }
     tracef(s, "\n■SpecCase2() J[1],rwp[]がα面内にあるときのA計算 ROBOT=%c%c%c------■", s.JRTYPE[1], s.JRTYPE[2],
            s.JRTYPE[3]);
 
@@ -485,8 +479,6 @@ char calSpecCase2(Scene& s, const double* q, double* qout, double* Dwr, double* 
     copyQ(qw, qout);
     int Mp = 0, Mw = 0;
     specErrors(s, qout, &Mp, &Mw, Dwr, Dth);
-    s.errP = *Dwr;
-    s.errT = *Dth;
     tracef(s, "\n★calSpecCase2()の解 JRTYPE[%c%c%c] sgnLS=%c sgnT=%d sgnP=%d Mp=%d Mw=%d", s.JRTYPE[1], s.JRTYPE[2],
            s.JRTYPE[3], result, s.sgnT, s.sgnP, Mp, Mw);
     tracef(s, "\n  Dwr0=%11.3e Dth0=%11.3e", Dwr0, Dth0);
