@@ -97,6 +97,30 @@ double newtonCubic(double a, double b, double c, double y) {
     return y;
 }
 
+// The three real roots of the reduced cubic z^3 + 3p z + 2q = 0 when g = p^3 / q^2 + 1 <= 0,
+// by the trigonometric form (1.732051 stands for sqrt 3).
+void reducedThreeRoots(double p, double q, double g, double z[3]) {
+    const double th = std::atan(std::sqrt(-g)) / 3;
+    double r = std::sqrt(-p);
+    if (q >= 0) r = -r;
+    const double u = r * std::cos(th);
+    const double v = r * std::sin(th) * 1.732051;
+    z[0] = 2 * u;
+    z[1] = -u - v;
+    z[2] = -u + v;
+}
+
+// The real root of the reduced cubic z^3 + 3p z + 2q = 0 when g = p^3 / q^2 + 1 > 0 (Cardano's
+// form, rearranged for p >= 0 to avoid cancellation). *wt is w + t, which gives the imaginary
+// part of the complex pair as |w + t| sqrt(3) / 2.
+double reducedRealRoot(double p, double q, double g, double* wt) {
+    const double t = cuberoot((std::sqrt(g) + 1) * q);
+    const double w = p / t;
+    const double t2 = t * t;
+    *wt = w + t;
+    return (p >= 0) ? -2 * q * t2 / ((t2 + p) * t2 + p * p) : w - t;
+}
+
 }  // namespace
 
 int TRI1(double a, double b, double c, double* q) {
@@ -181,23 +205,16 @@ int cubic(const double* abc, double* x) {
             x[2] = -2 * r - h;
             count = 3;
         } else if (g <= 0) {
-            const double th = std::atan(std::sqrt(-g)) / 3;
-            double r = std::sqrt(-p);
-            if (q >= 0) r = -r;
-            const double u = r * std::cos(th);
-            const double v = r * std::sin(th) * 1.732051;
-            x[0] = 2 * u - h;
-            x[1] = -u - v - h;
-            x[2] = -u + v - h;
+            double z[3];
+            reducedThreeRoots(p, q, g, z);
+            for (int i = 0; i < 3; ++i) x[i] = z[i] - h;
             count = 3;
         } else {
-            const double t = cuberoot((std::sqrt(g) + 1) * q);
-            const double w = p / t;
-            const double t2 = t * t;
-            const double z = (p >= 0) ? -2 * q * t2 / ((t2 + p) * t2 + p * p) : w - t;
+            double wt;
+            const double z = reducedRealRoot(p, q, g, &wt);
             x[0] = z - h;
             x[1] = -z / 2 - h;
-            x[2] = std::fabs(w + t) * 0.8660254;
+            x[2] = std::fabs(wt) * 0.8660254;
             count = 1;
         }
     }
@@ -280,26 +297,19 @@ int quartic(const double* abcd, double* x) {
             double g = p * p * p / (q * q) + 1;
             if (std::fabs(g) < 1.4e-6) g = 0.0;
             if (g <= 0) {
-                const double th = std::atan(std::sqrt(-g)) / 3;
-                double r = std::sqrt(-p);
-                if (q >= 0) r = -r;
-                const double u = r * std::cos(th);
-                const double v = r * std::sin(th) * 1.732051;
-                yr[0] = 2 * u + b3;
-                yr[1] = -u - v + b3;
-                yr[2] = -u + v + b3;
+                double z[3];
+                reducedThreeRoots(p, q, g, z);
+                for (int i = 0; i < 3; ++i) yr[i] = z[i] + b3;
                 ny = 3;
             } else {
-                const double t = cuberoot((std::sqrt(g) + 1) * q);
-                const double w = p / t;
-                const double t2 = t * t;
-                const double z = (p >= 0) ? -2 * q * t2 / ((t2 + p) * t2 + p * p) : w - t;
+                double wt;
+                const double z = reducedRealRoot(p, q, g, &wt);
                 double y = z + b3;
                 if (10 * std::fabs(y) < std::fabs(b3)) {
                     // The real root is small against the pair: take it from the product of
                     // the roots, -Q, over the squared modulus of the pair.
                     const double yc = -z / 2 + b3;
-                    const double den = 0.75 * (w + t) * (w + t) + yc * yc;
+                    const double den = 0.75 * wt * wt + yc * yc;
                     if (den != 0.0) y = -Q / den;
                     if (y < hq && g < 2.24e-5) y = yc;
                 }
@@ -345,18 +355,12 @@ int quartic(const double* abcd, double* x) {
             const double k = a / 2, D = k * k - b;
             if (D < 0) {
                 g1 = g2 = k;
-            } else if (k >= 0) {
-                const double t = k + std::sqrt(D);
-                if (c < 0) {
-                    g1 = t;
-                    g2 = b / t;
-                } else {
-                    g1 = b / t;
-                    g2 = t;
-                }
             } else {
-                const double t = k - std::sqrt(D);
-                if (c >= 0) {
+                // t is the root of x^2 - a x + b of larger magnitude (no cancellation); it goes
+                // to g1 when its sign differs from that of c.
+                const bool up = k >= 0;
+                const double t = up ? k + std::sqrt(D) : k - std::sqrt(D);
+                if (up ? c < 0 : c >= 0) {
                     g1 = t;
                     g2 = b / t;
                 } else {
@@ -428,6 +432,28 @@ double polishRoot(int n, double x, const double* c) {
 
 namespace {
 
+// The roots of a x^2 + 2b x + c = 0 (of 2b x + c = 0 when a is below zero) that lie inside
+// (-kUnit, kUnit), clamped onto [-1, 1]: the values of a cosine or a sine. Returns their count.
+int unitRoots(double a, double b, double c, double r[2]) {
+    double roots[2];
+    int nr = 0;
+    if (std::fabs(a) >= kZero) {
+        double disc = b * b - a * c;
+        if (disc <= -kZero) return 0;
+        if (disc < 0) disc = 0.0;
+        roots[0] = (-b + std::sqrt(disc)) / a;
+        roots[1] = (-b - std::sqrt(disc)) / a;
+        nr = 2;
+    } else if (std::fabs(b) > kZero) {
+        roots[0] = -c / (2 * b);
+        nr = 1;
+    }
+    int n = 0;
+    for (int i = 0; i < nr; ++i)
+        if (roots[i] > -kUnit && roots[i] < kUnit) r[n++] = clampUnit(roots[i]);
+    return n;
+}
+
 // The branches of TRI2; *wrapped tells whether the angles lie in [-pi, pi] (all but the
 // axis-aligned case, whose angles are phi +- w and those +- pi).
 int tri2Branches(const Scene& s, double A, double B, double C, double D, double E, double F, double* q,
@@ -467,52 +493,26 @@ int tri2Branches(const Scene& s, double A, double B, double C, double D, double 
     // Sine only: (B - A) s^2 + 2E s + (F + A) = 0 in s = sin q.
     if (std::fabs(D) + std::fabs(C) < kZero) {
         tracef(s, "\nfuncall() sin()だけの関数 BC1=%11.3e BCS=%11.3e", D, C);
-        double roots[2];
-        int nr = 0;
-        if (std::fabs(B - A) >= kZero) {
-            double disc = E * E - (B - A) * (F + A);
-            if (disc <= -kZero) return 0;
-            if (disc < 0) disc = 0.0;
-            roots[0] = (-E + std::sqrt(disc)) / (B - A);
-            roots[1] = (-E - std::sqrt(disc)) / (B - A);
-            nr = 2;
-        } else if (std::fabs(E) > kZero) {
-            roots[0] = -(F + A) / (2 * E);
-            nr = 1;
-        }
+        double r[2];
+        const int nr = unitRoots(B - A, E, F + A, r);
         int n = 0;
         for (int i = 0; i < nr; ++i) {
-            if (roots[i] > -kUnit && roots[i] < kUnit) {
-                const double q1 = std::asin(clampUnit(roots[i]));
-                q[n++] = q1;
-                q[n++] = (q1 < 0) ? -PI_C - q1 : PI_C - q1;
-            }
+            const double q1 = std::asin(r[i]);
+            q[n++] = q1;
+            q[n++] = (q1 < 0) ? -PI_C - q1 : PI_C - q1;
         }
         return n;
     }
 
     // Cosine only: (A - B) c^2 + 2D c + (F + B) = 0 in c = cos q.
     if (std::fabs(E) + std::fabs(C) < kZero) {
-        double roots[2];
-        int nr = 0;
-        if (std::fabs(A - B) >= kZero) {
-            double disc = D * D - (A - B) * (F + B);
-            if (disc <= -kZero) return 0;
-            if (disc < 0) disc = 0.0;
-            roots[0] = (-D + std::sqrt(disc)) / (A - B);
-            roots[1] = (-D - std::sqrt(disc)) / (A - B);
-            nr = 2;
-        } else if (std::fabs(D) > kZero) {
-            roots[0] = -(F + B) / (2 * D);
-            nr = 1;
-        }
+        double r[2];
+        const int nr = unitRoots(A - B, D, F + B, r);
         int n = 0;
         for (int i = 0; i < nr; ++i) {
-            if (roots[i] > -kUnit && roots[i] < kUnit) {
-                const double q1 = std::acos(clampUnit(roots[i]));
-                q[n++] = q1;
-                q[n++] = -q1;
-            }
+            const double q1 = std::acos(r[i]);
+            q[n++] = q1;
+            q[n++] = -q1;
         }
         return n;
     }
