@@ -26,6 +26,14 @@ double radiusFrom(const Scene& s, int MF, int M) {
     return R;
 }
 
+// M and MF held to the joints of the arm, 0..Nw.
+void holdToArm(const Scene& s, int& M, int& MF) {
+    if (MF < 0) MF = 0;
+    if (MF > s.Nw) MF = s.Nw;
+    if (M < 0) M = 0;
+    if (M > s.Nw) M = s.Nw;
+}
+
 void setAbsent(double* rec) {
     for (int k = 0; k < CR_FLAG1; ++k) rec[k] = 99.0;
     rec[CR_FLAG1] = rec[CR_FLAG2] = rec[CR_FLAG3] = 0.0;
@@ -109,10 +117,7 @@ void JntMCircle(Scene& s, int M, const double* q, int& MF, Vec3& C, Vec3& u, Vec
 
 void JntMCircleCollCheck(Scene& s, char side, int M, int MF, const double* qs, double qMF, const Vec3& C,
                          const Vec3& u, const Vec3& v, const Vec3& a, double R, int& code) {
-    if (MF < 0) MF = 0;
-    if (MF > s.Nw) MF = s.Nw;
-    if (M < 0) M = 0;
-    if (M > s.Nw) M = s.Nw;
+    holdToArm(s, M, MF);
     const bool far = side == 'O';
     tracef(s, "\n〓JntMCircleCollCheck()始め M=%d MF=%d qs[MF]=%6.3f qMF=%6.3f", M, MF, qs[MF], qMF);
     if (!finiteJoints(s, qs) || !std::isfinite(qMF) || !finiteCircle(C, u, v, R) || !finite3(a)) {
@@ -217,10 +222,7 @@ void JntMCircleCollCheck(Scene& s, char side, int M, int MF, const double* qs, d
 
 int JntMCircleWallCross(Scene& s, char side, int M, int MF, const double* q, double R, const Vec3& C,
                         const Vec3& u, const Vec3& v, const Vec3& /*a*/, double W[2][NCREC], double F[2][NCREC]) {
-    if (MF < 0) MF = 0;
-    if (MF > s.Nw) MF = s.Nw;
-    if (M < 0) M = 0;
-    if (M > s.Nw) M = s.Nw;
+    holdToArm(s, M, MF);
     if (!finiteJoints(s, q) || !finiteCircle(C, u, v, R)) {
         setAbsent(W[0]);
         setAbsent(W[1]);
@@ -318,10 +320,7 @@ void JntMCircleWallTargets(Scene& s, char side, int M, const double* q, int& MF,
 
 void JntMCircleTop(Scene& s, char side, int M, int MF, const double* q, double R, const Vec3& C, const Vec3& u,
                    const Vec3& v, double w1, double w2, double f1, double f2, double T[2][NCREC]) {
-    if (MF < 0) MF = 0;
-    if (MF > s.Nw) MF = s.Nw;
-    if (M < 0) M = 0;
-    if (M > s.Nw) M = s.Nw;
+    holdToArm(s, M, MF);
     if (!finiteJoints(s, q) || !finiteCircle(C, u, v, R)) {
         setAbsent(T[0]);
         setAbsent(T[1]);
