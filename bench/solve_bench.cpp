@@ -58,47 +58,41 @@ void BM_TRI2(benchmark::State& state) {
 }
 BENCHMARK(BM_TRI2);
 
-void BM_IJKinv(benchmark::State& state) {
+// Times call(scene, pose, out) over the poses of robot (2, 1) made from seed, one pose per
+// iteration in turn; out has room for four joint vectors.
+template <class Call>
+void overPoses(benchmark::State& state, unsigned seed, Call call) {
     auto s = makeSceneWithRobot(2, 1);
-    const auto poses = makePoses(*s, 2);
-    const bool wrist = state.range(0) == 1;
-    double sols[4][JV];
+    const auto poses = makePoses(*s, seed);
+    double out[4][JV];
     int i = 0;
     for (auto _ : state) {
-        const Pose& P = poses[i];
-        benchmark::DoNotOptimize(IJKinv(*s, wrist ? "WRIST" : "WORK", P.q0, s->Iinv, s->Jinv, s->Kinv, Vec3{},
-                                        wrist ? P.wrist : P.rw, sols));
-        benchmark::DoNotOptimize(sols);
+        benchmark::DoNotOptimize(call(*s, poses[i], out));
+        benchmark::DoNotOptimize(out);
         i = (i + 1) % kCases;
     }
+}
+
+void BM_IJKinv(benchmark::State& state) {
+    const bool wrist = state.range(0) == 1;
+    overPoses(state, 2, [wrist](Scene& s, const Pose& P, double (*sols)[JV]) {
+        return IJKinv(s, wrist ? "WRIST" : "WORK", P.q0, s.Iinv, s.Jinv, s.Kinv, Vec3{}, wrist ? P.wrist : P.rw,
+                      sols);
+    });
 }
 BENCHMARK(BM_IJKinv)->Arg(0)->Arg(1)->ArgName("wrist");
 
 void BM_wristOrientNearest(benchmark::State& state) {
-    auto s = makeSceneWithRobot(2, 1);
-    const auto poses = makePoses(*s, 3);
-    double qout[JV];
-    int i = 0;
-    for (auto _ : state) {
-        const Pose& P = poses[i];
-        benchmark::DoNotOptimize(wristOrientNearest(*s, P.q0, s->EwH, P.Ew, qout));
-        benchmark::DoNotOptimize(qout);
-        i = (i + 1) % kCases;
-    }
+    overPoses(state, 3, [](Scene& s, const Pose& P, double (*out)[JV]) {
+        return wristOrientNearest(s, P.q0, s.EwH, P.Ew, out[0]);
+    });
 }
 BENCHMARK(BM_wristOrientNearest);
 
 void BM_solvePosOrient(benchmark::State& state) {
-    auto s = makeSceneWithRobot(2, 1);
-    const auto poses = makePoses(*s, 4);
-    double qout[JV];
-    int i = 0;
-    for (auto _ : state) {
-        const Pose& P = poses[i];
-        benchmark::DoNotOptimize(solvePosOrient(*s, P.q0, s->Iinv, s->Jinv, s->Kinv, P.rw, P.Ew, qout));
-        benchmark::DoNotOptimize(qout);
-        i = (i + 1) % kCases;
-    }
+    overPoses(state, 4, [](Scene& s, const Pose& P, double (*out)[JV]) {
+        return solvePosOrient(s, P.q0, s.Iinv, s.Jinv, s.Kinv, P.rw, P.Ew, out[0]);
+    });
 }
 BENCHMARK(BM_solvePosOrient);
 
