@@ -106,14 +106,16 @@ TEST(StatusText, ATableFirstMatchingRowWins) {
 }
 
 TEST(StatusText, ATableRowsByErrorClasses) {
-    const auto noPass = block(kA, {"#No Slit Pass Solution#\n", "#Continue A-Calcul by Hit 'a' for Positioning\n",
-                                   kSP, "#Or Change Goal or SlitPosition\n"});
+    const char* const orChange = "#Or Change Goal or SlitPosition\n";
+    const auto noPass =
+        block(kA, {"#No Slit Pass Solution#\n", "#Continue A-Calcul by Hit 'a' for Positioning\n", kSP, orChange});
     const auto bothLarge = block(kA, {"#Arm Not Passes Through Wall Slit, and #P-Error Still Large\n",
                                       "Continue Calcul by Hit 'a'  or  'b'\n", kSP, kMoveGoal});
-    const auto passLarge = block(kA, {"#Arm Not Passes Through Wall Slit, while *Positioning is Correct\n",
-                                      "Continue Calcul by Hit 'a'  or  'b'\n", kSP, "Or Change Goal or SlitPosition\n"});
+    const auto passLarge =
+        block(kA, {"#Arm Not Passes Through Wall Slit, while *Positioning is Correct\n",
+                   "Continue Calcul by Hit 'a'  or  'b'\n", kSP, "Or Change Goal or SlitPosition\n"});
     const auto posLarge = block(kA, {"*Arm Passes Wall Slit, but #P-Error Still Large\n",
-                                     "Continue Calcul by Hit  'a'  or  'b'\n", kSP, "#Or Change Goal or SlitPosition\n"});
+                                     "Continue Calcul by Hit  'a'  or  'b'\n", kSP, orChange});
     const auto exact = block(kA, {"**Final Solution of Slit-Pass and Positioning Obtained**\n",
                                   "**Hit 'B' for Path Generation from Goal to Start**\n"});
     const auto small = block(kA, {"**Final Solution Error is Sufficiently Small**\n",
@@ -127,7 +129,7 @@ TEST(StatusText, ATableRowsByErrorClasses) {
     const auto none = block(kA, {});
     for (const Row& r : {Row{0, 1, noPass}, {0, 2, noPass}, {0, 4, noPass}, {1, 1, bothLarge}, {1, 2, passLarge},
                          {1, 4, passLarge}, {2, 1, posLarge}, {4, 1, posLarge}, {2, 2, exact}, {2, 4, small},
-                         {4, 4, small}, {4, 2, small}, {3, 3, none}})
+                         {4, 4, small}, {4, 2, small}, {3, 3, none}, {1, 3, none}, {3, 4, none}})
         EXPECT_EQ(shown(*aScene(r.T, r.P)), r.lines) << "sgnT " << r.T << " sgnP " << r.P;
 }
 
@@ -171,43 +173,46 @@ TEST(StatusText, BTableStepByStep) {
     const char* const slit = "(2)Slit Pass Motion\n";
     const char* const freeSpace = "(3)Free Space Motion\n";
     const char* const noHole = "#### Arm Cannot Move Through Hole.####\n";
-    // The state of a row: sgnT stays 2. The rows start from B running normally (first trial,
-    // usable final pose, phase 2) and change what the comment names.
+    const char* const stillError = "####Final Pose has still Error. Hit 'A' to Goal Calculation####\n";
+    const char* const jointWall = "#### Joint/Work-Wall/Floor Interference Unavoidable.####\n";
+    // The rows start from B running normally (first trial, usable final pose, phase 2) and
+    // change what the comment names.
     struct Row {
-        int trial, solaEnd, P, mColl;
+        int trial, solaEnd, T, P, mColl;
         char nmax, key;
         int path, end;
         std::vector<Shown> lines;
     };
     const Row rows[] = {
         // Over trial stops before anything else.
-        {3, 1, 2, 1, 'O', 's', 2, 0, block("(B) Path Generation from Goal to Initial : Over Trial####\n", {hitA})},
-        // Preparation: error class 1 gives the error line and goes on; an interference takes line 1 and stops.
-        {1, 0, 1, 0, 'U', 'B', 0, 0,
-         block(b1, {"####Final Pose has still Error. Hit 'A' to Goal Calculation####\n", nullptr, another})},
-        {1, 0, 1, -1, 'U', 'B', 0, 0, block(b1, {"#### Joint/Work-Wall/Floor Interference Unavoidable.####\n", hitA})},
-        {1, 0, 1, -2, 'U', 'B', 0, 0, block(b1, {"#### Joint/Work-Wall/Floor Interference Unavoidable.####\n", hitA})},
-        {2, -3, 4, -3, 'U', 'B', 0, 0, block(b2, {"#### Self Interference Unavoidable.####\n", hitA})},
+        {3, 1, 2, 2, 1, 'O', 's', 2, 0, block("(B) Path Generation from Goal to Initial : Over Trial####\n", {hitA})},
+        // Preparation: error class 1 (of either) gives the error line and goes on; an interference
+        // takes line 1 and stops.
+        {1, 0, 2, 1, 0, 'U', 'B', 0, 0, block(b1, {stillError, nullptr, another})},
+        {1, 0, 1, 2, 0, 'U', 'B', 0, 0, block(b1, {stillError, nullptr, another})},
+        {1, 0, 2, 1, -1, 'U', 'B', 0, 0, block(b1, {jointWall, hitA})},
+        {1, 0, 2, 1, -2, 'U', 'B', 0, 0, block(b1, {jointWall, hitA})},
+        {2, -3, 2, 4, -3, 'U', 'B', 0, 0, block(b2, {"#### Self Interference Unavoidable.####\n", hitA})},
         // Path data overflow.
-        {1, 1, 2, 1, 'O', 's', 2, 0, block(b1, {"#### Path Data Overflow.####\n",
-                                                 "#### Hit 'B' for Another Trial, or Hit 'A'.####\n"})},
+        {1, 1, 2, 2, 1, 'O', 's', 2, 0,
+         block(b1, {"#### Path Data Overflow.####\n", "#### Hit 'B' for Another Trial, or Hit 'A'.####\n"})},
         // Right after 'B' (running) or in phase 1: the wrist motion lines.
-        {1, 1, 2, 1, 'U', 'B', 5, 0, block(b1, {"(1)Wrist Motion\n", hitS})},
-        {1, 1, 2, 0, 'U', 's', 1, 0, block(b1, {"(1)Wrist Motion\n", hitS})},
+        {1, 1, 2, 2, 1, 'U', 'B', 5, 0, block(b1, {"(1)Wrist Motion\n", hitS})},
+        {1, 1, 2, 2, 0, 'U', 's', 1, 0, block(b1, {"(1)Wrist Motion\n", hitS})},
         // Phase titles while running.
-        {1, 1, 2, 1, 'U', 's', 2, 0, block(b1, {slit, hitS})},
-        {1, 1, 2, 1, 'U', 's', 3, 0, block(b1, {freeSpace, hitS})},
-        {1, 1, 2, 1, 'U', 's', 5, 0, block(b1, {freeSpace, hitS})},
-        {1, 1, 2, 1, 'U', 's', 6, 0, block(b1, {"(4)Last Motion to Initial Pose\n", hitS})},
+        {1, 1, 2, 2, 1, 'U', 's', 2, 0, block(b1, {slit, hitS})},
+        {1, 1, 2, 2, 1, 'U', 's', 3, 0, block(b1, {freeSpace, hitS})},
+        {1, 1, 2, 2, 1, 'U', 's', 5, 0, block(b1, {freeSpace, hitS})},
+        {1, 1, 2, 2, 1, 'U', 's', 6, 0, block(b1, {"(4)Last Motion to Initial Pose\n", hitS})},
         // Finished.
-        {1, 1, 2, 1, 'U', 's', 7, 1, block(b1, {"Path Generation Finished\n", "Go to Path Motion by Hit 'C'\n"})},
+        {1, 1, 2, 2, 1, 'U', 's', 7, 1, block(b1, {"Path Generation Finished\n", "Go to Path Motion by Hit 'C'\n"})},
         // Failures in the phases; the interference line applies to trial 1 only.
-        {1, 1, 2, -2, 'U', 's', 2, 0,
+        {1, 1, 2, 2, -2, 'U', 's', 2, 0,
          block(b1, {slit, "#### Wall/Floor or Self Interference UnAvoidable.####\n", another})},
-        {1, 1, 2, 0, 'U', 's', 2, 0, block(b1, {slit, noHole, another})},
-        {2, 1, 2, 0, 'U', 's', 2, 0, block(b2, {slit, noHole, twoTrials, goTo})},
-        {2, 1, 2, -1, 'U', 's', 2, 0, block(b2, {slit, nullptr, twoTrials, goTo})},
-        {1, 1, 2, 0, 'U', 's', 5, 0, block(b1, {freeSpace, "#### No Solution In Free Space.####\n", another})},
+        {1, 1, 2, 2, 0, 'U', 's', 2, 0, block(b1, {slit, noHole, another})},
+        {2, 1, 2, 2, 0, 'U', 's', 2, 0, block(b2, {slit, noHole, twoTrials, goTo})},
+        {2, 1, 2, 2, -1, 'U', 's', 2, 0, block(b2, {slit, nullptr, twoTrials, goTo})},
+        {1, 1, 2, 2, 0, 'U', 's', 5, 0, block(b1, {freeSpace, "#### No Solution In Free Space.####\n", another})},
     };
     for (const Row& r : rows) {
         auto s = makeScene();
@@ -215,7 +220,7 @@ TEST(StatusText, BTableStepByStep) {
         s->cntBTrial = r.trial;
         s->sgnSOLAEnd = r.solaEnd;
         s->sgnP = r.P;
-        s->sgnT = 2;
+        s->sgnT = r.T;
         s->sgnMColl = r.mColl;
         s->sgnNMAX = r.nmax;
         s->keyLast = r.key;

@@ -97,11 +97,14 @@ TEST(Frame, WallIsTwoTranslucentRedBlocksWithTheSlitGapAtRh) {
     auto at = [&](double dx, double z) { return Vec3{{x + dx, y, z}}; };
     faceTheWall(s);
     Frame f = renderFrame(s);
+    // Translucent: the floor or the white background behind both faces still lightens the red.
+    auto seeThrough = [](Rgb c) { return isWallRed(c) && c.g >= 20; };
     for (double z : {1.5, 3.0, 4.5, 6.0}) {
         // The blocks beside the slit; in the gap of width 0.3, either side of the black centre
         // line, whatever lies behind but never the wall.
         for (double side : {-1.0, 1.0}) {
             EXPECT_TRUE(seenAt(f, s, at(side * 0.45, z), 1, isWallRed)) << "z " << z << " side " << side;
+            EXPECT_TRUE(seenAt(f, s, at(side, z), 0, seeThrough)) << "z " << z << " side " << side;
             EXPECT_FALSE(seenAt(f, s, at(side * 0.08, z), 1, isWallRed)) << "z " << z << " side " << side;
         }
         EXPECT_TRUE(seenAt(f, s, at(0.0, z), 1, isDark)) << "slit centre line at z " << z;
