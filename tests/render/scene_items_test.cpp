@@ -18,24 +18,17 @@ TEST(SceneItems, HighlightTurnsTheJointTheWristOrTheWorkYellow) {
     Scene& s = freshWindowScene();
     showWholeRobot(s);
     forwardKinematics(s, s.qr);
-    const Vec3 j2 = s.J[2], j5 = s.J[5], wrist = s.J[s.N];
-    const Vec3 workTop = {{s.rw[0] + 0.14, s.rw[1] + 0.12, s.rw[2] + 0.1}};
-    ASSERT_TRUE(inWindow(s, j2) && inWindow(s, j5) && inWindow(s, wrist) && inWindow(s, workTop));
-    struct Case {
-        int highlight;
-        bool j2, j5, wrist, work;
-    };
+    // Joint 2, joint 5, the wrist, the work's top corner; each case marks the yellow ones by 'y'.
+    const Vec3 points[4] = {s.J[2], s.J[5], s.J[s.N], {{s.rw[0] + 0.14, s.rw[1] + 0.12, s.rw[2] + 0.1}}};
+    for (const Vec3& p : points) ASSERT_TRUE(inWindow(s, p));
     const int N = s.N;
-    for (Case c : {Case{0, false, false, false, false}, Case{2, true, false, false, false},
-                   Case{N - 3, false, true, false, false}, Case{N - 2, false, false, true, false},
-                   Case{N, false, false, true, false}, Case{N + 1, false, false, false, true}}) {
-        s.JColl = c.highlight;
+    for (auto [highlight, yellow] : {std::pair<int, const char*>{0, "----"}, {2, "y---"}, {N - 3, "-y--"},
+                                     {N - 2, "--y-"}, {N, "--y-"}, {N + 1, "---y"}}) {
+        s.JColl = highlight;
         const Frame f = renderFrame(s);
-        EXPECT_EQ(seenAt(f, s, j2, 2, isYellow), c.j2) << "highlight " << c.highlight;
-        EXPECT_EQ(seenAt(f, s, j5, 2, isYellow), c.j5) << "highlight " << c.highlight;
-        EXPECT_EQ(seenAt(f, s, wrist, 2, isYellow), c.wrist) << "highlight " << c.highlight;
-        EXPECT_EQ(seenAt(f, s, workTop, 1, isYellow), c.work) << "highlight " << c.highlight;
-        EXPECT_EQ(c.highlight == 0, f.count(isYellow) == 0) << "highlight " << c.highlight;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(seenAt(f, s, points[k], k < 3 ? 2 : 1, isYellow), yellow[k] == 'y') << highlight << " " << k;
+        EXPECT_EQ(highlight == 0, f.count(isYellow) == 0) << "highlight " << highlight;
     }
 }
 
