@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -30,24 +31,39 @@ std::vector<Shown> shown(const Scene& s) {
     return out;
 }
 
-// Lines 1..4 of the status block sit at x = 4.7, 5.0, 5.3, 5.6 on y = -2.0; the title at 4.4.
-Shown title(const char* text) { return {4.4, -2.0, text}; }
-Shown line(int k, const char* text) {
-    const double x[5] = {0, 4.7, 5.0, 5.3, 5.6};
-    return {x[k], -2.0, text};
+// A block on the row y = -2.0: the title at x = 4.4, then lines 1..4 at x = 4.7, 5.0, 5.3, 5.6
+// (a null line is left empty).
+std::vector<Shown> block(const char* title, std::initializer_list<const char*> lines) {
+    const double x[4] = {4.7, 5.0, 5.3, 5.6};
+    std::vector<Shown> out;
+    if (title) out.push_back({4.4, -2.0, title});
+    int k = 0;
+    for (const char* l : lines) {
+        if (l) out.push_back({x[k], -2.0, l});
+        ++k;
+    }
+    return out;
 }
 
-const char* const kATitle = "(A) Slit Pass and Goal Positioning\n";
+// Texts of the row y = -1.0 (O mode, reset, abnormal stop): at x = 5.0, then 5.3.
+std::vector<Shown> notice(const char* first, const char* second = nullptr) {
+    std::vector<Shown> out = {{5.0, -1.0, first}};
+    if (second) out.push_back({5.3, -1.0, second});
+    return out;
+}
+
+const char* const kA = "(A) Slit Pass and Goal Positioning\n";
 const char* const kMoveGoal = "Hit '1,4','2,5','3,6' to Move Goal Position to +-(x,y,z)\n";
 const char* const kSP = "If Change Initial Pose, Hit SP key\n";
+const char* const kOLine = "(O) Hit (1,2,3) to +, or (4,5,6) to -[x,y,z]\n";
+const char* const kTooFar = "###Wall is too Far. Set it Nearer.###\n";
 
 // A scene in A mode with candidates and no pass or interference failure: only sgnT and sgnP decide.
 std::unique_ptr<Scene> aScene(int T, int P) {
     auto s = makeScene();
     s->sgnCAL = 'A';
     s->nqss0 = 3;
-    s->sgnPS = 0;
-    s->sgnBtoA = 0;
+    s->sgnPS = s->sgnBtoA = 0;
     s->sgnMColl = 1;
     s->sgnT = T;
     s->sgnP = P;
@@ -56,306 +72,185 @@ std::unique_ptr<Scene> aScene(int T, int P) {
 
 }  // namespace
 
-TEST(StatusText, NoCandidateShowsTheATitleAndTheNoCandidateRow) {
-    auto s = makeScene();
-    s->nqss0 = 0;  // the start pose search found nothing
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kATitle),
-                                             line(1, "####No Work Positioning Solution. Change Work Goal####")}));
-}
-
 TEST(StatusText, ATableFirstMatchingRowWins) {
-    // No candidate beats a failed pass test and every error class.
+    // No candidate (as the start pose search may leave it) beats a failed pass test and every
+    // error class.
     auto s = aScene(0, 0);
     s->nqss0 = 0;
     s->sgnPS = -1;
     s->sgnBtoA = 1;
     s->sgnMColl = -1;
-    EXPECT_EQ(shown(*s)[1].text, "####No Work Positioning Solution. Change Work Goal####");
+    EXPECT_EQ(shown(*s), block(kA, {"####No Work Positioning Solution. Change Work Goal####"}));
     // A failed pass test beats both classes 0.
     s->nqss0 = 1;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{
-                             title(kATitle),
-                             line(1, "####Slit Pass Impossible. Change RobotType('F') or Obstacle('O')####")}));
+    EXPECT_EQ(shown(*s), block(kA, {"####Slit Pass Impossible. Change RobotType('F') or Obstacle('O')####"}));
     // Both classes 0 beat the unavoidable interference after B.
     s->sgnPS = 0;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kATitle), line(1, "####No Slit Pass/Positioning Solution\n"),
-                                             line(2, "Stop Calcul and Change Goal, or to 'O' or 'F'\n"),
-                                             line(3, "or If Change Initial Pose, Hit SP key\n"), line(4, kMoveGoal)}));
+    EXPECT_EQ(shown(*s), block(kA, {"####No Slit Pass/Positioning Solution\n",
+                                    "Stop Calcul and Change Goal, or to 'O' or 'F'\n",
+                                    "or If Change Initial Pose, Hit SP key\n", kMoveGoal}));
     // Back from B with an interference: beats the single-class rows.
     s->sgnT = 1;
-    EXPECT_EQ(shown(*s),
-              (std::vector<Shown>{title(kATitle), line(1, "####Wall/Floor/Self Interference Unavoidable.####\n"),
-                                  line(2, "####If Change Initial Pose, Hit SP key\n"),
-                                  line(3, "####Hit '1,4','2,5','3,6' to Move Goal Position to +-(x,y,z)\n")}));
-    // sgnMColl = 0 is no interference: the positioning row follows.
+    EXPECT_EQ(shown(*s), block(kA, {"####Wall/Floor/Self Interference Unavoidable.####\n",
+                                    "####If Change Initial Pose, Hit SP key\n",
+                                    "####Hit '1,4','2,5','3,6' to Move Goal Position to +-(x,y,z)\n"}));
+    // sgnMColl = 0 is no interference, nor is an interference without the return from B: the
+    // positioning row follows.
+    const auto noPositioning = block(kA, {"##No Position/Orientation Inverse Solution##\n",
+                                          "Continue Calcul by Hit 'b' for Slit-Pass Solution\n", kSP, kMoveGoal});
     s->sgnMColl = 0;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kATitle), line(1, "##No Position/Orientation Inverse Solution##\n"),
-                                             line(2, "Continue Calcul by Hit 'b' for Slit-Pass Solution\n"),
-                                             line(3, kSP), line(4, kMoveGoal)}));
-    // Interference without the return from B does not count either.
+    EXPECT_EQ(shown(*s), noPositioning);
     s->sgnBtoA = 0;
     s->sgnMColl = -3;
-    EXPECT_EQ(shown(*s)[1].text, "##No Position/Orientation Inverse Solution##\n");
+    EXPECT_EQ(shown(*s), noPositioning);
 }
 
 TEST(StatusText, ATableRowsByErrorClasses) {
+    const char* const orChange = "#Or Change Goal or SlitPosition\n";
+    const auto noPass =
+        block(kA, {"#No Slit Pass Solution#\n", "#Continue A-Calcul by Hit 'a' for Positioning\n", kSP, orChange});
+    const auto bothLarge = block(kA, {"#Arm Not Passes Through Wall Slit, and #P-Error Still Large\n",
+                                      "Continue Calcul by Hit 'a'  or  'b'\n", kSP, kMoveGoal});
+    const auto passLarge =
+        block(kA, {"#Arm Not Passes Through Wall Slit, while *Positioning is Correct\n",
+                   "Continue Calcul by Hit 'a'  or  'b'\n", kSP, "Or Change Goal or SlitPosition\n"});
+    const auto posLarge = block(kA, {"*Arm Passes Wall Slit, but #P-Error Still Large\n",
+                                     "Continue Calcul by Hit  'a'  or  'b'\n", kSP, orChange});
+    const auto exact = block(kA, {"**Final Solution of Slit-Pass and Positioning Obtained**\n",
+                                  "**Hit 'B' for Path Generation from Goal to Start**\n"});
+    const auto small = block(kA, {"**Final Solution Error is Sufficiently Small**\n",
+                                  "**Hit 'B' for Path Generation from Goal to Start**\n",
+                                  "**Hit 'a', 'b' for more Error Elimination\n"});
     struct Row {
         int T, P;
-        std::vector<Shown> lines;
+        const std::vector<Shown>& lines;
     };
-    const std::vector<Shown> noPass = {line(1, "#No Slit Pass Solution#\n"),
-                                       line(2, "#Continue A-Calcul by Hit 'a' for Positioning\n"), line(3, kSP),
-                                       line(4, "#Or Change Goal or SlitPosition\n")};
-    const std::vector<Shown> bothLarge = {line(1, "#Arm Not Passes Through Wall Slit, and #P-Error Still Large\n"),
-                                          line(2, "Continue Calcul by Hit 'a'  or  'b'\n"), line(3, kSP),
-                                          line(4, kMoveGoal)};
-    const std::vector<Shown> passLarge = {
-        line(1, "#Arm Not Passes Through Wall Slit, while *Positioning is Correct\n"),
-        line(2, "Continue Calcul by Hit 'a'  or  'b'\n"), line(3, kSP), line(4, "Or Change Goal or SlitPosition\n")};
-    const std::vector<Shown> posLarge = {line(1, "*Arm Passes Wall Slit, but #P-Error Still Large\n"),
-                                         line(2, "Continue Calcul by Hit  'a'  or  'b'\n"), line(3, kSP),
-                                         line(4, "#Or Change Goal or SlitPosition\n")};
-    const std::vector<Shown> exact = {line(1, "**Final Solution of Slit-Pass and Positioning Obtained**\n"),
-                                      line(2, "**Hit 'B' for Path Generation from Goal to Start**\n")};
-    const std::vector<Shown> small = {line(1, "**Final Solution Error is Sufficiently Small**\n"),
-                                      line(2, "**Hit 'B' for Path Generation from Goal to Start**\n"),
-                                      line(3, "**Hit 'a', 'b' for more Error Elimination\n")};
-    const std::vector<Row> rows = {
-        {0, 1, noPass},    {0, 2, noPass},    {0, 4, noPass},   {1, 1, bothLarge}, {1, 2, passLarge},
-        {1, 4, passLarge}, {2, 1, posLarge},  {4, 1, posLarge}, {2, 2, exact},     {2, 4, small},
-        {4, 4, small},     {4, 2, small},
-    };
-    for (const Row& r : rows) {
-        auto s = aScene(r.T, r.P);
-        std::vector<Shown> expected = {title(kATitle)};
-        expected.insert(expected.end(), r.lines.begin(), r.lines.end());
-        EXPECT_EQ(shown(*s), expected) << "sgnT " << r.T << " sgnP " << r.P;
-    }
     // A class that never occurs (3) matches no row: the title alone.
-    auto s = aScene(3, 3);
-    EXPECT_EQ(shown(*s), std::vector<Shown>{title(kATitle)});
+    const auto none = block(kA, {});
+    for (const Row& r : {Row{0, 1, noPass}, {0, 2, noPass}, {0, 4, noPass}, {1, 1, bothLarge}, {1, 2, passLarge},
+                         {1, 4, passLarge}, {2, 1, posLarge}, {4, 1, posLarge}, {2, 2, exact}, {2, 4, small},
+                         {4, 4, small}, {4, 2, small}, {3, 3, none}, {1, 3, none}, {3, 4, none}})
+        EXPECT_EQ(shown(*aScene(r.T, r.P)), r.lines) << "sgnT " << r.T << " sgnP " << r.P;
 }
 
 TEST(StatusText, ModeTableOCReset0AbnormalAndRobotChoice) {
     auto s = makeScene();
     keyboard(*s, 'O');
     ASSERT_EQ(s->sgnOBSTACLE, 1);
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{{5.0, -1.0, "(O) Hit (1,2,3) to +, or (4,5,6) to -[x,y,z]\n"}}));
+    EXPECT_EQ(shown(*s), notice(kOLine));
     // A slit out of reach: the second O line.
     s->rh[1] = 9.0;
     keyboard(*s, '2');
     ASSERT_EQ(s->sgnOBSTACLE, 0);
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{{5.0, -1.0, "(O) Hit (1,2,3) to +, or (4,5,6) to -[x,y,z]\n"},
-                                             {5.3, -1.0, "###Wall is too Far. Set it Nearer.###\n"}}));
+    EXPECT_EQ(shown(*s), notice(kOLine, kTooFar));
     keyboard(*s, '0');
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{{5.0, -1.0, "Begin from A-calcul\n"}}));
+    EXPECT_EQ(shown(*s), notice("Begin from A-calcul\n"));
     keyboard(*s, 'G');
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{{5.0, -1.0, "####Abnormal Stop. Start from B Again###\n"}}));
+    EXPECT_EQ(shown(*s), notice("####Abnormal Stop. Start from B Again###\n"));
     keyboard(*s, 'F');
     EXPECT_TRUE(shown(*s).empty());  // the menu is drawn instead
 
     s->sgnCAL = 'C';
     s->sgnPATHEnd = 0;
-    EXPECT_EQ(shown(*s),
-              (std::vector<Shown>{
-                  line(1, "(C) Path Generation not Finished yet. Hit 's' to Continue B-Calculation\n")}));
+    EXPECT_EQ(shown(*s), block(nullptr, {"(C) Path Generation not Finished yet. Hit 's' to Continue B-Calculation\n"}));
     s->sgnPATHEnd = 1;
-    s->sgnMOVE = 'M';
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{line(1, "(C) Robot Motion from Initial to Goal\n"),
-                                             line(2, "Hit  's'   to Move Robot\n")}));
-    s->sgnMOVE = 'E';
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{line(1, "(C) Robot Motion from Initial to Goal\n"),
-                                             line(2, "**Reached Goal by Pass Through thick Slit**\n")}));
-}
-
-namespace {
-
-const char* const kB1 = "(B) Path Generation from Goal to Initial : 1st Trial(Left Motion)\n";
-const char* const kB2 = "(B) Path Generation from Goal to Initial : 2nd Trial(Up Motion)\n";
-const char* const kHitA = "#### Hit 'A' to Find Another Final Pose.####\n";
-const char* const kHitS = "Hit  's'  to Continue Motion\n";
-
-// B mode running normally: first trial, usable final pose, phase 1 done.
-std::unique_ptr<Scene> bScene() {
-    auto s = makeScene();
-    s->sgnCAL = 'B';
-    s->keyLast = 's';
-    s->cntBTrial = 1;
-    s->sgnSOLAEnd = 1;
-    s->sgnP = s->sgnT = 2;
-    s->sgnMColl = 1;
-    s->sgnNMAX = 'U';
-    s->sgnPATH = 2;
-    s->sgnPATHEnd = 0;
-    return s;
-}
-
-}  // namespace
-
-TEST(StatusText, BTableTrialsAndPreparationFailures) {
-    auto s = bScene();
-    s->cntBTrial = 3;
-    s->sgnNMAX = 'O';
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title("(B) Path Generation from Goal to Initial : Over Trial####\n"),
-                                             line(1, kHitA)}));
-    // Error class 1: the error line, no stop; nothing of phase 0 follows but the trial advice.
-    s = bScene();
-    s->sgnSOLAEnd = 0;
-    s->sgnMColl = 0;
-    s->sgnPATH = 0;
-    s->sgnP = 1;
-    s->keyLast = 'B';
-    EXPECT_EQ(shown(*s),
-              (std::vector<Shown>{title(kB1),
-                                  line(1, "####Final Pose has still Error. Hit 'A' to Goal Calculation####\n"),
-                                  line(3, "#### Hit 'B' to Find Another Path Root.####\n")}));
-    // Interference in the preparation: the later text takes line 1, then stop.
-    for (int code : {-1, -2}) {
-        s->sgnMColl = code;
-        EXPECT_EQ(shown(*s),
-                  (std::vector<Shown>{title(kB1),
-                                      line(1, "#### Joint/Work-Wall/Floor Interference Unavoidable.####\n"),
-                                      line(2, kHitA)}))
-            << code;
+    for (char move : {'M', 'E'}) {
+        s->sgnMOVE = move;
+        EXPECT_EQ(shown(*s), block(nullptr, {"(C) Robot Motion from Initial to Goal\n",
+                                             move == 'M' ? "Hit  's'   to Move Robot\n"
+                                                         : "**Reached Goal by Pass Through thick Slit**\n"}));
     }
-    // Joint limit (sgnSOLAEnd = sgnMColl = -3) with good errors, second trial.
-    s->sgnSOLAEnd = -3;
-    s->sgnMColl = -3;
-    s->sgnP = 4;
-    s->cntBTrial = 2;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB2), line(1, "#### Self Interference Unavoidable.####\n"),
-                                             line(2, kHitA)}));
 }
 
-TEST(StatusText, BTablePhasesAndStops) {
-    auto s = bScene();
-    s->sgnNMAX = 'O';
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB1), line(1, "#### Path Data Overflow.####\n"),
-                                             line(2, "#### Hit 'B' for Another Trial, or Hit 'A'.####\n")}));
-    // Right after 'B' (trial 1 or 2, running) and in phase 1: the wrist motion lines.
-    s = bScene();
-    s->keyLast = 'B';
-    s->sgnPATH = 5;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB1), line(1, "(1)Wrist Motion\n"), line(2, kHitS)}));
-    s->keyLast = 's';
-    s->sgnPATH = 1;
-    s->sgnMColl = 0;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB1), line(1, "(1)Wrist Motion\n"), line(2, kHitS)}));
-    // Phase titles while running.
-    struct Phase {
-        int path;
-        const char* text;
-    };
-    for (Phase p : {Phase{2, "(2)Slit Pass Motion\n"}, Phase{3, "(3)Free Space Motion\n"},
-                    Phase{4, "(3)Free Space Motion\n"}, Phase{5, "(3)Free Space Motion\n"},
-                    Phase{6, "(4)Last Motion to Initial Pose\n"}}) {
-        s = bScene();
-        s->sgnPATH = p.path;
-        EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB1), line(1, p.text), line(2, kHitS)})) << p.path;
-    }
-    // Finished.
-    s = bScene();
-    s->sgnPATH = 7;
-    s->sgnPATHEnd = 1;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB1), line(1, "Path Generation Finished\n"),
-                                             line(2, "Go to Path Motion by Hit 'C'\n")}));
-}
-
-TEST(StatusText, BTableFailuresInThePhases) {
+TEST(StatusText, BTableStepByStep) {
+    const char* const b1 = "(B) Path Generation from Goal to Initial : 1st Trial(Left Motion)\n";
+    const char* const b2 = "(B) Path Generation from Goal to Initial : 2nd Trial(Up Motion)\n";
+    const char* const hitA = "#### Hit 'A' to Find Another Final Pose.####\n";
+    const char* const hitS = "Hit  's'  to Continue Motion\n";
     const char* const another = "#### Hit 'B' to Find Another Path Root.####\n";
-    // Interference in trial 1.
-    auto s = bScene();
-    s->sgnMColl = -2;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB1), line(1, "(2)Slit Pass Motion\n"),
-                                             line(2, "#### Wall/Floor or Self Interference UnAvoidable.####\n"),
-                                             line(3, another)}));
-    // No pass-out motion, trial 1 and trial 2.
-    s->sgnMColl = 0;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB1), line(1, "(2)Slit Pass Motion\n"),
-                                             line(2, "#### Arm Cannot Move Through Hole.####\n"), line(3, another)}));
-    s->cntBTrial = 2;
-    EXPECT_EQ(shown(*s),
-              (std::vector<Shown>{title(kB2), line(1, "(2)Slit Pass Motion\n"),
-                                  line(2, "#### Arm Cannot Move Through Hole.####\n"),
-                                  line(3, "#### Two Trials of Pass Through Hole Repeated.####\n"),
-                                  line(4, "#### Go to A or Goal or Obstacle Resetting by Hit 'A'  'G'  'O'\n")}));
-    // Interference in trial 2: its line 2 applies only to trial 1; the phase title stays.
-    s->sgnMColl = -1;
-    EXPECT_EQ(shown(*s),
-              (std::vector<Shown>{title(kB2), line(1, "(2)Slit Pass Motion\n"),
-                                  line(3, "#### Two Trials of Pass Through Hole Repeated.####\n"),
-                                  line(4, "#### Go to A or Goal or Obstacle Resetting by Hit 'A'  'G'  'O'\n")}));
-    // No solution in free space.
-    s = bScene();
-    s->sgnPATH = 5;
-    s->sgnMColl = 0;
-    EXPECT_EQ(shown(*s), (std::vector<Shown>{title(kB1), line(1, "(3)Free Space Motion\n"),
-                                             line(2, "#### No Solution In Free Space.####\n"), line(3, another)}));
+    const char* const twoTrials = "#### Two Trials of Pass Through Hole Repeated.####\n";
+    const char* const goTo = "#### Go to A or Goal or Obstacle Resetting by Hit 'A'  'G'  'O'\n";
+    const char* const slit = "(2)Slit Pass Motion\n";
+    const char* const freeSpace = "(3)Free Space Motion\n";
+    const char* const noHole = "#### Arm Cannot Move Through Hole.####\n";
+    const char* const stillError = "####Final Pose has still Error. Hit 'A' to Goal Calculation####\n";
+    const char* const jointWall = "#### Joint/Work-Wall/Floor Interference Unavoidable.####\n";
+    // The rows start from B running normally (first trial, usable final pose, phase 2) and
+    // change what the comment names.
+    struct Row {
+        int trial, solaEnd, T, P, mColl;
+        char nmax, key;
+        int path, end;
+        std::vector<Shown> lines;
+    };
+    const Row rows[] = {
+        // Over trial stops before anything else.
+        {3, 1, 2, 2, 1, 'O', 's', 2, 0, block("(B) Path Generation from Goal to Initial : Over Trial####\n", {hitA})},
+        // Preparation: error class 1 (of either) gives the error line and goes on; an interference
+        // takes line 1 and stops.
+        {1, 0, 2, 1, 0, 'U', 'B', 0, 0, block(b1, {stillError, nullptr, another})},
+        {1, 0, 1, 2, 0, 'U', 'B', 0, 0, block(b1, {stillError, nullptr, another})},
+        {1, 0, 2, 1, -1, 'U', 'B', 0, 0, block(b1, {jointWall, hitA})},
+        {1, 0, 2, 1, -2, 'U', 'B', 0, 0, block(b1, {jointWall, hitA})},
+        {2, -3, 2, 4, -3, 'U', 'B', 0, 0, block(b2, {"#### Self Interference Unavoidable.####\n", hitA})},
+        // Path data overflow.
+        {1, 1, 2, 2, 1, 'O', 's', 2, 0,
+         block(b1, {"#### Path Data Overflow.####\n", "#### Hit 'B' for Another Trial, or Hit 'A'.####\n"})},
+        // Right after 'B' (running) or in phase 1: the wrist motion lines.
+        {1, 1, 2, 2, 1, 'U', 'B', 5, 0, block(b1, {"(1)Wrist Motion\n", hitS})},
+        {1, 1, 2, 2, 0, 'U', 's', 1, 0, block(b1, {"(1)Wrist Motion\n", hitS})},
+        // Phase titles while running.
+        {1, 1, 2, 2, 1, 'U', 's', 2, 0, block(b1, {slit, hitS})},
+        {1, 1, 2, 2, 1, 'U', 's', 3, 0, block(b1, {freeSpace, hitS})},
+        {1, 1, 2, 2, 1, 'U', 's', 5, 0, block(b1, {freeSpace, hitS})},
+        {1, 1, 2, 2, 1, 'U', 's', 6, 0, block(b1, {"(4)Last Motion to Initial Pose\n", hitS})},
+        // Finished.
+        {1, 1, 2, 2, 1, 'U', 's', 7, 1, block(b1, {"Path Generation Finished\n", "Go to Path Motion by Hit 'C'\n"})},
+        // Failures in the phases; the interference line applies to trial 1 only.
+        {1, 1, 2, 2, -2, 'U', 's', 2, 0,
+         block(b1, {slit, "#### Wall/Floor or Self Interference UnAvoidable.####\n", another})},
+        {1, 1, 2, 2, 0, 'U', 's', 2, 0, block(b1, {slit, noHole, another})},
+        {2, 1, 2, 2, 0, 'U', 's', 2, 0, block(b2, {slit, noHole, twoTrials, goTo})},
+        {2, 1, 2, 2, -1, 'U', 's', 2, 0, block(b2, {slit, nullptr, twoTrials, goTo})},
+        {1, 1, 2, 2, 0, 'U', 's', 5, 0, block(b1, {freeSpace, "#### No Solution In Free Space.####\n", another})},
+    };
+    for (const Row& r : rows) {
+        auto s = makeScene();
+        s->sgnCAL = 'B';
+        s->cntBTrial = r.trial;
+        s->sgnSOLAEnd = r.solaEnd;
+        s->sgnP = r.P;
+        s->sgnT = r.T;
+        s->sgnMColl = r.mColl;
+        s->sgnNMAX = r.nmax;
+        s->keyLast = r.key;
+        s->sgnPATH = r.path;
+        s->sgnPATHEnd = r.end;
+        EXPECT_EQ(shown(*s), r.lines) << "row " << (&r - rows);
+    }
 }
-
-TEST(StatusText, EveryStateGivesDistinctPlacesAndKnownTexts) {
-    // Over a grid of modes and flags: at most five texts, each at its own place, none empty.
-    auto s = makeScene();
-    int states = 0;
-    for (char mode : {'A', 'B', 'C', 'F', 'O', 'G', '0'})
-        for (int T : {0, 1, 2, 4})
-            for (int P : {0, 1, 2, 4})
-                for (int MColl : {-3, -2, -1, 0, 1, 2})
-                    for (int trial : {0, 1, 2, 3})
-                        for (int path : {0, 1, 2, 3, 5, 6, 7})
-                            for (int end : {0, 1}) {
-                                s->sgnCAL = mode;
-                                s->sgnT = T;
-                                s->sgnP = P;
-                                s->sgnMColl = MColl;
-                                s->cntBTrial = trial;
-                                s->sgnPATH = path;
-                                s->sgnPATHEnd = end;
-                                s->sgnSOLAEnd = (T + P) % 2;
-                                s->nqss0 = path % 3;
-                                s->sgnBtoA = end;
-                                const StatusText t = chooseStatusLines(*s);
-                                ASSERT_LE(t.n, STATUS_MAX);
-                                for (int a = 0; a < t.n; ++a) {
-                                    ASSERT_NE(t.line[a].text, nullptr);
-                                    EXPECT_GT(std::string(t.line[a].text).size(), 5u);
-                                    for (int b = a + 1; b < t.n; ++b)
-                                        EXPECT_FALSE(t.line[a].x == t.line[b].x && t.line[a].y == t.line[b].y);
-                                }
-                                ++states;
-                            }
-    EXPECT_EQ(states, 7 * 4 * 4 * 6 * 4 * 7 * 2);
-}
-
-namespace {
-
-std::string jsonSummary(Scene& s) {
-    std::string json;
-    std::FILE* out = std::tmpfile();
-    if (!out) return json;
-    writeJsonSummary(s, {}, {}, out);
-    std::rewind(out);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, out)) > 0) json.append(buf, n);
-    std::fclose(out);
-    return json;
-}
-
-}  // namespace
 
 TEST(StatusText, JsonSummaryReportsTheLinesTheWindowShows) {
     auto s = makeScene();
+    auto json = [&] {
+        std::string text;
+        std::FILE* out = std::tmpfile();
+        if (!out) return text;
+        writeJsonSummary(*s, {}, {}, out);
+        std::rewind(out);
+        char buf[4096];
+        for (size_t n; (n = std::fread(buf, 1, sizeof buf, out)) > 0;) text.append(buf, n);
+        std::fclose(out);
+        return text;
+    };
     keyboard(*s, 'O');
     s->rh[1] = 9.0;
     keyboard(*s, '2');
-    std::string json = jsonSummary(*s);
-    EXPECT_NE(json.find("\"status\": [\"(O) Hit (1,2,3) to +, or (4,5,6) to -[x,y,z]\\n\", "
-                        "\"###Wall is too Far. Set it Nearer.###\\n\"]"),
+    EXPECT_NE(json().find("\"status\": [\"(O) Hit (1,2,3) to +, or (4,5,6) to -[x,y,z]\\n\", "
+                          "\"###Wall is too Far. Set it Nearer.###\\n\"]"),
               std::string::npos)
-        << json;
+        << json();
     // In robot choice mode the menu replaces the status block: an empty list.
     keyboard(*s, 'F');
-    json = jsonSummary(*s);
-    EXPECT_NE(json.find("\"status\": []"), std::string::npos) << json;
+    EXPECT_NE(json().find("\"status\": []"), std::string::npos) << json();
 }
