@@ -1,33 +1,79 @@
-// The path record of the reverse path generation and the playback state of the motion.
+// State of the reverse path generation (B) and of the motion along the path (C). Each group
+// belongs to one stage of the calculation; the Scene reaches every field by its own name.
 #pragma once
 #include "model/types.h"
 
-constexpr int NMAX = 3000;
+constexpr int NMAX = 3000;  // rows of every path table
+// Candidate table of one slit pass-out generation: at most 49 candidates are retained, one
+// spare row keeps every write inside the table.
+constexpr int NSOLMAX = 49;
 
-struct PathState {
-    double qIPATH[NMAX][JV] = {};
-    int NPATH = 0;
-    Vec3 rwIPATH[NMAX] = {};
-    Vec3 JpIPATH[NMAX] = {};
+// The path record, its smoothed and forward copies, and the playback.
+struct PathRecordState {
+    double qIPATH[NMAX][JV] = {};   // reverse path (NMAX x JV); row 0 the final pose
+    int NPATH = 0;                  // last row written
+    Vec3 rwIPATH[NMAX] = {};        // work point of each row
+    Vec3 JpIPATH[NMAX] = {};        // position of joint MpTrack of each row
     // Work point of the straight initial pose, the end of the reverse path (z = 7.4 for every
     // robot of the catalogue).
     Vec3 rwInit = {{0.0, 0.0, 7.4}};
     int MpTrack = 0;
-    double qSIPATH[NMAX][JV] = {};
-    double qPATH[NMAX][JV] = {};
-    Vec3 rwPATH[NMAX] = {};
-    char sgnNMAX = 'U';
-    int sgnPATH = 0;
-    int sgnPATHEnd = 0;
+    double qSIPATH[NMAX][JV] = {};  // smoothed reverse path (NMAX x JV)
+    double qPATH[NMAX][JV] = {};    // forward path (NMAX x JV)
+    Vec3 rwPATH[NMAX] = {};         // forward work-point trail
+    char sgnNMAX = 'U';             // 'O' once an append found the record full
     int NPATHmax = 0;
     int nMOVE = 0;
     char sgnMOVE = 'M';
     int dirMOVE = 1;
     int nBACK = 0;
+};
+
+// Phase and status of the B-calculation.
+struct PathDriverState {
+    int sgnPATH = 0;
+    int sgnPATHEnd = 0;
     int sgnMColl = 1;
     int cntBTrial = 0;
     int sgnBResume = 0;
     int sgnPATHSave = 0;
-    double qIPATHth[NMAX][JV] = {};
-    int NPATHth = 0;
 };
+
+// Slit pass-out cycles: the pose after each cycle, its change, and the envelopes that keep the
+// arm from returning to where it was.
+struct SlitPassState {
+    double qIPATHth[NMAX][JV] = {};   // pose after each cycle (NMAX x JV)
+    int NPATHth = 0;
+    double dqIPATHth[NMAX][JV] = {};  // change of each cycle (NMAX x JV)
+    double qPassHist[NMAX][JV] = {};  // working copy of qIPATHth for the envelopes
+    double qPassMax[NMAX][JV] = {};   // envelope of each cycle: largest joint values
+    double qPassMin[NMAX][JV] = {};   // smallest joint values
+    int cntOpt = 0;                   // step reductions in the current cycle
+    double qCand[NSOLMAX + 1][JV] = {};  // candidates of one generation
+    int kLM[NSOLMAX + 1][3] = {};        // joints [k, L, M] that produced each candidate
+    int candMp[NSOLMAX + 1] = {};        // Mpass of each candidate
+    int candMw[NSOLMAX + 1] = {};        // MW of each candidate
+};
+
+// Motions of the joints beyond the wall.
+struct OutsideWallState {
+    double JMZ0[JV] = {};  // target heights of joints 1..Nw
+    Vec3 eG = {};          // target direction of the link being moved
+    double qP[JV] = {};    // joint values that realise eG
+    char sgnWOMotion = 'L';  // kind of the current far-side motion: 'L' large, 'S' one step, 'N' none
+    int sgnMotion = 0;
+    int MColl = 0;
+};
+
+// Free-space motion in front of the wall.
+struct FreeSpaceState {
+    int sgnWInAllJntOrderZ = 0;
+    int sgnCollAvoidMotion = 0;
+    int sgnLinearMotion = 0;
+    int sgnFS = 0;
+    int MNearWall = 1;
+    double yClearFS = 0;
+    Vec3 rwStep = {};
+};
+
+struct PathState : PathRecordState, PathDriverState, SlitPassState, OutsideWallState, FreeSpaceState {};

@@ -1,0 +1,26 @@
+// The reverse path record with its one append operation, the closing motion to the initial
+// pose, the smoothing and reversal into the forward path, and the playback along it.
+#pragma once
+#include "model/types.h"
+struct Scene;
+
+// Appends the move from qFrom (the pose of row NPATH) to qTo, subdivided so that consecutive
+// rows differ by at most 0.025 rad in an arm joint and 0.125 rad in one of the three wrist
+// joints. qTo is cleared at element 0 and wrapped in place. Returns the rows appended (0 when
+// the weighted move is below 0.001). When the record is full it writes nothing more, sets
+// sgnNMAX = 'O' and stops the B-calculation (sgnMColl = 0); callers end their loops on it.
+// Leaves J and rw of the last row written in the Scene; calls the redraw hook.
+int appendPathSegment(Scene& s, const double* qFrom, double* qTo);
+// True once an append found the record full.
+bool pathFull(const Scene& s);
+// Phase 6: twenty equal steps from qr to qInit, then the path is complete (sgnPATH = 7).
+void calBLASTMOTION(Scene& s);
+// Average of the m rows of W for joints j0..N about the centre row W[m/2] ('R' joints by their
+// wrapped differences from the centre); joints below j0 keep the centre's values.
+void smoothWindow(const Scene& s, int m, int j0, const double (*W)[JV], double* out);
+// Fills qSIPATH from qIPATH (rows 0..NPATH).
+void smoothPATH(Scene& s);
+// Key 'C': smoothing, the forward path and the start of playback when the path is complete.
+void calCMOTION(Scene& s);
+// One playback step in direction dirMOVE.
+void stepMotion(Scene& s);
