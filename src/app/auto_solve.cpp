@@ -1,0 +1,89 @@
+#include "app/auto_solve.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "app/keyboard.h"
+#include "app/scene.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+void press(Scene& s, SolveResult& r, unsigned char key) {
+    keyboard(s, key);
+    ++r.keys;
+}
+
+// 'a', 'a', 'b' in turn until the final pose is accepted.
+bool solveA(Scene& s, SolveResult& r) {
+    static const char kCycle[3] = {'a', 'a', 'b'};
+    for (int k = 0; k < kSolveMaxAKeys; ++k) {
+        if (s.sgnSOLAEnd == 1) return true;
+        press(s, r, static_cast<unsigned char>(kCycle[k % 3]));
+    }
+    return s.sgnSOLAEnd == 1;
+}
+
+// One 'B' and its 's' presses; true when the path is complete.
+bool runTrial(Scene& s, SolveResult& r, int& sKeys) {
+    press(s, r, 'B');
+    sKeys = 0;
+    if (s.sgnCAL != 'B' || s.sgnSOLAEnd < 1 || s.sgnMColl <= 0 || s.sgnPATH < 1) return false;
+    while (s.sgnPATHEnd != 1 && s.sgnMColl > 0 && sKeys < kSolveMaxSKeys) {
+        press(s, r, 's');
+        ++sKeys;
+    }
+    return s.sgnPATHEnd == 1;
+}
+
+}  // namespace
+
+SolveResult autoSolve(Scene& s) {
+    SolveResult r;
+    const auto t0 = Clock::now();
+    if (s.sgnCAL != 'A') press(s, r, 'A');
+    const int candidates = s.nqss0 > 0 ? s.nqss0 : 1;
+    for (int c = 0; c < candidates; ++c) {
+        if (c > 0) {
+            if (s.sgnCAL != 'A') press(s, r, 'A');
+            press(s, r, ' ');
+        }
+        r.candidate = s.cntqs0;
+        r.candidatesTried = c + 1;
+        if (!solveA(s, r)) {
+            std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
+            continue;
+        }
+        for (int trial = 0; trial < 2; ++trial) {
+            int sKeys = 0;
+            const auto tb = Clock::now();
+            const bool done = runTrial(s, r, sKeys);
+            if (done) {
+                r.millisB = msSince(tb);
+                r.complete = 1;
+                r.trial = trial == 0 ? 'L' : 'U';
+                r.sKeys = sKeys;
+                r.rows = s.NPATH;
+                press(s, r, 'C');
+                r.millis = msSince(t0);
+                r.stop[0] = 0;
+                return r;
+            }
+            if (s.sgnSOLAEnd < 1) {
+                std::snprintf(r.stop, sizeof r.stop, "final pose of start candidate %d refused by the path preparation",
+                              s.cntqs0);
+                break;
+            }
+            std::snprintf(r.stop, sizeof r.stop,
+                          "path generation stopped (candidate %d, trial %c, phase %d, status %d, joint %d)",
+                          s.cntqs0, trial == 0 ? 'L' : 'U', s.sgnPATH, s.sgnMColl, s.JColl);
+        }
+    }
+    r.millis = msSince(t0);
+    return r;
+}

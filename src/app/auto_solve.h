@@ -1,0 +1,25 @@
+// The automatic solve: drives a Scene to a complete path with the keys a user would press.
+#pragma once
+struct Scene;
+
+// Bounds of the key policy.
+constexpr int kSolveMaxAKeys = 150;    // A keys per start candidate
+constexpr int kSolveMaxSKeys = 4000;   // 's' presses per B trial
+
+struct SolveResult {
+    int complete = 0;        // 1 when a complete path was found
+    int candidate = -1;      // start pose candidate (cntqs0) of the path, or the last tried
+    int candidatesTried = 0;
+    char trial = ' ';        // 'L' first trial, 'U' second
+    int keys = 0;            // key presses made
+    int sKeys = 0;           // 's' presses of the successful trial
+    int rows = 0;            // NPATH of the complete path
+    double millis = 0;       // wall-clock time of the whole solve
+    double millisB = 0;      // time of the B keys of the successful trial
+    char stop[160] = "";     // what stopped the solve when no path was found
+};
+
+// From the current state: A by 'a', 'a', 'b' until solved; 'B' and 's' until the path is
+// complete, 'B' once more for the second trial after a stop; SP to the next start candidate
+// when a candidate gives nothing; 'C' on a complete path. Every loop is bounded.
+SolveResult autoSolve(Scene& s);

@@ -1,0 +1,242 @@
+#include "path_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+struct R3 {
+    double a[3][3];
+};
+
+R3 mul(const R3& A, const R3& B) {
+    R3 C{};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            for (int k = 0; k < 3; ++k) C.a[r][c] += A.a[r][k] * B.a[k][c];
+    return C;
+}
+
+// Rotation about the unit axis u by angle q (Rodrigues).
+R3 rot(const double u[3], double q) {
+    const double c = std::cos(q), sn = std::sin(q), v = 1 - c;
+    const double x = u[0], y = u[1], z = u[2];
+    return R3{{{c + x * x * v, x * y * v - z * sn, x * z * v + y * sn},
+               {y * x * v + z * sn, c + y * y * v, y * z * v - x * sn},
+               {z * x * v - y * sn, z * y * v + x * sn, c + z * z * v}}};
+}
+
+double wrapPi(double a) {
+    while (a > M_PI) a -= 2 * M_PI;
+    while (a < -M_PI) a += 2 * M_PI;
+    return a;
+}
+
+double diffOf(const Scene& s, int i, double a, double b) { return s.JRTYPE[i] == 'R' ? wrapPi(a - b) : a - b; }
+
+// Distance of a point (x, y) to the wall blocks: the band rhy1 <= y <= rhy2 outside the slit
+// |x - rhx| < Wslit / 2. The blocks are taken as unbounded in x and z.
+double pointWallDist(const Scene& s, double x, double y) {
+    const double h = s.Wslit / 2;
+    const double dx = std::max(0.0, h - std::fabs(x - s.rhx));
+    double dy = 0;
+    if (y < s.rhy1) dy = s.rhy1 - y;
+    if (y > s.rhy2) dy = y - s.rhy2;
+    if (dy == 0) return dx == 0 ? -1.0 : dx;  // inside the band: distance to the slit sides
+    return dx == 0 ? dy : std::hypot(dx, dy);
+}
+
+// Least distance of segment A-B to the wall blocks (negative: the segment enters a block),
+// by sampling and the band crossings.
+double segWallDist(const Scene& s, const Vec3& A, const Vec3& B) {
+    double best = 1e9;
+    const int n = 24;
+    for (int k = 0; k <= n; ++k) {
+        const double t = double(k) / n;
+        best = std::min(best, pointWallDist(s, A[0] + t * (B[0] - A[0]), A[1] + t * (B[1] - A[1])));
+    }
+    const double dy = B[1] - A[1];
+    if (std::fabs(dy) > 1e-12) {
+        for (double yf : {s.rhy1, s.rhy2}) {
+            const double t = (yf - A[1]) / dy;
+            if (t < 0 || t > 1) continue;
+            const double x = A[0] + t * (B[0] - A[0]);
+            if (std::fabs(x - s.rhx) >= s.Wslit / 2) return -1.0;
+            best = std::min(best, s.Wslit / 2 - std::fabs(x - s.rhx));
+        }
+    }
+    return best;
+}
+
+double segSegDistance(const Vec3& p1, const Vec3& q1, const Vec3& p2, const Vec3& q2) {
+    // Closest points of two segments (clamped parameters).
+    double d1[3], d2[3], r[3];
+    for (int k = 0; k < 3; ++k) d1[k] = q1[k] - p1[k], d2[k] = q2[k] - p2[k], r[k] = p1[k] - p2[k];
+    auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    const double a = dot(d1, d1), e = dot(d2, d2), f = dot(d2, r);
+    double sP = 0, tP = 0;
+    if (a <= 1e-15 && e <= 1e-15) {
+        sP = tP = 0;
+    } else if (a <= 1e-15) {
+        tP = std::clamp(f / e, 0.0, 1.0);
+    } else {
+        const double c = dot(d1, r);
+        if (e <= 1e-15) {
+            sP = std::clamp(-c / a, 0.0, 1.0);
+        } else {
+            const double b = dot(d1, d2), den = a * e - b * b;
+            sP = den > 1e-15 ? std::clamp((b * f - c * e) / den, 0.0, 1.0) : 0.0;
+            tP = (b * sP + f) / e;
+            if (tP < 0) tP = 0, sP = std::clamp(-c / a, 0.0, 1.0);
+            else if (tP > 1) tP = 1, sP = std::clamp((b - c) / a, 0.0, 1.0);
+        }
+    }
+    double d = 0;
+    for (int k = 0; k < 3; ++k) {
+        const double x = (p1[k] + sP * d1[k]) - (p2[k] + tP * d2[k]);
+        d += x * x;
+    }
+    return std::sqrt(d);
+}
+
+bool fail(PathCheckReport& r, int row, const char* what, double value) {
+    if (r.ok) {
+        char buf[200];
+        std::snprintf(buf, sizeof buf, "row %d: %s (%.6g)", row, what, value);
+        r.fault = buf;
+    }
+    r.ok = false;
+    return false;
+}
+
+// Checks one pose; row is the path row it lies at or after.
+void checkPose(const Scene& s, const double* q, int row, const PathCheckLimits& lim, PathCheckReport& r,
+               double workFloor) {
+    Vec3 P[JV];
+    independentJointPoints(s, q, P);
+    ++r.poses;
+    const int N = s.N, Nw = s.Nw;
+    for (int j = 1; j <= Nw; ++j) {
+        const double m = j == Nw ? MarginW : Margin;
+        const double x = P[j][0], y = P[j][1], z = P[j][2];
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
+            fail(r, row, "non-finite joint point", j);
+            return;
+        }
+        // Wall: outside the band widened by the margin, or on the slit plane.
+        const double out = std::max(s.rhy1 - m - y, y - (s.rhy2 + m));
+        if (out < 0) {
+            const double off = std::fabs(x - s.rhx);
+            r.maxSlitOffset = std::max(r.maxSlitOffset, off);
+            if (off > lim.slitTol) fail(r, row, "joint in the wall band off the slit plane", j + off);
+        } else {
+            r.minJointWall = std::min(r.minJointWall, out);
+        }
+        if (j >= 2 && j <= N) {
+            r.minJointFloor = std::min(r.minJointFloor, z - m);
+            if (z - m <= 0) fail(r, row, "joint below the floor margin", j + z);
+        }
+        if (j == Nw && z < workFloor) fail(r, row, "work point below its floor clearance", z);
+    }
+    // Links as segments: out of the wall blocks, above the floor.
+    for (int k = 1; k <= Nw; ++k) {
+        if (std::hypot(P[k][0] - P[k - 1][0], std::hypot(P[k][1] - P[k - 1][1], P[k][2] - P[k - 1][2])) < 1e-9)
+            continue;
+        const double dw = segWallDist(s, P[k - 1], P[k]);
+        if (dw < r.minLinkWall) r.minLinkWall = dw, r.worstLinkWallRow = row;
+        if (dw < 0) fail(r, row, "link inside a wall block", k);
+        if (k >= 2) {
+            const double z = std::min(P[k - 1][2], P[k][2]);
+            if (z < r.minLinkFloor) r.minLinkFloor = z, r.worstLinkFloorRow = row;
+            if (z < 0) fail(r, row, "link below the floor", k);
+        }
+    }
+    // Self: each link against the links before it but its neighbour (zero-length links skipped).
+    for (int M = 2; M <= Nw; ++M) {
+        int Ms = M;
+        for (int k = 0; k < 2 && Ms > 1 && s.L[Ms] < 0.001; ++k) --Ms;
+        for (int K = 1; K <= Ms - 2; ++K) {
+            if (s.L[K] < 0.001) continue;
+            // Links that meet end to start (past zero-length links) are neighbours: no distance.
+            if (std::hypot(P[K][0] - P[Ms - 1][0], std::hypot(P[K][1] - P[Ms - 1][1], P[K][2] - P[Ms - 1][2])) < 1e-5)
+                continue;
+            const double need = (M == Nw) ? 0.31 : 0.21;
+            const double c = segSegDistance(P[Ms - 1], P[Ms], P[K - 1], P[K]) - need;
+            r.minSelf = std::min(r.minSelf, c);
+            if (c < -lim.selfTol) fail(r, row, "self clearance", M * 100 + K);
+        }
+    }
+}
+
+}  // namespace
+
+void independentJointPoints(const Scene& s, const double* q, Vec3* P) {
+    R3 R = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    P[0] = Vec3{{0, 0, 0}};
+    for (int i = 1; i <= s.Nw; ++i) {
+        // Offset of joint i from joint i-1 in the straight pose, carried by the rotations so far.
+        double d[3];
+        for (int k = 0; k < 3; ++k) d[k] = s.Jstraight[i][k] - s.Jstraight[i - 1][k];
+        for (int k = 0; k < 3; ++k) P[i][k] = P[i - 1][k] + R.a[k][0] * d[0] + R.a[k][1] * d[1] + R.a[k][2] * d[2];
+        if (i <= s.N) {
+            const char L = s.JRTYPE[i];
+            const double u[3] = {L == 'P' ? 1.0 : 0.0, L == 'Q' ? 1.0 : 0.0, L == 'R' ? 1.0 : 0.0};
+            R = mul(R, rot(u, q[i]));
+        }
+    }
+}
+
+PathCheckReport checkPath(const Scene& s, const double (*path)[JV], int n, const double* qFirst,
+                          const double* qLast, const PathCheckLimits& lim) {
+    PathCheckReport r;
+    if (n < 1) {
+        fail(r, 0, "empty path", n);
+        return r;
+    }
+    const int N = s.N;
+    auto sameAs = [&](const double* a, const double* b) {
+        for (int i = 1; i <= N; ++i)
+            if (std::fabs(diffOf(s, i, a[i], b[i])) > 1e-6) return false;
+        return true;
+    };
+    if (qFirst && !sameAs(path[0], qFirst)) fail(r, 0, "path does not start at the given pose", 0);
+    if (qLast && !sameAs(path[n - 1], qLast)) fail(r, n - 1, "path does not end at the given pose", 0);
+    // The work may rest on the floor only where the path starts or ends: below the margin it
+    // must never be lower than there.
+    Vec3 P0[JV], P1[JV];
+    independentJointPoints(s, path[0], P0);
+    independentJointPoints(s, path[n - 1], P1);
+    const double workFloor = std::min({MarginW, P0[s.Nw][2], P1[s.Nw][2]}) - 1e-6;
+    for (int k = 0; k < n; ++k) {
+        const double* q = path[k];
+        for (int i = 1; i <= N; ++i) {
+            if (!std::isfinite(q[i])) {
+                fail(r, k, "non-finite joint value", i);
+                return r;
+            }
+            const double lim2 = (i == N - 1) ? s.qLimitWrist : (s.JRTYPE[i] != 'R' && i < N) ? s.qLimit : 1e9;
+            if (std::fabs(q[i]) > lim2 + 1e-9) fail(r, k, "joint beyond its limit", i);
+        }
+        ++r.rows;
+        checkPose(s, q, k, lim, r, workFloor);
+        if (k + 1 >= n) break;
+        const double* q2 = path[k + 1];
+        double dmax = 0, wmax = 0;
+        double d[JV] = {};
+        for (int i = 1; i <= N; ++i) {
+            d[i] = diffOf(s, i, q2[i], q[i]);
+            dmax = std::max(dmax, std::fabs(d[i]));
+            wmax = std::max(wmax, std::fabs(d[i]) / (i >= N - 2 ? 5.0 : 1.0));
+        }
+        r.maxStep = std::max(r.maxStep, wmax);
+        if (wmax > 0.025 + 1e-9) fail(r, k, "consecutive rows differ beyond the append bound", wmax);
+        const int m = static_cast<int>(std::ceil(dmax / lim.maxInterp));
+        for (int t = 1; t < m; ++t) {
+            double qi[JV] = {};
+            for (int i = 1; i <= N; ++i) qi[i] = q[i] + d[i] * t / m;
+            checkPose(s, qi, k, lim, r, workFloor);
+        }
+    }
+    return r;
+}
