@@ -59,6 +59,7 @@ SolveResult autoSolve(Scene& s) {
             std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
             continue;
         }
+        ++r.finalPoses;
         for (int trial = 0; trial < 2; ++trial) {
             int sKeys = 0;
             const auto tb = Clock::now();

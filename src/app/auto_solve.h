@@ -10,6 +10,7 @@ struct SolveResult {
     int complete = 0;        // 1 when a complete path was found
     int candidate = -1;      // start pose candidate (cntqs0) of the path, or the last tried
     int candidatesTried = 0;
+    int finalPoses = 0;      // candidates whose A keys gave an accepted final pose
     char trial = ' ';        // 'L' first trial, 'U' second
     int keys = 0;            // key presses made
     int sKeys = 0;           // 's' presses of the successful trial

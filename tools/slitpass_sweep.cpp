@@ -1,0 +1,124 @@
+// slitpass-sweep: solves a grid of slit and goal positions around each robot's defaults with the
+// automatic solve, checks every path with the independent path check, and prints a table.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/auto_solve.h"
+#include "app/scene.h"
+#include "app/scene_options.h"
+#include "app/startup.h"
+#include "path_check.h"
+
+namespace {
+
+const char* const kRobots[8] = {"F11", "F12", "F21", "F22", "F31", "F32", "F41", "F42"};
+
+struct Row {
+    int tried = 0, solvedA = 0, complete = 0, valid = 0;
+    std::vector<double> ms;
+};
+
+// Offsets of the grid from the robot's default slit and goal.
+const double kSlitDx[3] = {-0.1, 0.0, 0.1};
+const double kGoalDx[3] = {-0.1, 0.0, 0.1};
+const double kGoalDy[4] = {-0.1, 0.0, 0.1, 0.2};
+
+std::unique_ptr<Scene> freshScene(const char* robot) {
+    auto s = std::make_unique<Scene>();
+    s->trace = nullptr;
+    startUp(*s);
+    std::string err;
+    chooseRobotByKeys(*s, robot, err);
+    return s;
+}
+
+void usage(std::FILE* out) {
+    std::fprintf(out,
+                 "usage: slitpass-sweep [--robot NAME|all] [--verbose]\n"
+                 "  solves 36 scenes per robot (slit x -0.1, 0, +0.1; goal x -0.1, 0, +0.1; goal y -0.1 .. +0.2\n"
+                 "  around the robot's defaults) and checks each path independently\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> robots(kRobots, kRobots + 8);
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--robot" && i + 1 < argc) {
+            std::string r = argv[++i];
+            if (r != "all") robots = {r};
+        } else if (a == "--verbose") {
+            verbose = true;
+        } else if (a == "-h" || a == "--help") {
+            usage(stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "slitpass-sweep: unknown argument '%s'\n", a.c_str());
+            usage(stderr);
+            return 2;
+        }
+    }
+    for (const std::string& r : robots) {
+        if (r.size() != 3 || !std::count(kRobots, kRobots + 8, r)) {
+            std::fprintf(stderr, "slitpass-sweep: unknown robot '%s'\n", r.c_str());
+            return 2;
+        }
+    }
+    std::printf("| robot | scenes | final pose (A) | complete path | valid path | median ms | worst ms |\n");
+    std::printf("|---|---|---|---|---|---|---|\n");
+    Row total;
+    for (const std::string& robot : robots) {
+        Row row;
+        const int nScenes = 3 * 3 * 4;
+        for (int k = 0; k < nScenes; ++k) {
+            auto s = freshScene(robot.c_str());
+            Vec3 slit = s->rh, goal = s->rwp;
+            slit[0] += kSlitDx[k / 12];
+            goal[0] += kGoalDx[(k / 4) % 3];
+            goal[1] += kGoalDy[k % 4];
+            std::string err;
+            std::fprintf(stderr, "\r%s scene %2d/%d", robot.c_str(), k + 1, nScenes);
+            if (!moveSlitByKeys(*s, slit, err) || !moveGoalByKeys(*s, goal, err)) continue;
+            ++row.tried;
+            const SolveResult res = autoSolve(*s);
+            const bool solvedA = res.finalPoses > 0;
+            row.solvedA += solvedA;
+            if (!res.complete) {
+                if (verbose && solvedA)
+                    std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: %s\n", robot.c_str(), kSlitDx[k / 12],
+                                 kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.stop);
+                continue;
+            }
+            ++row.complete;
+            row.ms.push_back(res.millis);
+            const PathCheckReport rev = checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit);
+            const PathCheckReport fwd = checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal);
+            if (rev.ok && fwd.ok) {
+                ++row.valid;
+            } else if (verbose) {
+                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: invalid path: %s\n", robot.c_str(),
+                             kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4],
+                             rev.ok ? fwd.fault.c_str() : rev.fault.c_str());
+            }
+        }
+        std::sort(row.ms.begin(), row.ms.end());
+        const double med = row.ms.empty() ? 0 : row.ms[row.ms.size() / 2];
+        const double worst = row.ms.empty() ? 0 : row.ms.back();
+        std::fprintf(stderr, "\r%*s\r", 40, "");
+        std::printf("| %s | %d | %d | %d | %d | %.1f | %.1f |\n", robot.c_str(), row.tried, row.solvedA, row.complete,
+                    row.valid, med, worst);
+        std::fflush(stdout);
+        total.tried += row.tried;
+        total.solvedA += row.solvedA;
+        total.complete += row.complete;
+        total.valid += row.valid;
+    }
+    if (robots.size() > 1)
+        std::printf("| all | %d | %d | %d | %d | | |\n", total.tried, total.solvedA, total.complete, total.valid);
+    return 0;
+}
