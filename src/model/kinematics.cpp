@@ -1,30 +1,67 @@
 #include "model/kinematics.h"
 
+#include <cmath>
+
 #include "app/scene.h"
 #include "model/vecops.h"
 
+namespace {
+
+// out = A Rz(q) with c = cos q, s = sin q: only the first two columns change.
+inline void rotZ(const Mat3& A, double c, double s, Mat3& out) {
+    for (int r = 0; r < 3; ++r) {
+        const double a0 = A.m[r * 3], a1 = A.m[r * 3 + 1];
+        out.m[r * 3] = c * a0 + s * a1;
+        out.m[r * 3 + 1] = -s * a0 + c * a1;
+        out.m[r * 3 + 2] = A.m[r * 3 + 2];
+    }
+}
+
+inline void mul(const Mat3& A, const Mat3& B, Mat3& out) {
+    for (int r = 0; r < 3; ++r) {
+        const double a0 = A.m[r * 3], a1 = A.m[r * 3 + 1], a2 = A.m[r * 3 + 2];
+        for (int c = 0; c < 3; ++c) out.m[r * 3 + c] = a0 * B.m[c] + a1 * B.m[3 + c] + a2 * B.m[6 + c];
+    }
+}
+
+inline void mulVec(const Mat3& A, const Vec3& v, Vec3& out) {
+    for (int r = 0; r < 3; ++r) out.v[r] = A.m[r * 3] * v.v[0] + A.m[r * 3 + 1] * v.v[1] + A.m[r * 3 + 2] * v.v[2];
+}
+
+inline void transpose(const Mat3& A, Mat3& out) {
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) out.m[c * 3 + r] = A.m[r * 3 + c];
+}
+
+}  // namespace
+
+// The frame of joint i after its turn is the frame before it turned by q[i] about its z axis,
+// EJ[i] = EA[i] Rz(q[i]), so each joint costs one full product and one turn.
 void forwardKinematics(Scene& s, const double* q) {
     const int N = s.N, Nw = s.Nw;
-    for (int i = 1; i <= N; ++i) rotZMat3(s.Erel[i], q[i], s.Eq[i]);
+    for (int i = 1; i <= N; ++i) {
+        const double c = std::cos(q[i]), sn = std::sin(q[i]);
+        rotZ(s.Erel[i], c, sn, s.Eq[i]);
+        mul(s.EJ[i - 1], s.Erel[i], s.EA[i]);
+        rotZ(s.EA[i], c, sn, s.EJ[i]);
+        mulVec(s.EJ[i - 1], s.mm0[i], s.mm[i]);
+        Vec3 t;
+        mulVec(s.EJ[i - 1], s.Lvec[i], t);
+        for (int k = 0; k < 3; ++k) s.J[i].v[k] = s.J[i - 1].v[k] + t.v[k];
+    }
+    // The work point: its frame is the hand frame EwH carried by joint N.
     s.Eq[Nw] = s.Eq[N];
-    for (int i = 1; i <= Nw; ++i) {
-        mulMat3(s.EJ[i - 1], s.Erel[i], s.EA[i]);
-        mulMat3(s.EJ[i - 1], s.Eq[i], s.EJ[i]);
-    }
+    mul(s.EJ[N], s.Erel[Nw], s.EA[Nw]);
+    mulVec(s.EJ[N], s.mm0[Nw], s.mm[Nw]);
     Vec3 t;
-    for (int i = 1; i <= Nw; ++i) {
-        mulMat3Vec(s.EJ[i - 1], s.mm0[i], s.mm[i]);
-        mulMat3Vec(s.EJ[i - 1], s.Lvec[i], t);
-        addVec3(s.J[i - 1], t, s.J[i]);
-    }
-    mulMat3Vec(s.EJ[N], s.PwOffset, t);
-    addVec3(s.J[N], t, s.rw);
-    mulMat3(s.EJ[N], s.EwH, s.Ew);
+    mulVec(s.EJ[N], s.PwOffset, t);
+    for (int k = 0; k < 3; ++k) s.rw.v[k] = s.J[N].v[k] + t.v[k];
+    mul(s.EJ[N], s.EwH, s.Ew);
     s.J[Nw] = s.rw;
     s.EJ[Nw] = s.Ew;
     for (int i = 0; i <= Nw; ++i) {
-        transposeMat3(s.EJ[i], s.EJT[i]);
-        transposeMat3(s.EA[i], s.EAT[i]);
+        transpose(s.EJ[i], s.EJT[i]);
+        transpose(s.EA[i], s.EAT[i]);
     }
 }
 
