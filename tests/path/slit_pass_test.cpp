@@ -1,5 +1,4 @@
-// Slit pass-out: candidates checked by an own chain of joint points, the filter stages on
-// hand-made candidates, the step rule, and the cycle's continuation and capacity rules.
+// Slit pass-out: candidates by own joint points, filter stages, step rule, cycle rules and runs.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +6,8 @@
 
 #include "app/startup.h"
 #include "goal/goal_check.h"
+#include "model/joints.h"
+#include "path/outside_wall.h"
 #include "path/path_driver.h"
 #include "path/slit_candidates.h"
 #include "path/slit_pass.h"
@@ -15,32 +16,26 @@ namespace {
 
 // Joint points 0..Nw of q by an own chain: P[i] = P[i-1] + R Lvec[i], then R = R Erel[i] Rz(q[i]).
 void ownPoints(const Scene& s, const double* q, double P[JV][3]) {
-    double R[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    double R[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     P[0][0] = P[0][1] = P[0][2] = 0;
     for (int i = 1; i <= s.Nw; ++i) {
-        for (int r = 0; r < 3; ++r) {
-            P[i][r] = P[i - 1][r];
-            for (int c = 0; c < 3; ++c) P[i][r] += R[r * 3 + c] * s.Lvec[i][c];
-        }
         const double cq = std::cos(i <= s.N ? q[i] : 0), sq = std::sin(i <= s.N ? q[i] : 0);
-        const double Z[9] = {cq, -sq, 0, sq, cq, 0, 0, 0, 1};
-        double A[9] = {}, B[9] = {};
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c)
-                for (int k = 0; k < 3; ++k) A[r * 3 + c] += R[r * 3 + k] * s.Erel[i].m[k * 3 + c];
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c)
-                for (int k = 0; k < 3; ++k) B[r * 3 + c] += A[r * 3 + k] * Z[k * 3 + c];
-        for (int k = 0; k < 9; ++k) R[k] = B[k];
+        for (int r = 0; r < 3; ++r) {
+            double A[3] = {};
+            P[i][r] = P[i - 1][r];
+            for (int c = 0; c < 3; ++c) {
+                P[i][r] += R[r][c] * s.Lvec[i][c];
+                for (int k = 0; k < 3; ++k) A[c] += R[r][k] * s.Erel[i](k, c);
+            }
+            R[r][0] = cq * A[0] + sq * A[1], R[r][1] = cq * A[1] - sq * A[0], R[r][2] = A[2];
+        }
     }
 }
 
 void startPhase2(Scene& s, const double* q) {
     for (int i = 0; i < JV; ++i) s.qr[i] = s.qs[i] = s.qIPATH[0][i] = s.qIPATHth[0][i] = q[i];
     s.NPATH = s.NPATHth = 0;
-    s.sgnPATH = 2;
-    s.sgnMColl = 1;
-    s.sgnNMAX = 'U';
+    s.sgnPATH = 2, s.sgnMColl = 1, s.sgnNMAX = 'U';
 }
 
 // A final pose of the A keys that is clear of wall, floor and self; false when none came.
@@ -71,7 +66,7 @@ std::unique_ptr<Scene> leaningScene(double* q0) {
     return s;
 }
 
-double wristY(const Scene& s, const double* q, int k) {
+double wristAt(const Scene& s, const double* q, int k) {
     double P[JV][3];
     ownPoints(s, q, P);
     return P[s.N - 2][k];
@@ -101,7 +96,9 @@ TEST(SlitCandidates, ThreadedCandidatesKeepTheWallJointsOnThePlane) {
             for (int i = 1; i <= s.Nw && !beyond; ++i) {
                 const double y = P[i][1];
                 // Joints inside the wall, and the first one at or past the far face.
-                if (y > s.rhy1) EXPECT_NEAR(P[i][0], s.rhx, 1e-5) << "F" << rb << " cand " << c << " joint " << i;
+                if (y > s.rhy1) {
+                    EXPECT_NEAR(P[i][0], s.rhx, 1e-5) << "F" << rb << " cand " << c << " joint " << i;
+                }
                 beyond = y >= s.rhy2;
             }
             EXPECT_LT(std::fabs(q[k] - q0[k]), 1.0);
@@ -146,11 +143,7 @@ TEST(SlitSelect, FilterStagesOnHandMadeCandidates) {
     const double up = (q0[3] > 0) ? -0.05 : 0.05;
     set(0, 3, -up);
     set(1, 3, up);
-    const double* ru = sols[1];
-    ASSERT_GT(wristY(s, ru, 1), wristY(s, q0, 1));
-    ASSERT_GT(wristY(s, ru, 2), wristY(s, q0, 2));
-    ASSERT_LT(wristY(s, sols[0], 1), wristY(s, q0, 1));
-    ASSERT_LT(wristY(s, sols[0], 2), wristY(s, q0, 2));
+    for (int k : {1, 2}) ASSERT_TRUE(wristAt(s, sols[1], k) > wristAt(s, q0, k) && wristAt(s, sols[0], k) < wristAt(s, q0, k));
     for (char dir : {'U', 'L'}) {
         s.sgnArmDir = dir;
         ASSERT_EQ(SelectSlitPassSolT(s, q0, 2, sols, best, JColl), 1);
@@ -170,8 +163,7 @@ TEST(SlitSelect, LinkSpanningTheWallOffTheSlitIsRejected) {
     ownPoints(s, q, P);
     const double ymid = 0.5 * (P[3][1] + P[4][1]);
     double q0[JV];
-    for (int i = 0; i < JV; ++i) q0[i] = q[i];
-    q0[1] = 0.01;
+    for (int i = 0; i < JV; ++i) q0[i] = q[i] + (i == 1 ? 0.01 : 0.0);
     double sols[1][JV], best[JV];
     for (int i = 0; i < JV; ++i) sols[0][i] = q[i];
     for (double rhx : {0.3, 0.0}) {
@@ -181,7 +173,7 @@ TEST(SlitSelect, LinkSpanningTheWallOffTheSlitIsRejected) {
         ASSERT_TRUE(P[3][1] < s.rhy1M && P[4][1] > s.rhy2M);
         int JColl = 0;
         EXPECT_EQ(SelectSlitPassSolT(s, q0, 1, sols, best, JColl), rhx > 0 ? 0 : 1) << rhx;
-        if (rhx > 0) EXPECT_EQ(JColl, 4);
+        EXPECT_EQ(JColl, rhx > 0 ? 4 : 0);
     }
 }
 
@@ -190,21 +182,15 @@ TEST(SlitStep, ReductionAndTrialValues) {
     double step = 0.02;
     EXPECT_FALSE(slitStepAccept(0.4, cnt, step));
     EXPECT_DOUBLE_EQ(step, 0.01);
-    EXPECT_FALSE(slitStepAccept(0.4, cnt, step));
-    EXPECT_FALSE(slitStepAccept(0.4, cnt, step));
-    EXPECT_EQ(cnt, 3);
+    EXPECT_TRUE(!slitStepAccept(0.4, cnt, step) && !slitStepAccept(0.4, cnt, step) && cnt == 3);
     EXPECT_TRUE(slitStepAccept(0.4, cnt, step));  // after three reductions, whatever the size
-    int c0 = 0;
-    EXPECT_TRUE(slitStepAccept(0.2, c0, step));
+    EXPECT_TRUE(slitStepAccept(0.2, cnt = 0, step));
     // Trial values of a joint that is not of type 'R' (F21 joint 2).
     auto s = makeScene();
     double v = 9;
-    EXPECT_TRUE(slitTrialValue(*s, 2, 0.0, 0.02, &v));
-    EXPECT_DOUBLE_EQ(v, 0.02);  // not snapped back to 0: the joint leaves 0
-    EXPECT_TRUE(slitTrialValue(*s, 2, 0.015, -0.02, &v));
-    EXPECT_DOUBLE_EQ(v, 0.0);
-    EXPECT_TRUE(slitTrialValue(*s, 2, 1.56, 0.02, &v));
-    EXPECT_DOUBLE_EQ(v, 1.5707963278);
+    EXPECT_TRUE(slitTrialValue(*s, 2, 0.0, 0.02, &v) && v == 0.02);  // not snapped back: it leaves 0
+    EXPECT_TRUE(slitTrialValue(*s, 2, 0.015, -0.02, &v) && v == 0.0);
+    EXPECT_TRUE(slitTrialValue(*s, 2, 1.56, 0.02, &v) && v == 1.5707963278);
     EXPECT_FALSE(slitTrialValue(*s, 2, s->qLimit, 0.02, &v));
 }
 
@@ -259,4 +245,59 @@ TEST(SlitCycle, FirstCycleClearsRowZeroAndAFullHistoryEndsTheCycle) {
     s.NPATHth = NMAX - 2;
     EXPECT_EQ(SlitPassWOutMotion(s, q0, qOut, bw, bf, bs, JColl), 0);
     EXPECT_TRUE(sameQ(s.qr, q0) && s.NPATH == 0 && s.NPATHth == NMAX - 2);
+}
+
+// Phase 1 as the driver runs it (work lift, then the far joints), then pass-out cycles as the
+// driver runs them until the arm is out or a cycle stops without a move. Every row appended is
+// judged by its own joint points: joints inside the wall on the slit plane, links crossing a
+// wall face inside the slit, joints above the floor.
+TEST(SlitCycle, RunsFromThePhaseOneEndKeepEveryRowClear) {
+    int outCount = 0;
+    for (int rb : {21, 22, 31, 42}) {
+        auto sp = makeSceneWithRobot(rb / 10, rb % 10);
+        Scene& s = *sp;
+        if (!clearFinalPose(s)) continue;
+        startPhase2(s, s.qr);
+        s.sgnPATH = 1;
+        double q1[JV], q2[JV], h[JV] = {};
+        WOutWorkLift(s, s.qs, q1);
+        int Mp = 0, Mw = 0, inWall[JV];
+        classifyJointsByWall(s, q1, &Mp, inWall, &Mw);
+        for (int i = 1; i <= s.Nw; ++i) h[i] = s.J[i][2];
+        int MColl = 0;
+        WOutApart7(s, Mw, q1, q1, h, q2, MColl);
+        for (int i = 0; i < JV; ++i) s.qIPATHth[0][i] = s.qr[i] = q2[i];
+        s.sgnPATH = 2;
+        const int row0 = s.NPATH;
+        bool out = false;
+        for (int cyc = 0; cyc < 400 && !out; ++cyc) {
+            s.qr[s.N] = 0;
+            double q0[JV], qOut[JV], bw[JV], bf[JV], bs[JV];
+            for (int i = 0; i < JV; ++i) q0[i] = s.qr[i];
+            int JColl = 0;
+            const int r = SlitPassWOutMotion(s, q0, qOut, bw, bf, bs, JColl);
+            if (r <= 0 && jointDiffSum(s, 1, s.N, s.qr, q0) < tolFine) break;
+            classifyJointsByWall(s, s.qr, &Mp, inWall, &Mw);
+            out = Mp >= s.Nw && s.rhy1 - MarginWrist - s.J[s.N][1] > 0;
+        }
+        outCount += out;
+        EXPECT_GT(s.NPATH, row0) << "F" << rb;
+        for (int n = row0 + 1; n <= s.NPATH; ++n) {
+            double P[JV][3];
+            ownPoints(s, s.qIPATH[n], P);
+            for (int i = 1; i <= s.Nw; ++i) {
+                const double y = P[i][1];
+                const bool inWallJ = y > s.rhy1 && y < s.rhy2;
+                EXPECT_LT(inWallJ ? std::fabs(P[i][0] - s.rhx) : 0.0, 0.01) << "F" << rb << " row " << n;
+                EXPECT_GT(i >= 2 ? P[i][2] : 1.0, 0.0) << "F" << rb << " row " << n << " joint " << i;
+                for (double face : {s.rhy1, s.rhy2}) {
+                    const double ya = P[i - 1][1] - face, yb = y - face;
+                    if (ya * yb >= 0) continue;
+                    const double x = P[i - 1][0] + ya / (ya - yb) * (P[i][0] - P[i - 1][0]);
+                    EXPECT_LT(std::fabs(x - s.rhx), 0.15) << "F" << rb << " row " << n << " link " << i;
+                }
+            }
+        }
+    }
+    EXPECT_GE(outCount, 2);
 }
