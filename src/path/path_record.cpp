@@ -26,9 +26,12 @@ void calBLASTMOTION(Scene& s) {
         s.sgnMColl = 1;
         appendPathSegment(s, s.qIPATH[s.NPATH], s.qr);
         if (s.NPATHmax < s.NPATH) s.NPATHmax = s.NPATH;
-        // A full record ends the calculation as a failure (sgnMColl = 0 set by the append): the
-        // path does not reach the initial pose, so it is not reported complete.
-        if (pathFull(s)) return;
+        // A full record ends the calculation as a failure: the path does not reach the initial
+        // pose, so it is not reported complete.
+        if (pathFull(s)) {
+            s.sgnMColl = 0;
+            return;
+        }
     }
     s.sgnPATH = 7;
     s.sgnPATHEnd = 1;
