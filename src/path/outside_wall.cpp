@@ -1,0 +1,497 @@
+// Motions of the part of the arm beyond the wall: the work lift of phase 1, the dispatcher of
+// every slit pass-out cycle and the motions of the far joints (RP and PP pairs).
+#include "path/outside_wall.h"
+
+#include <cmath>
+
+#include "app/console.h"
+#include "app/scene.h"
+#include "collide/interference.h"
+#include "model/joints.h"
+#include "model/kinematics.h"
+#include "model/vecops.h"
+#include "path/link_direction.h"
+#include "path/outside_internal.h"
+#include "path/path_record.h"
+
+namespace {
+
+constexpr double kRPStep = 0.02;
+constexpr double kPPStep = 0.04;
+constexpr double kIntEps = 1e-9;  // integer parts of step counts: 0.3 / 0.05 is 6 steps
+
+int intPart(double x) {
+    if (!std::isfinite(x) || x < 0) return 0;
+    if (x > 1e6) return 1000000;
+    return static_cast<int>(x + kIntEps);
+}
+
+char typeOf(const Scene& s, int i) { return (i >= 0 && i <= JV) ? s.JRTYPE[i] : ' '; }
+
+int classify(Scene& s, const double* q, int& Mp, int& Mw) {
+    int inWall[JV];
+    return classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+}
+
+// MW raised by one past an 'R' joint.
+int raisedMw(const Scene& s, int Mw) { return (Mw <= s.N && s.JRTYPE[Mw] == 'R') ? Mw + 1 : Mw; }
+
+double clamp1(double x) { return x > 1 ? 1 : (x < -1 ? -1 : x); }
+
+bool changed(const Scene& s, const double* a, const double* b) { return jointDistance(1, s.N, a, b) >= 0.0001; }
+
+// Unit direction at angle th on the great circle from a towards b (a when they agree).
+void turnToward(const Vec3& a, const Vec3& b, double th, Vec3& out) {
+    Vec3 ax, c;
+    crossVec3(a, b, ax);
+    if (normVec3(ax) < 1e-9) {
+        out = a;
+        return;
+    }
+    unitVec3(ax, ax);
+    crossVec3(ax, a, c);
+    for (int k = 0; k < 3; ++k) out[k] = std::cos(th) * a[k] + std::sin(th) * c[k];
+}
+
+}  // namespace
+
+// ---- shared helpers -------------------------------------------------------------------------
+
+int motionCode(int code) {
+    if (code == -1 || code == -4 || code == -5 || code == -7) return -1;
+    if (code == -2 || code == -6) return -2;
+    if (code < 0) return -3;
+    return 0;
+}
+
+int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, int& collType) {
+    double bw = 0, bf = 0, bs = 0;
+    int K = 0, t1 = 0, t2 = 0;
+    Vec3 P1, P2;
+    double qa[JV];
+    copyJointVector(JV - 1, q, qa);
+    Mbad = 0;
+    collType = JntMCollCheck(s, 'O', Mmove, qa, bw, bf, bs, K, P1, P2, t1, t2);
+    const int r = JntMCollAvoid(s, 'O', Mmove, qa, bw, bf, bs, qOut);
+    if (r < 0) {
+        Mbad = Mmove;
+        return motionCode(r);
+    }
+    int Mp = 0, Mw = 0;
+    classify(s, qOut, Mp, Mw);
+    // Every joint beyond the wall: a far joint folded back into the wall is caught here.
+    for (int j = Mw; j <= s.Nw; ++j) {
+        const int c = JntMCollCheck(s, 'O', j, qOut, bw, bf, bs, K, P1, P2, t1, t2);
+        if (c < 0) {
+            Mbad = j;
+            return motionCode(c);
+        }
+    }
+    // The wall check of a joint reports the margin band only for the first joint beyond the wall
+    // and the joints in it: a later joint folded back into the band (or into the wall) passes
+    // there. Off the slit plane it is a wall interference.
+    forwardKinematics(s, qOut);
+    for (int j = Mw + 1; j <= s.Nw; ++j) {
+        const double face = j == s.Nw ? s.rhy2W : s.rhy2M;
+        if (s.J[j][1] < face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
+            Mbad = j;
+            return -1;
+        }
+    }
+    for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
+        const int c = JntMCollCheck(s, 'I', j, qOut, bw, bf, bs, K, P1, P2, t1, t2);
+        if (c < 0) {
+            Mbad = j;
+            return motionCode(c);
+        }
+    }
+    return collType < 0 ? 2 : 1;
+}
+
+void appendFarStep(Scene& s, const double* qTo) {
+    if (qTo != s.qr) copyJointVector(JV - 1, qTo, s.qr);
+    s.sgnMColl = 1;
+    appendPathSegment(s, s.qIPATH[s.NPATH], s.qr);
+}
+
+void linkDrivers(const Scene& s, int M, int& ME, int& MF) {
+    ME = M - 1;
+    if (ME >= 1 && s.JRTYPE[ME] == 'R') ME -= 1;
+    MF = ME - 1;
+}
+
+int nextFarJoint(const Scene& s, int M) {
+    int MM = M + 1;
+    while (MM < s.Nw && s.L[MM] < tolFine) ++MM;
+    return MM > s.Nw ? s.Nw : MM;
+}
+
+// ---- work lift ------------------------------------------------------------------------------
+
+int WOutWorkLift(Scene& s, const double* qs, double* q1) {
+    const int N = s.N, Nw = s.Nw;
+    double q[JV];
+    copyJointVector(JV - 1, qs, q);
+    copyJointVector(JV - 1, qs, s.qr);
+    forwardKinematics(s, qs);
+    Vec3 u = {{0, s.J[N - 2][0] < s.J[N - 3][0] ? 1.0 : -1.0, 0}};
+    const Vec3 v = s.mm[Nw];
+    Vec3 w;
+    crossVec3(u, v, w);
+    // w must be a unit vector orthogonal to v for cos v + sin w to stay a unit direction; the
+    // work along the rotation axis has no lift plane.
+    if (normVec3(w) < 1e-6) {
+        copyJointVector(JV - 1, s.qr, q1);
+        return 2;
+    }
+    unitVec3(w, w);
+    const int nStep = 20;  // integer part of pi / 0.08 + 1, at most 20
+    const double dth = PI_C / nStep, dqN = qs[N] / nStep;
+    for (int k = 1; k <= nStep; ++k) {
+        if (pathFull(s)) break;
+        const double th = k * dth;
+        Vec3 d;
+        for (int i = 0; i < 3; ++i) d[i] = std::cos(th) * v[i] + std::sin(th) * w[i];
+        calJntMDir(s, q, Nw, d, q);
+        q[N] = qs[N] - k * dqN;
+        double qc = 0;
+        const int sgnL = clampJoint(s, N - 1, q[N - 1], &qc);
+        q[N - 1] = qc;
+        int Mbad = 0, collType = 0;
+        double qa[JV];
+        // The work alone decides whether the step is taken (no repair), then the far joints.
+        double bw = 0, bf = 0, bs = 0;
+        int K = 0, t1 = 0, t2 = 0;
+        Vec3 P1, P2;
+        if (JntMCollCheck(s, 'O', Nw, q, bw, bf, bs, K, P1, P2, t1, t2) < 0 ||
+            checkFarStep(s, Nw, q, qa, Mbad, collType) < 0) {
+            copyJointVector(JV - 1, s.qr, q1);
+            return 1;
+        }
+        const int prev = s.NPATH;
+        copyJointVector(JV - 1, s.qIPATH[prev], qa);
+        appendFarStep(s, q);
+        tracef(s, "\n▼8:k=%2d/%d NPATH=%d sgnL=%d", k, nStep, s.NPATH, sgnL);
+        tracef(s, "\n  前qIPATH[%d]=", prev);
+        printVec(s, 1, N, qa);
+        tracef(s, "\n  新qIPATH[%d]=", s.NPATH);
+        printVec(s, 1, N, s.qr);
+        forwardKinematics(s, s.qr);
+        tracef(s, "\n  結果方向mm[Nw]=");
+        printVec(s, 0, 2, s.mm[Nw].data());
+        tracef(s, " J[Nw]=");
+        printVec(s, 0, 2, s.J[Nw].data());
+        tracef(s, "\n  rhy2=%6.3f", s.rhy2);
+        tracef(s, " ワークの壁床余裕 bw==%6.3f bf=%6.3f", s.J[Nw][1] - s.rhy2 - MarginW, s.J[Nw][2] - MarginW);
+        if (sgnL) break;
+    }
+    copyJointVector(JV - 1, s.qr, q1);
+    return 2;
+}
+
+// ---- dispatcher -----------------------------------------------------------------------------
+
+int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const double* JMZ0In, double* qOut,
+               int& MColl) {
+    (void)Mw;
+    const int N = s.N, Nw = s.Nw;
+    double qs1[JV], qs2[JV];
+    copyJointVector(JV - 1, qs1In, qs1);
+    copyJointVector(JV - 1, qs2In, qs2);
+    if (JMZ0In != s.JMZ0) copyJointVector(JV - 1, JMZ0In, s.JMZ0);
+    int Mp0 = 0, Mw0 = 0, Mp1 = 0, Mw1 = 0;
+    classify(s, qs1, Mp0, Mw0);
+    Mw0 = raisedMw(s, Mw0);
+    classify(s, qs2, Mp1, Mw1);
+    Mw1 = raisedMw(s, Mw1);
+    MColl = 0;
+
+    int M = Mw1 + 1;
+    if (M > Nw) M = Nw;
+    if (M < Nw && s.JRTYPE[M] == 'R' && s.L[M + 1] < tolFine) M += 1;
+    // Joint Mw0-1 of the pose on the alpha-plane turning about x: joint Mw0 moves first.
+    const int Jc = Mw0 - 1;
+    if (Jc >= 1 && Jc <= N) {
+        const Vec3 ax = colMat3(s.EA[Jc], 2);
+        if (std::fabs(s.J[Jc][0] - s.rhx) < 1e-6 && std::fabs(ax[1]) + std::fabs(ax[2]) < 1e-6) M = Mw0;
+    }
+    if (M > Nw) M = Nw;
+    if (M < 1) M = 1;
+    int ME = 0, MF = 0;
+    linkDrivers(s, M, ME, MF);
+    if (Mp1 >= N - 3 && s.JRTYPE[N - 4] == 'R') {
+        M = N - 2;
+        ME = N - 3;
+        MF = N - 4;
+    }
+    tracef(s, "\n◆◆0:============ WOutApart7()始め ============================◆◆");
+    tracef(s, "\n  通り抜け前Mp0=%d Mw0=%d ", Mp0, Mw0);
+    tracef(s, "→通り抜け後Mp1=%d Mw1=%d JColl=%d", Mp1, Mw1, s.JColl);
+    tracef(s, "\n  動かす最初の関節J[M=%d] J[ME,MF]=%c%c", M, typeOf(s, ME), typeOf(s, MF));
+    tracef(s, "\n  初期値qs1[]=");
+    printVec(s, 1, N, qs1);
+    tracef(s, "\n  最終値qs2[]=");
+    printVec(s, 1, N, qs2);
+    tracef(s, "\n  目標関節高さ JMZ0[%d-Nw]=", M);
+    printVec(s, M, Nw, s.JMZ0);
+
+    int sgnMotion = 0;
+    if (M == Nw) {
+        sgnMotion = WOutWorkLargeMotion7(s, Mw1, qs1, qs2, s.JMZ0[Nw], qOut, MColl);
+        copyJointVector(JV - 1, qOut, s.qr);
+        int Mp = 0, Mwn = 0;
+        classify(s, s.qr, Mp, Mwn);
+        tracef(s, "\n◆E:ワークの一気運動後 Mp=%d Mw=%d sgnWMotion=%d", Mp, Mwn, sgnMotion);
+        printVec(s, 1, N, qs1);
+        printVec(s, 1, N, qs2);
+        tracef(s, "\n→qr[] =");
+        printVec(s, 1, N, s.qr);
+        tracef(s, "\n◆getch()2");
+        waitKey(s);
+        s.sgnMotion = sgnMotion;
+        s.MColl = MColl;
+        return sgnMotion;
+    }
+
+    const bool rp = MF >= 1 && s.JRTYPE[MF] == 'R';
+    char sgnLS;
+    if (!rp) {
+        forwardKinematics(s, qs1);
+        for (int i = 1; i <= Nw; ++i) s.JMZ0[i] = s.J[i][2];
+        sgnLS = calWOutJntMTarget4(s, Mw1, M, qs2, s.JMZ0[M], s.eG, s.qP);
+    } else {
+        s.eG = Vec3{{0, 0, 1}};
+        calJntMDir(s, qs2, Nw, s.eG, s.qP);
+        sgnLS = 'L';
+    }
+    forwardKinematics(s, qs1);
+    tracef(s, "\n◆4:J[M=%d]の目標方向eG[]=", M);
+    printVec(s, 0, 2, s.eG.data());
+    tracef(s, " sgnLS=%c", sgnLS);
+    tracef(s, "\n ←現値mm[M=%d]=", M);
+    printVec(s, 0, 2, s.mm[M].data());
+    tracef(s, "\n  目標関節角qP[]=");
+    printVec(s, 1, N, s.qP);
+    tracef(s, "\n  JRTYPE[ME,MF]=%c%c", typeOf(s, ME), typeOf(s, MF));
+    tracef(s, rp ? "→RPLargeMotion()へ" : "→PPLargeMotion()へ");
+    tracef(s, "\n getch()4");
+    waitKey(s);
+    if (sgnLS != 'L') sgnLS = 'S';
+    s.sgnWOMotion = sgnLS;
+    const Vec3 eG = s.eG;
+    double qP[JV];
+    copyJointVector(JV - 1, s.qP, qP);
+    if (!rp)
+        sgnMotion = WOutPPMotion8(s, sgnLS, Mw1, M, qs1, qs2, eG, qP, s.JMZ0, qOut, MColl);
+    else
+        sgnMotion = WOutRPLargeMotion7(s, sgnLS, Mw1, M, qs1, qs2, eG, qP, s.JMZ0, qOut, MColl);
+
+    copyJointVector(JV - 1, qOut, s.qr);
+    int inWall[JV];
+    classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
+    tracef(s, "\n◆◆E:======== WOutApart7()の解 sgnMotion=%d MColl=%d  NPATH=%d=======◆◆", sgnMotion, MColl,
+           s.NPATH);
+    if (sgnMotion == -1) tracef(s, "\n  壁干渉あり");
+    if (sgnMotion == -2) tracef(s, "\n  床干渉あり");
+    if (sgnMotion == -3) tracef(s, "\n  自己干渉あり");
+    if (sgnMotion < 0) tracef(s, "初期から動けなかった→運動停止");
+    if (sgnMotion == 0) tracef(s, "\nq[]変わらない");
+    if (sgnMotion == 1) tracef(s, "\nq[]変わった");
+    printVec(s, 1, N, qs1);
+    printVec(s, 1, N, qs2);
+    printVec(s, 1, N, s.qr);
+    forwardKinematics(s, s.qr);
+    tracef(s, "\n  mm[%d]=", N - 2);
+    printVec(s, 0, 2, s.mm[N - 2].data());
+    tracef(s, " mm[Nw]=");
+    printVec(s, 0, 2, s.mm[Nw].data());
+    tracef(s, "\n◆◆E:========= WOutApart7() end sgnMotion=%d MColl=%d NPATH=%d=======◆◆", sgnMotion, MColl,
+           s.NPATH);
+    s.sgnMotion = sgnMotion;
+    s.MColl = MColl;
+    return sgnMotion;
+}
+
+// ---- the chain of far joints ----------------------------------------------------------------
+
+int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* JMZ0, double* qOut, int& MColl) {
+    const int Nw = s.Nw;
+    if (M >= Nw) return WOutWorkLargeMotion7(s, Mw, q, q, JMZ0[Nw], qOut, MColl);
+    int ME = 0, MF = 0;
+    linkDrivers(s, M, ME, MF);
+    Vec3 eG;
+    double qP[JV];
+    char sgnLS;
+    const bool rp = MF >= 1 && s.JRTYPE[MF] == 'R';
+    if (!rp) {
+        sgnLS = calWOutJntMTarget4(s, Mw, M, q, JMZ0[M], eG, qP);
+    } else {
+        eG = Vec3{{0, 0, 1}};
+        calJntMDir(s, q, Nw, eG, qP);
+        sgnLS = 'L';
+    }
+    if (sgnLS != 'L') sgnLS = 'S';
+    if (rp) return WOutRPLargeMotion7(s, sgnLS, Mw, M, q, q, eG, qP, JMZ0, qOut, MColl);
+    return WOutPPMotion8(s, sgnLS, Mw, M, q, q, eG, qP, JMZ0, qOut, MColl);
+}
+
+// Result of a joint motion followed by the motion of the joints beyond: the later motion's
+// code when it failed, else 1 when the pose changed, else the first code met (or 0).
+static int chainResult(const Scene& s, int next, int first, const double* qs1, const double* qOut) {
+    if (next < 0) return next;
+    if (changed(s, qOut, qs1)) return 1;
+    return first < 0 ? first : 0;
+}
+
+int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, const double* qs2In,
+                       const Vec3& eG, const double* qPIn, const double* JMZ0, double* qOut, int& MColl) {
+    const int N = s.N, Nw = s.Nw;
+    double qs1[JV], qs2[JV], qP[JV];
+    copyJointVector(JV - 1, qs1In, qs1);
+    copyJointVector(JV - 1, qs2In, qs2);
+    copyJointVector(JV - 1, qPIn, qP);
+    MColl = 0;
+    if (M >= Nw) {
+        const int r = WOutWorkLargeMotion7(s, Mw, qs1, qs2, JMZ0[Nw], qOut, MColl);
+        if (r > 0)
+            tracef(s, "\n△E===== RPMotion7():M=Nw=%d ワーク運動終了 ========△", Nw);
+        else
+            tracef(s, "\n△E==== RPMotion7():M=Nw=%d ワークは初期値qs1[]が干渉なしで解→終了 ===△", Nw);
+        return r < 0 ? r : 1;
+    }
+    if (M < 2) {
+        copyJointVector(JV - 1, qs1, qOut);
+        return 0;
+    }
+    double dq[JV] = {};
+    jointDiffVector(s, 1, N, qP, qs1, dq);
+    int Mp2 = 0, Mw2 = 0;
+    classify(s, qs2, Mp2, Mw2);
+    int m = Mw2 - 1 + ((Mw2 <= N && s.JRTYPE[Mw2] == 'R') ? 1 : 0);
+    if (sgnLS == 'S') m -= 1;
+    if (m > N) m = N;
+    double dmax = 0;
+    for (int i = 1; i <= m; ++i) dmax = std::fmax(dmax, std::fabs(dq[i]));
+    forwardKinematics(s, qs1);
+    const Vec3 a0 = s.mm[M];
+    double alpha = std::acos(clamp1(dotVec3(a0, eG)));
+    if (sgnLS == 'S' && alpha > 2 * kRPStep) alpha = 2 * kRPStep + 1e-5;
+    int nRP = intPart(std::fmax(dmax, std::fabs(alpha)) / kRPStep);
+    if (nRP < 1) nRP = 1;
+    for (int i = 1; i <= N; ++i) dq[i] /= nRP;
+    const double dth = alpha / nRP;
+    tracef(s, "\n△RP5:繰り返し始め 通り抜け前後qs1[]→qs2[]分割数nRP=%d α=%6.3f dth=%6.3f", nRP, alpha, dth);
+
+    double qk[JV], qa[JV];
+    copyJointVector(JV - 1, qs1, qk);
+    copyJointVector(JV - 1, qs1, qOut);
+    const int MM = nextFarJoint(s, M);
+    int first = 0;
+    for (int k = 1; k <= nRP; ++k) {
+        if (pathFull(s)) break;
+        for (int i = 1; i <= N; ++i) qk[i] = qs1[i] + k * dq[i];
+        Vec3 d;
+        turnToward(a0, eG, k * dth, d);
+        calJntMDir(s, qk, M, d, qk);
+        int Mbad = 0, collType = 0;
+        const int sgnT = checkFarStep(s, M, qk, qa, Mbad, collType);
+        tracef(s, "\n\n△RP7:J[M0=%d] 1ステップ旋回後 kRP=%d/%d th=%6.3f/α=%6.3f sgnT=%d", M, k, nRP, k * dth, alpha,
+               sgnT);
+        if (sgnT < 0) {
+            tracef(s, ":干渉あり前回のq[]で次のJ[MM]運動へ計算継続");
+            first = sgnT;
+            MColl = Mbad;
+            break;
+        }
+        appendFarStep(s, qa);
+        copyJointVector(JV - 1, s.qr, qOut);
+    }
+    if (pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
+    double qStart[JV];
+    copyJointVector(JV - 1, qOut, qStart);
+    int MCollNext = 0;
+    const int next = continueFarMotion(s, Mw, MM, qStart, JMZ0, qOut, MCollNext);
+    tracef(s, "\n△RP11:J[M0=%d] kRP=%d/%d sgnJMotion=%d J[MM=%d]の運動へ", M, nRP, nRP, first, MM);
+    if (next < 0) {
+        MColl = MCollNext;
+        tracef(s, "\n△RP12:J[M0=%d] kRP=%d/%d sgnMMotion=%d J[MM=%d]干渉回避不能→途中停止", M, nRP, nRP, next, MM);
+    }
+    return chainResult(s, next, first, qs1, qOut);
+}
+
+int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, const double* qs2In, const Vec3& eG,
+                  const double* qPIn, const double* JMZ0, double* qOut, int& MColl) {
+    (void)eG;
+    (void)qs2In;
+    const int N = s.N, Nw = s.Nw;
+    double qs1[JV], qP[JV];
+    copyJointVector(JV - 1, qs1In, qs1);
+    copyJointVector(JV - 1, qPIn, qP);
+    MColl = 0;
+    copyJointVector(JV - 1, qs1, qOut);
+    if (M >= Nw) return WOutRPLargeMotion7(s, sgnLS, Mw, M, qs1, qs1, eG, qP, JMZ0, qOut, MColl);
+    // The joint that turns J[M] on its circle: M lowered past zero-length links, then the joint
+    // before it (past an 'R' joint), as in the target of M.
+    int M0 = M;
+    for (int t = 0; t < 2 && M0 > 1 && s.L[M0] < tolFine; ++t) --M0;
+    int MF = M0 - 1;
+    if (MF >= 1 && s.JRTYPE[MF] == 'R') MF -= 1;
+    if (MF < 1) return 0;
+    double dq[JV] = {};
+    jointDiffVector(s, 1, N, qP, qs1, dq);
+    double dA = 0;
+    for (int i = 1; i <= MF - 1; ++i) dA = std::fmax(dA, std::fabs(dq[i]));
+    const int nA = intPart(dA / kPPStep), nB = intPart(std::fabs(dq[MF]) / kPPStep);
+    int kPP = sgnLS == 'L' ? (nA > nB ? nA : nB) : nA;
+    if (kPP < 1) kPP = 1;
+    for (int i = 1; i <= N; ++i) dq[i] /= kPP;
+    // A small motion turns joint MF by 0.04 in all.
+    if (sgnLS != 'L' && std::fabs(dq[MF]) * kPP > kPPStep) dq[MF] = (dq[MF] > 0 ? kPPStep : -kPPStep) / kPP;
+
+    double qk[JV], qa[JV];
+    copyJointVector(JV - 1, qs1, qk);
+    int first = 0;
+    bool avoidOnly = false;
+    for (int k = 1; k <= kPP; ++k) {
+        if (pathFull(s)) break;
+        for (int i = 1; i <= N; ++i)
+            if (!(avoidOnly && i == MF)) qk[i] += dq[i];
+        int Mbad = 0, collType = 0;
+        const int r = checkFarStep(s, M, qk, qa, Mbad, collType);
+        tracef(s, "\n△PP3:J[M=%d] kPP=%d/%d 干渉回避後 sgnMotion=%d", M, k, kPP, r);
+        if (r < 0) {
+            tracef(s, "→干渉回避不能，q[]変化はある．運動一旦停止");
+            MColl = Mbad;
+            first = r;
+            break;
+        }
+        if (r == 2) {
+            tracef(s, "→干渉あり回避した．以降は回避のみ");
+            avoidOnly = true;
+        } else {
+            tracef(s, "→干渉なし");
+        }
+        copyJointVector(JV - 1, qa, qk);
+        appendFarStep(s, qa);
+        copyJointVector(JV - 1, s.qr, qOut);
+    }
+    if (first < 0 || pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
+    const int MM = nextFarJoint(s, M);
+    tracef(s, "\n△PP5:J[M0=%d] kPP=%d/%d sgnJMotion=%d J[MM=%d]の運動へ", M0, kPP, kPP, first, MM);
+    double qStart[JV];
+    copyJointVector(JV - 1, qOut, qStart);
+    int MCollNext = 0, next;
+    if (MM < Nw) {
+        int ME2 = 0, MF2 = 0;
+        linkDrivers(s, MM, ME2, MF2);
+        if (MF2 >= 1 && s.JRTYPE[MF2] == 'R')
+            tracef(s, "\n  次はJ[MM=%d]のRP運動", MM);
+        else
+            tracef(s, "\n  次はJ[MM=%d]のPP運動", MM);
+    } else {
+        tracef(s, "\n△PP7:ワークの運動始め J[MM=%d]", MM);
+    }
+    next = continueFarMotion(s, Mw, MM, qStart, JMZ0, qOut, MCollNext);
+    if (next < 0) MColl = MCollNext;
+    return chainResult(s, next, first, qs1, qOut);
+}
