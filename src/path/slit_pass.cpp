@@ -1,0 +1,242 @@
+// One slit pass-out cycle of phase 2: the step control over the candidate generation, the move
+// of the joints beyond the wall, and the record of the cycle.
+#include "path/slit_pass.h"
+
+#include <cmath>
+
+#include "app/console.h"
+#include "app/scene.h"
+#include "model/joints.h"
+#include "model/kinematics.h"
+#include "model/vecops.h"
+#include "path/outside_wall.h"
+#include "path/path_driver.h"
+#include "path/path_record.h"
+#include "path/slit_candidates.h"
+
+namespace {
+
+constexpr double kStep0 = 0.02;     // initial step of the trial turns
+constexpr double kArmMove = 0.2;    // largest accepted arm joint change per cycle
+constexpr int kMaxReductions = 3;
+
+void copyQv(const double* a, double* b) {
+    for (int i = 0; i < JV; ++i) b[i] = a[i];
+}
+
+void classify(Scene& s, const double* q, int& Mp, int& Mw) {
+    int inWall[JV];
+    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+}
+
+// Adds the pose qr as the next cycle: its row, its envelope and its change.
+void recordCycle(Scene& s) {
+    s.NPATHth += 1;
+    const int n = s.NPATHth;
+    copyQv(s.qr, s.qIPATHth[n]);
+    recordPassEnvelope(s);
+    s.dqIPATHth[n][0] = 0;
+    for (int i = 1; i <= s.N; ++i) s.dqIPATHth[n][i] = jointDiff(s, i, s.qIPATHth[n][i], s.qIPATHth[n - 1][i]);
+}
+
+void printClearances(Scene& s, const double* bw, const double* bf, const double* bs) {
+    tracef(s, "\n  bw[2-Nw]=");
+    printVec(s, 2, s.Nw, bw);
+    tracef(s, "\n  bf[2-Nw]=");
+    printVec(s, 2, s.Nw, bf);
+    tracef(s, "\n  bs[2-Nw]=");
+    printVec(s, 2, s.Nw, bs);
+}
+
+}  // namespace
+
+bool slitStepAccept(double dmax, int& cntOpt, double& step) {
+    if (!(dmax > kArmMove) || cntOpt >= kMaxReductions) return true;
+    step = step * kArmMove / dmax;
+    cntOpt += 1;
+    return false;
+}
+
+int SlitPassBOpt(Scene& s, const double* q0in, double step, double* q2, int& JColl) {
+    const int N = s.N;
+    double q0[JV], pick[JV], sel[JV];
+    copyQv(q0in, q0);
+    copyQv(q0, q2);
+    copyQv(q0, pick);
+    bool havePick = false;
+    int Mp = 0, Mw = 0;
+    classify(s, q0, Mp, Mw);
+    s.cntOpt = 0;
+    step = kStep0;
+    for (int round = 0; round <= kMaxReductions; ++round) {
+        const int n = SlitPassB5(s, s.sgnArmDir, q0, step, s.qCand);
+        tracef(s, "\n▼O2:Mp=%d SlitPassB5()後 解の数cntP=%d", Mp, n);
+        tracef(s, n > 0 ? " → 複数解から最適解選択へ\n" : " → 解なし，壁隙間通り抜け不能");
+        if (n == 0) {
+            JColl = 0;
+            break;
+        }
+        copyQv(q0, sel);
+        const int r = SelectSlitPassSolT(s, q0, n, s.qCand, sel, JColl);
+        tracef(s, "\n▼Opt()O4:最適解選択後 sgnSOL=%d JColl=%d", r, JColl);
+        printVec(s, 1, N, s.qs);
+        printVec(s, 1, N, sel);
+        forwardKinematics(s, q0);
+        tracef(s, "\n  旧J[5]=");
+        printVec(s, 0, 2, s.J[5].data());
+        tracef(s, " J[6]=");
+        printVec(s, 0, 2, s.J[6].data());
+        forwardKinematics(s, sel);
+        tracef(s, "\n  新J[5]=");
+        printVec(s, 0, 2, s.J[5].data());
+        tracef(s, " J[6]=");
+        printVec(s, 0, 2, s.J[6].data());
+        if (r < 1) {
+            tracef(s, "→解なし 干渉関節 JColl=%d", JColl);
+            if (!havePick) return r;
+            break;  // a reduced step found nothing: the earlier pick stands
+        }
+        copyQv(sel, pick);
+        havePick = true;
+        int Mp2 = 0, Mw2 = 0;
+        classify(s, sel, Mp2, Mw2);
+        int m = Mp2 - 1;
+        if (m > N - 3) m = N - 3;
+        double dmax = 0;
+        for (int i = 1; i <= m; ++i) dmax = std::fmax(dmax, std::fabs(jointDiff(s, i, sel[i], q0[i])));
+        if (slitStepAccept(dmax, s.cntOpt, step)) break;
+    }
+    if (!havePick) return 0;
+    copyQv(pick, q2);
+    JColl = 0;
+    return 1;
+}
+
+int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, double* bf, double* bs, int& JColl) {
+    const int N = s.N, Nw = s.Nw;
+    double q0[JV];
+    copyQv(q0in, q0);
+    JColl = 0;
+    // Phase 2 starts: the history begins with row 0 and no previous change.
+    if (s.NPATHth <= 0) {
+        s.NPATHth = 0;
+        for (int i = 0; i < JV; ++i) s.dqIPATHth[0][i] = 0;
+        copyQv(s.qIPATHth[0], s.qPassHist[0]);
+    }
+    // No room for another cycle (or for another path row): the cycle ends without a move.
+    if (pathFull(s) || s.NPATHth >= NMAX - 2) {
+        copyQv(q0, qOut);
+        copyQv(q0, s.qr);
+        int Jb = 0;
+        calArmClearance(s, 2, Nw, q0, bw, bf, bs, Jb);
+        return 0;
+    }
+
+    calArmClearance(s, 2, Nw, q0, bw, bf, bs, JColl);
+    int Mp1 = 0, Mw1 = 0;
+    classify(s, q0, Mp1, Mw1);
+    forwardKinematics(s, q0);
+    double heights[JV] = {};
+    for (int i = 1; i <= Nw; ++i) heights[i] = s.J[i][2];
+    tracef(s, "\n▼▼S:======== SlitPassWOutMotion()始め Mp1=%d Mw1=%d =============▼▼", Mp1, Mw1);
+
+    double q2[JV];
+    int MMColl = 0;
+    const int r = SlitPassBOpt(s, q0, kStep0, q2, MMColl);
+    if (r == 0) tracef(s, "\n▼1:sgnSlitSOL=%d MMColl=%d SlitPassBOpt()通り抜け不能し→停止", r, MMColl);
+    if (r < 0) tracef(s, "\n▼1:sgnSlitSOL=%d MMColl=%d SlitPassBOpt()干渉あり通り抜け不能し→停止", r, MMColl);
+    if (r > 0) tracef(s, "\n▼1:sgnSlitSOL=%d SlitPassBOpt()解あり→壁外関節運動へ", r);
+
+    if (r > 0) {
+        int Mp2 = 0, Mw2 = 0;
+        classify(s, q2, Mp2, Mw2);
+        double qRes[JV];
+        copyQv(q2, qRes);
+        int MColl = 0;
+        int sgnMotion = WOutApart7(s, Mw2, q0, q2, heights, qRes, MColl);
+        if (pathFull(s)) {
+            // The record filled up during the move: the pose is the last row written.
+            copyQv(s.qIPATH[s.NPATH], qRes);
+            sgnMotion = 0;
+        }
+        copyQv(qRes, s.qr);
+        copyQv(qRes, qOut);
+        if (sgnMotion > 0) {
+            recordCycle(s);
+            MColl = 0;
+            s.sgnMColl = 1;
+        }
+        JColl = MColl;
+        tracef(s, "\n▼E;======通り抜けと壁外運動後 Mp2=%d Mw2=%d sgnMotion=%d MColl=%d=======▼", Mp2, Mw2, sgnMotion,
+               MColl);
+        tracef(s, "\n  qs[]=");
+        printVec(s, 1, N, s.qs);
+        tracef(s, "\n  qr[]=");
+        printVec(s, 1, N, s.qr);
+        if (sgnMotion == 1) tracef(s, "\n  q[]変化した→運動続行");
+        if (sgnMotion == 0) tracef(s, "\n  q[]の変化なし,3干渉なし");
+        if (sgnMotion == -1) tracef(s, "\n  MColl=%d 壁干渉回避不能", MColl);
+        if (sgnMotion == -2) tracef(s, "\n  MColl=%d 床干渉回避不能", MColl);
+        if (sgnMotion == -3) tracef(s, "\n  MColl=%d 自己干渉回避不能", MColl);
+        tracef(s, "\n▼▼E:=====SlitPassWOutMotion() Mp2=%d Mw2=%d sgnMotion=%d end===========▼▼", Mp2, Mw2, sgnMotion);
+        int Jb = 0;
+        calArmClearance(s, 2, Nw, s.qr, bw, bf, bs, Jb);
+        return sgnMotion;
+    }
+
+    // No pass-out found: the previous cycle's motion continued once more, accepted only when the
+    // pose is clear (joints, and links across the wall faces); it is then appended and recorded
+    // as a cycle. Otherwise the pose stays q0 and the code stops the calculation.
+    double qx[JV];
+    copyQv(q0, qx);
+    const bool extrapolate = s.NPATHth >= 2;
+    if (extrapolate) {
+        const double* a = s.qIPATHth[s.NPATHth];
+        const double* b = s.qIPATHth[s.NPATHth - 1];
+        for (int i = 1; i <= N; ++i) qx[i] = a[i] + jointDiff(s, i, a[i], b[i]);
+        qx[0] = 0;
+        wrapJointVector(N, qx, qx);
+    }
+    int Jx = 0;
+    int code = calArmClearance(s, 2, Nw, qx, bw, bf, bs, Jx);
+    if (code == 0 && extrapolate) {
+        const int link = slitLinkCheck(s, qx);
+        if (link > 0) Jx = link;
+    }
+    JColl = Jx;
+    tracef(s, "\n▼4:sgnColl=%d", code);
+    if (code < 0) tracef(s, " J[M=%d]が干渉", Jx);
+    printClearances(s, bw, bf, bs);
+    if (code == 0 && extrapolate && Jx == 0) {
+        double qa[JV];
+        copyQv(qx, qa);
+        double from[JV];
+        copyQv(s.qIPATH[s.NPATH], from);
+        appendPathSegment(s, from, qa);
+        if (!pathFull(s)) {
+            copyQv(qa, s.qr);
+            copyQv(qa, qOut);
+            recordCycle(s);
+            s.sgnMColl = 1;
+            tracef(s, "\n  q[]変化した→運動続行");
+            return 1;
+        }
+        copyQv(s.qIPATH[s.NPATH], s.qr);
+        copyQv(s.qr, qOut);
+        return 0;
+    }
+    if (code == -1 || code == -4 || code == -5 || code == -7) tracef(s, "\n→壁干渉あり．運動停止");
+    if (code == -2 || code == -6) tracef(s, "\n→床干渉あり．運動停止");
+    if (code == -3) tracef(s, "\n→自己干渉あり．運動停止");
+    if (code >= 0) tracef(s, "\n→隙間通り抜け不能．.運動停止");
+    copyQv(q0, s.qr);
+    copyQv(q0, qOut);
+    if (extrapolate) {
+        int Jb = 0;
+        calArmClearance(s, 2, Nw, q0, bw, bf, bs, Jb);
+    }
+    // Combined codes are reported by their first kind, as the B-calculation status knows them.
+    if (code == -4 || code == -5 || code == -7) return -1;
+    if (code == -6) return -2;
+    return code < 0 ? code : 0;
+}

@@ -1,0 +1,305 @@
+// Choice of one pass-out pose among the candidates of a generation: the filter stages, the
+// direction sort, and the envelopes of the recorded cycles that keep the arm from going back.
+#include <cmath>
+
+#include "app/console.h"
+#include "app/scene.h"
+#include "collide/interference.h"
+#include "model/joints.h"
+#include "model/kinematics.h"
+#include "model/vecops.h"
+#include "path/slit_candidates.h"
+
+namespace {
+
+constexpr double kMoved = 0.0001;  // a candidate has moved
+constexpr double kDqMax = 0.3;     // largest arm joint change of a candidate
+constexpr double kEnvelope = 0.3;  // envelope width
+// A link may cross a wall face at most this far from the slit plane (half width 0.15 less 0.05).
+constexpr double kFaceCross = 0.15 - 0.05;
+
+void classify(Scene& s, const double* q, int& Mp, int& Mw) {
+    int inWall[JV];
+    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+}
+
+// Joints 1..m compared for a candidate: up to the joint before MW, at most N-3.
+int armRangeMw(const Scene& s, int Mw) { return (Mw >= s.Nw || Mw - 1 > s.N - 3) ? s.N - 3 : Mw - 1; }
+int armRangeMp(const Scene& s, int Mp) { return (Mp - 1 > s.N - 3) ? s.N - 3 : Mp - 1; }
+
+double maxJointChange(const Scene& s, int m, const double* a, const double* b) {
+    double mx = 0;
+    for (int i = 1; i <= m; ++i) mx = std::fmax(mx, std::fabs(jointDiff(s, i, a[i], b[i])));
+    return mx;
+}
+
+void printList(const Scene& s, const char* fmt, const int* idx, int n, const double (*sols)[JV]) {
+    for (int i = 0; i < n; ++i) {
+        tracef(s, fmt, idx[i]);
+        printVec(s, 1, s.N, sols[idx[i]]);
+    }
+}
+
+// Code of the (2C) checks of a candidate: 0 when clear; else the code with the joint that failed
+// (the other link for a self interference) in Jbad.
+int wallSideChecks(Scene& s, const double* q, int Mw, int& Jbad) {
+    const int jEnd = Mw > s.Nw ? s.Nw : Mw;
+    double bw = 0, bf = 0, bs = 0;
+    int K = 0, t1 = 0, t2 = 0;
+    Vec3 P1, P2;
+    for (int j = 2; j <= jEnd; ++j) {
+        if (s.JRTYPE[j] == 'R') continue;
+        const int c = JntMCollCheck(s, 'I', j, q, bw, bf, bs, K, P1, P2, t1, t2);
+        if (c < 0) {
+            Jbad = (c == -3 && K > 0) ? K : j;
+            return c;
+        }
+    }
+    int jo = Mw;
+    if (jo <= s.Nw && s.JRTYPE[jo] == 'R') ++jo;
+    if (jo <= s.Nw) {
+        const int c = JntMCollCheck(s, 'O', jo, q, bw, bf, bs, K, P1, P2, t1, t2);
+        if (c < 0) {
+            Jbad = (c == -3 && K > 0) ? K : jo;
+            return c;
+        }
+    }
+    const int link = slitLinkCheck(s, q);
+    if (link > 0) {
+        Jbad = link;
+        return -1;
+    }
+    return 0;
+}
+
+bool insideEnvelope(const Scene& s, int r, int m, const double* q) {
+    for (int i = 1; i <= m; ++i) {
+        double lo = jointDiff(s, i, q[i], s.qPassMin[r][i]);
+        double hi = jointDiff(s, i, s.qPassMax[r][i], q[i]);
+        if (std::fabs(lo) < 1e-6) lo = 0;
+        if (std::fabs(hi) < 1e-6) hi = 0;
+        if (lo < 0 || hi < 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int slitLinkCheck(Scene& s, const double* q) {
+    int Mp = 0, Mw = 0;
+    classify(s, q, Mp, Mw);
+    const double faces[2] = {s.rhy1, s.rhy2};
+    for (int i = 1; i <= s.Nw; ++i) {
+        const Vec3& A = s.J[i - 1];
+        const Vec3& B = s.J[i];
+        const double dy = B[1] - A[1];
+        for (double y0 : faces) {
+            if ((A[1] < y0) == (B[1] < y0) || std::fabs(dy) < 1e-12) continue;
+            const double t = (y0 - A[1]) / dy;
+            const double x = A[0] + t * (B[0] - A[0]);
+            if (std::fabs(x - s.rhx) > kFaceCross) return i;
+        }
+        // A straight link is lowest at an end: the joints up to MW keep the floor clearance.
+        if (i >= 2 && i <= Mw && s.J[i][2] - (i >= s.Nw ? MarginW : Margin) < -tolFine) return i;
+    }
+    return 0;
+}
+
+int SelectSlitPassSolT(Scene& s, const double* q0in, int n, const double (*sols)[JV], double* qBest, int& JColl) {
+    const int N = s.N;
+    double q0[JV];
+    for (int i = 0; i < JV; ++i) q0[i] = q0in[i];
+    if (n > NSOLMAX) n = NSOLMAX;
+    if (n < 0) n = 0;
+    int cMp[NSOLMAX] = {}, cMw[NSOLMAX] = {};
+    for (int i = 0; i < n; ++i) classify(s, sols[i], cMp[i], cMw[i]);
+
+    tracef(s, "\n‡‡====SelectSlitPassSolT()最適解探索前 cntP0=%d================‡‡", n);
+    tracef(s, "\n  qs[]  =");
+    printVec(s, 1, N, s.qs);
+    for (int i = 0; i < n; ++i) {
+        tracef(s, "\n  qq[%2d]=", i);
+        printVec(s, 1, N, sols[i]);
+    }
+
+    // (1E) moved candidates.
+    int a[NSOLMAX], na = 0;
+    for (int i = 0; i < n; ++i)
+        if (jointDistance(1, armRangeMw(s, cMw[i]), sols[i], q0) > kMoved) a[na++] = i;
+    tracef(s, "\n‡(1E)====q[]変化した解cntP0=%d→cntP=%d============‡", n, na);
+    printList(s, "\n  qqP[%2d]=", a, na, sols);
+    if (na == 0) {
+        tracef(s, "\n‡(1E)======(1)解全てがq[]変わらない→隙間通り抜け解なし======‡");
+        return 0;
+    }
+
+    // (2C) wall, floor and self checks of the joints up to the far face, and the links.
+    int b[NSOLMAX], nb = 0;
+    int bestJ = 0;
+    double bestDist = 1e300;
+    for (int t = 0; t < na; ++t) {
+        const int i = a[t];
+        int Jbad = 0;
+        if (wallSideChecks(s, sols[i], cMw[i], Jbad) >= 0) {
+            b[nb++] = i;
+            continue;
+        }
+        const int jr = Jbad < 1 ? 1 : (Jbad > N ? N : Jbad);
+        const double d = jointDistance(1, jr, sols[i], s.qIPATH[s.NPATH]);
+        if (d < bestDist) {
+            bestDist = d;
+            bestJ = Jbad;
+        }
+    }
+    tracef(s, "\n‡(2C)======壁内干渉解を除いた残りの解cntP=%d→cntC=%d===============‡", na, nb);
+    if (nb == 0) {
+        JColl = bestJ;
+        return 0;
+    }
+
+    // (3B) candidates that do not go back inside the envelope of a recorded cycle.
+    int c[NSOLMAX], nc = 0;
+    const int top = s.NPATHth < NMAX ? s.NPATHth : NMAX - 1;
+    for (int t = 0; t < nb; ++t) {
+        const int i = b[t];
+        bool back = false;
+        for (int r = top; r >= 1 && !back; --r) back = insideEnvelope(s, r, armRangeMw(s, cMw[i]), sols[i]);
+        if (!back) c[nc++] = i;
+    }
+    tracef(s, "\n‡(3B)=======引き返さない解cntP=%d→cntB=%d============‡", nb, nc);
+    printList(s, "\n  qqB[%2d]=", c, nc, sols);
+    if (nc == 0) {
+        tracef(s, "\n‡(3B)=======解全てがq[]引き返す→隙間通り抜け解なし=========‡");
+        return 0;
+    }
+
+    // (4G) joint limits.
+    int d[NSOLMAX], nd = 0;
+    for (int t = 0; t < nc; ++t) {
+        const int i = c[t];
+        double w[JV];
+        wrapJointVector(N, sols[i], w);
+        bool over = false;
+        const int top4 = cMp[i] < N - 1 ? cMp[i] : N - 1;
+        for (int j = 1; j <= top4; ++j) {
+            if (s.JRTYPE[j] == 'R') continue;
+            over = over || std::fabs(w[j]) > (j == N - 1 ? s.qLimitWrist : s.qLimit);
+        }
+        if (!over) d[nd++] = i;
+    }
+    tracef(s, "\n‡(4G)======q[]限界超えない解の数cntP=%d→cntM=%d=========‡", nc, nd);
+    printList(s, "\n  qqM[%2d]=", d, nd, sols);
+    if (nd == 0) {
+        tracef(s, "\n‡(4G)====解全てがq[]限界超えている→隙間通り抜け解なし======‡");
+        for (int i = 0; i < JV; ++i) qBest[i] = q0[i];
+        return 0;
+    }
+
+    // (5D) size of the change.
+    int e[NSOLMAX], ne = 0;
+    for (int t = 0; t < nd; ++t)
+        if (maxJointChange(s, armRangeMp(s, cMp[d[t]]), sols[d[t]], q0) <= kDqMax) e[ne++] = d[t];
+    tracef(s, "\n‡(5D)======dqmax==%6.3f以上の変化を除外した残りの解 cntP=%d→cntD=%d======‡", kDqMax, nd, ne);
+    printList(s, "\n  qqD[%2d]=", e, ne, sols);
+    if (ne == 0) {
+        JColl = 0;
+        return 0;
+    }
+    if (ne == 1) {
+        for (int i = 0; i < JV; ++i) qBest[i] = sols[e[0]][i];
+        JColl = 0;
+        return 1;
+    }
+
+    // (6LU) direction of the wrist and order against the previous cycle's change.
+    const int row = top < 0 ? 0 : top;
+    const int Ms = N - 2;
+    forwardKinematics(s, s.qIPATHth[row]);
+    const Vec3 wrist0 = s.J[Ms];
+    const double* dprev = s.dqIPATHth[row];
+    int bucket[4][3][NSOLMAX];
+    int nbk[4][3] = {};
+    for (int t = 0; t < ne; ++t) {
+        const int i = e[t];
+        forwardKinematics(s, sols[i]);
+        const double dy = s.J[Ms][1] - wrist0[1], dz = s.J[Ms][2] - wrist0[2];
+        const int dir = (dy <= 0) ? (dz >= 0 ? 0 : 1) : (dz >= 0 ? 2 : 3);  // LU, LD, RU, RD
+        int m = cMp[i] - 1;
+        if (m < 2) m = 2;
+        if (m > N) m = N;
+        int ord = 1;  // 0 same, 1 neutral, 2 reverse
+        for (int j = 1; j <= m; ++j) {
+            const double cj = jointDiff(s, j, sols[i][j], q0[j]), dj = dprev[j];
+            if (dj * cj < 0) {
+                ord = 2;
+                break;
+            }
+            if (dj * cj > 0 || (std::fabs(dj) < 1e-5 && std::fabs(cj) > 1e-5)) ord = 0;
+            if (ord == 0 && std::fabs(cj) < kMoved) ord = 1;
+        }
+        bucket[dir][ord][nbk[dir][ord]++] = i;
+    }
+    const int orderL[4] = {0, 1, 2, 3}, orderU[4] = {0, 2, 1, 3};
+    const int* order = (s.sgnArmDir == 'U') ? orderU : orderL;
+    int dirT = -1, ordT = -1;
+    for (int k = 0; k < 4 && dirT < 0; ++k)
+        for (int o = 0; o < 3 && dirT < 0; ++o)
+            if (nbk[order[k]][o] > 0) {
+                dirT = order[k];
+                ordT = o;
+            }
+    const int* pick = bucket[dirT][ordT];
+    const int np = nbk[dirT][ordT];
+    tracef(s, "\n‡(6LU)======[LU,LD,RU,RD],q[]変化順逆による仕分け後 cntP=%d→cntLU=%d====‡", ne, np);
+    int km = pick[0];
+    double best = 1e300;
+    for (int t = 0; t < np; ++t) {
+        const int i = pick[t];
+        const double dqm2 = maxJointChange(s, armRangeMp(s, cMp[i]), sols[i], q0);
+        if (dqm2 < best) {
+            best = dqm2;
+            km = i;
+        }
+        tracef(s, "\n  k=%d/%d 最適解探索 Ms=%d dqm2=%11.2e km=%d", t, np, Ms, dqm2, km);
+        tracef(s, "\n  qs[]  =");
+        printVec(s, 1, N, q0);
+        tracef(s, "\n  qqr[%d]=", i);
+        printVec(s, 1, N, sols[i]);
+        tracef(s, "\n  旧J[Ms]=");
+        printVec(s, 0, 2, wrist0.data());
+        forwardKinematics(s, sols[i]);
+        tracef(s, "\n  新J[Ms]=");
+        printVec(s, 0, 2, s.J[Ms].data());
+    }
+    for (int i = 0; i < JV; ++i) qBest[i] = sols[km][i];
+    JColl = 0;
+    return 1;
+}
+
+void recordPassEnvelope(Scene& s) {
+    const int N = s.N;
+    int n = s.NPATHth;
+    if (n < 1 || n >= NMAX) return;
+    int Mp = 0, Mw = 0;
+    classify(s, s.qIPATHth[n], Mp, Mw);
+    const int m = armRangeMw(s, Mw);
+    for (int i = 0; i < JV; ++i) s.qPassHist[n][i] = s.qIPATHth[n][i];
+    for (int r = 0; r < n; ++r)
+        for (int i = m + 1; i <= N; ++i) s.qPassHist[r][i] = s.qPassHist[n][i];
+    double mx[JV], mn[JV];
+    for (int i = 0; i < JV; ++i) mx[i] = mn[i] = s.qPassHist[n][i];
+    for (int r = n - 1; r >= 0; --r) {
+        const double* h = s.qPassHist[r];
+        for (int i = 1; i <= N; ++i) {
+            if (jointDiff(s, i, h[i], mx[i]) > 0) mx[i] = h[i];
+            if (jointDiff(s, i, h[i], mn[i]) < 0) mn[i] = h[i];
+        }
+        double width = 0;
+        for (int i = 1; i <= m; ++i) width = std::fmax(width, jointDiff(s, i, mx[i], mn[i]));
+        if (width >= kEnvelope) break;
+    }
+    for (int i = 0; i < JV; ++i) {
+        s.qPassMax[n][i] = mx[i];
+        s.qPassMin[n][i] = mn[i];
+    }
+}
