@@ -12,14 +12,14 @@
 
 namespace {
 
-// Makes q an error-free final pose for the preparation: the goal is the work point of q and
-// the alpha-plane test is neutralised (nAlpha = 0, rhx = 0); the wall's near face at y = rhy1.
+// Makes q an error-free final pose for the preparation: the goal is the work point of q, the
+// alpha-plane through it, the wall's near face at y = rhy1. With the whole arm in front of the
+// wall only the work point counts for the slit error (no joint lies beyond the wall).
 void prepare(Scene& s, const double* q, double rhy1) {
-    s.rh = Vec3{{0, rhy1 + s.Dwall / 2, 0}};
-    setWallGeometry(s);
-    s.nAlpha = Vec3{{0, 0, 0}};
     forwardKinematics(s, q);
     s.rwp = s.rw;
+    s.rh = Vec3{{s.rw[0], rhy1 + s.Dwall / 2, 0}};
+    setWallGeometry(s);
     for (int i = 0; i < JV; ++i) s.qAfinal[i] = q[i];
     s.cntBTrial = 0;
     s.sgnBResume = 0;
@@ -67,20 +67,23 @@ TEST(BPrep, ErrorClassesLimitsAndInterference) {
     Scene& t = *fresh;
     for (double& v : q) v = 0;
     // Error classes: a work point 0.005 off (sum of coordinates) is allowable, 0.02 is not.
-    prepare(t, q, 20.0);
+    const double bent[JV] = {0, 1.4, 0.6, 1.2};
+    prepare(t, bent, 20.0);
     t.rwp[0] += 0.002;
     t.rwp[2] -= 0.003;
     keyboard(t, 'B');
     EXPECT_TRUE(t.sgnP == 4 && t.sgnT == 2 && t.sgnSOLAEnd == 1 && t.sgnPATH == 1 && t.sgnArmDir == 'L');
-    prepare(t, q, 20.0);
+    prepare(t, bent, 20.0);
     t.rwp[1] += 0.02;
     keyboard(t, 'B');
     EXPECT_TRUE(t.sgnP == 1 && t.sgnMColl == 0 && t.sgnSOLAEnd == 0 && t.sgnPATH == 0);
     // Joint 3 is the last joint before the wall, 0.04 in front of its near face and off the
-    // slit: a wall interference that stops the preparation before the record is reset.
-    const double bent[JV] = {0, 1.4, 0.6, 1.2};
+    // slit: a wall interference that stops the preparation before the record is reset (the
+    // slit error is neutralised by nAlpha = 0, rhx = 0).
     forwardKinematics(t, bent);
     prepare(t, bent, t.J[3][1] + 0.04);
+    t.nAlpha = Vec3{{0, 0, 0}};
+    t.rhx = 0;
     t.NPATH = 5;
     TraceCapture cap(t);
     keyboard(t, 'B');
@@ -136,4 +139,29 @@ TEST(BPhase1, EveryRobotLiftsTheWorkWithClearRows) {
                 }
             }
         }
+}
+
+// The review ('S', 's'), leaving with 'O' and resuming with 'B' do not change the path: the
+// next phase continues from the last row. 'C' before the end, then 's' in C mode to finish,
+// gives the forward path of the finished record; a stopped calculation stays stopped.
+TEST(BKeys, ReviewResumeAndFinishingInCMode) {
+    auto plain = makeSceneWithRobot(3, 1), other = makeSceneWithRobot(3, 1);
+    ASSERT_EQ(startPhase1(*plain), startPhase1(*other));
+    pressKeys(*plain, "sss");
+    pressKeys(*other, "sSSSsssOBs");
+    ASSERT_EQ(other->sgnBResume, 0);
+    ASSERT_EQ(plain->NPATH, other->NPATH);
+    for (int k = 0; k <= plain->NPATH; ++k) ASSERT_TRUE(sameQ(plain->qIPATH[k], other->qIPATH[k])) << k;
+    keyboard(*plain, 'C');
+    EXPECT_TRUE(plain->sgnCAL == 'C' && plain->sgnPATHEnd == 0);
+    plain->sgnMColl = 0;
+    const int n = plain->NPATH;
+    keyboard(*plain, 's');
+    EXPECT_EQ(plain->NPATH, n);  // stopped: 's' only redraws
+    plain->sgnMColl = 1;
+    for (int k = 0; k < 300 && plain->sgnPATHEnd == 0; ++k) keyboard(*plain, 's');
+    ASSERT_EQ(plain->sgnPATHEnd, 1);
+    EXPECT_TRUE(plain->sgnMOVE == 'M' && plain->nMOVE == 0);
+    EXPECT_TRUE(sameQ(plain->qPATH[plain->NPATH], plain->qIPATH[0]));
+    for (int i = 0; i < JV; ++i) EXPECT_EQ(plain->qPATH[0][i], 0.0);
 }
