@@ -82,11 +82,11 @@ bool wallJointsOnPlane(Scene& s, const double* q) {
 
 int calJntOnAlpha(Scene& s, int k, int L, const double* q, double out[2][JV]) {
     if (k < 1 || k >= L || L > s.Nw) return 0;
-    forwardKinematics(s, q);
-    if (std::fabs(planeOff(s, s.J[L])) < kPlaneTol) {
-        int Mp = 0, Mw = 0, inWall[JV];
-        classifyJointsByWall(s, q, &Mp, inWall, &Mw);
-        if (Mp < L) return 0;
+    // J[L] already on the plane and still in front of the wall: the pose itself. Past the near
+    // face the turn is solved as usual (one root then keeps the pose, the other may move it).
+    int Mp = 0, Mw = 0, inWall[JV];
+    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    if (std::fabs(planeOff(s, s.J[L])) < kPlaneTol && Mp >= L) {
         copyQv(q, out[0]);
         return 1;
     }
@@ -212,6 +212,27 @@ void storeCand(Scene& s, int idx, const double* q, int k, int L, int M) {
 
 }  // namespace
 
+bool slitTrialValue(const Scene& s, int M, double q0M, double d, double* out) {
+    *out = q0M + d;
+    if (s.JRTYPE[M] == 'R') return true;
+    if (d > 0 && q0M >= s.qLimit) return false;
+    if (d < 0 && q0M <= -s.qLimit) return false;
+    double v = q0M + d;
+    if (v > s.qLimit) v = s.qLimit;
+    if (v < -s.qLimit) v = -s.qLimit;
+    // Snaps to 0 and +-pi/2 only when the joint still moves (by more than the 0.0001 that
+    // counts as a move), so a joint at or next to a snap value is not held there for ever.
+    const double step = std::fabs(d);
+    const double snaps[3] = {kHalfPi, -kHalfPi, 0.0};
+    for (double sv : snaps)
+        if (std::fabs(v - sv) < step && std::fabs(sv - q0M) > 1e-4) {
+            v = sv;
+            break;
+        }
+    *out = v;
+    return true;
+}
+
 int SlitPassB5(Scene& s, char sgnArmDir, const double* q0in, double step, double (*sols)[JV]) {
     (void)sgnArmDir;
     const int N = s.N;
@@ -266,25 +287,7 @@ int SlitPassB5(Scene& s, char sgnArmDir, const double* q0in, double step, double
                         waitKey(s);
                         continue;
                     }
-                    if (s.JRTYPE[M] != 'R') {
-                        if (sg == 0 && q0[M] >= s.qLimit) continue;
-                        if (sg == 1 && q0[M] <= -s.qLimit) continue;
-                        double v = q0[M] + d;
-                        if (v > s.qLimit) v = s.qLimit;
-                        if (v < -s.qLimit) v = -s.qLimit;
-                        // Snaps to 0 and +-pi/2 only when the joint still moves (by more
-                        // than the 0.0001 that counts as a move), so a joint at or next to a
-                        // snap value is not held there for ever.
-                        const double snaps[3] = {kHalfPi, -kHalfPi, 0.0};
-                        for (double sv : snaps)
-                            if (std::fabs(v - sv) < step && std::fabs(sv - q0[M]) > 1e-4) {
-                                v = sv;
-                                break;
-                            }
-                        trial[M] = v;
-                    } else {
-                        trial[M] = q0[M] + d;
-                    }
+                    if (!slitTrialValue(s, M, q0[M], d, &trial[M])) continue;
                     double got[2][JV];
                     const int ng = calSlitPassCand(s, k, L, M2, trial, got);
                     for (int r = 0; r < ng && count < NSOLMAX; ++r) {

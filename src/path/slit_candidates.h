@@ -14,6 +14,10 @@ bool slitStepAccept(double dmax, int& cntOpt, double& step);
 // Candidates of one generation from q0 in sols (at most NSOLMAX rows); kLM, candMp, candMw of
 // the Scene receive [k, L, M] and the classification of each. Returns the count.
 int SlitPassB5(Scene& s, char sgnArmDir, const double* q0, double step, double (*sols)[JV]);
+// Trial value of joint M moved by d from q0M: 'R' joints freely; others held to qLimit (no trial
+// beyond it) and snapped to 0 or +-pi/2 when within |d| of it, unless the snap would not move
+// the joint. False when the trial is skipped.
+bool slitTrialValue(const Scene& s, int M, double q0M, double d, double* out);
 // Poses of one trial pose q: joint k puts J[L] on the alpha-plane, then the rest of the arm is
 // threaded onto it from M2 on. Returns the count (0..2) written to out.
 int calSlitPassCand(Scene& s, int k, int L, int M2, const double* q, double out[2][JV]);

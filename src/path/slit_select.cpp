@@ -197,8 +197,13 @@ int SelectSlitPassSolT(Scene& s, const double* q0in, int n, const double (*sols)
 
     // (5D) size of the change.
     int e[NSOLMAX], ne = 0;
-    for (int t = 0; t < nd; ++t)
-        if (maxJointChange(s, armRangeMp(s, cMp[d[t]]), sols[d[t]], q0) <= kDqMax) e[ne++] = d[t];
+    // Joints 1..Mpass-1, widened to every joint before MW: a larger turn of a joint that carries
+    // a joint in the wall sweeps that joint off the slit between the two poses.
+    for (int t = 0; t < nd; ++t) {
+        const int m = armRangeMp(s, cMp[d[t]]) > armRangeMw(s, cMw[d[t]]) ? armRangeMp(s, cMp[d[t]])
+                                                                             : armRangeMw(s, cMw[d[t]]);
+        if (maxJointChange(s, m, sols[d[t]], q0) <= kDqMax) e[ne++] = d[t];
+    }
     tracef(s, "\n‡(5D)======dqmax==%6.3f以上の変化を除外した残りの解 cntP=%d→cntD=%d======‡", kDqMax, nd, ne);
     printList(s, "\n  qqD[%2d]=", e, ne, sols);
     if (ne == 0) {
