@@ -17,11 +17,13 @@ namespace {
 
 void usage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: slitpass-run [--json] [--trace FILE|-|none] [SCRIPT]\n"
+                 "usage: slitpass-run [--json] [--trace FILE|-|none] [--path-out FILE [--forward]] [SCRIPT]\n"
                  "  SCRIPT       keys pressed in order; {SP} and {ESC} name those keys,\n"
                  "               {x*N} presses x N times (x may be {SP}), e.g. 'F21{a*3}b{SP}'\n"
                  "  --json       print the state summary as JSON on standard output\n"
-                 "  --trace T    console trace to file T, '-' for standard output, 'none' (default)\n");
+                 "  --trace T    console trace to file T, '-' for standard output, 'none' (default)\n"
+                 "  --path-out F write the reverse path of the B-calculation to file F after the script\n"
+                 "  --forward    with --path-out: write the forward path of the C-motion instead\n");
 }
 
 int fail(const std::string& message) {
@@ -37,6 +39,8 @@ int main(int argc, char** argv) {
     std::string tracePath = "none";
     std::string script;
     bool haveScript = false;
+    std::string pathOut;
+    bool forward = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--json") {
@@ -46,6 +50,13 @@ int main(int argc, char** argv) {
             tracePath = argv[++i];
         } else if (a.rfind("--trace=", 0) == 0) {
             tracePath = a.substr(8);
+        } else if (a == "--path-out") {
+            if (i + 1 >= argc) return fail("--path-out needs a file name");
+            pathOut = argv[++i];
+        } else if (a.rfind("--path-out=", 0) == 0) {
+            pathOut = a.substr(11);
+        } else if (a == "--forward") {
+            forward = true;
         } else if (a == "-h" || a == "--help") {
             usage(stdout);
             return 0;
@@ -68,6 +79,13 @@ int main(int argc, char** argv) {
     } else if (tracePath != "none") {
         trace = std::fopen(tracePath.c_str(), "w");
         if (!trace) return fail("cannot open trace file '" + tracePath + "'");
+    }
+
+    if (forward && pathOut.empty()) return fail("--forward needs --path-out FILE");
+    std::FILE* pathFile = nullptr;
+    if (!pathOut.empty()) {
+        pathFile = std::fopen(pathOut.c_str(), "w");
+        if (!pathFile) return fail("cannot open path file '" + pathOut + "'");
     }
 
     auto scene = std::make_unique<Scene>();
@@ -99,6 +117,10 @@ int main(int argc, char** argv) {
                         millis[i]);
         std::printf("robot F%d%d mode %c sgnP=%d sgnT=%d sgnSOLAEnd=%d\n", s.sgnROBOT[0], s.sgnROBOT[1], s.sgnCAL,
                     s.sgnP, s.sgnT, s.sgnSOLAEnd);
+    }
+    if (pathFile) {
+        writePathFile(s, forward, pathFile);
+        std::fclose(pathFile);
     }
     if (trace && trace != stdout) std::fclose(trace);
     return 0;

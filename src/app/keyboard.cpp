@@ -6,6 +6,8 @@
 #include "goal/goal.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"
+#include "path/path_driver.h"
+#include "path/path_record.h"
 
 namespace {
 
@@ -131,11 +133,77 @@ void modeO(Scene& s, unsigned char key) {
         s.NPATHth = 0;
         s.NPATH = 0;
         s.sgnNMAX = 'U';
+        // The record is empty: indices into it restart, nothing is left to resume or to play.
+        s.nBACK = 0;
+        s.nMOVE = 0;
+        s.sgnPATHEnd = 0;
+        s.sgnBResume = 0;
     }
     copyJointVector(JV - 1, s.qr, s.qs);
     checkObstacleReach(s);
     s.sgnWrkAlpha = alphaSide(s, s.rwp.data());
     s.sgnJ1Alpha = alphaSide(s, s.J[1].data());
+    redraw(s);
+}
+
+// 's' of the B-calculation (B mode, and C mode while the path is not complete): back to the
+// goal calculation when the final pose is not usable, nothing while the calculation is
+// stopped, else the next step of the current phase.
+void continueB(Scene& s) {
+    s.nBACK = 0;
+    if (s.sgnSOLAEnd < 1) {
+        s.sgnCAL = 'A';
+        copyJointVector(JV - 1, s.qAfinal, s.qr);
+        calAa(s);
+        redraw(s);
+        return;
+    }
+    if (s.sgnMColl <= 0) {
+        redraw(s);
+        return;
+    }
+    runBPhase(s);
+    redraw(s);
+}
+
+// B mode: 'S' and 's' review the rows of the record; 's' at the newest row runs the next step.
+void modeB(Scene& s, unsigned char key) {
+    if (key == 'S') {
+        if (s.nBACK < s.NPATH) s.nBACK += 1;
+        if (s.nBACK > s.NPATH) s.nBACK = s.NPATH;
+        copyJointVector(JV - 1, s.qIPATH[s.NPATH - s.nBACK], s.qr);
+        redraw(s);
+    } else if (key == 's' && s.nBACK > 1) {
+        s.nBACK -= 1;
+        if (s.nBACK > s.NPATH) s.nBACK = s.NPATH;
+        copyJointVector(JV - 1, s.qIPATH[s.NPATH - s.nBACK], s.qr);
+        redraw(s);
+    } else if (key == 's') {
+        continueB(s);
+    } else if (s.sgnSOLAEnd < 1) {
+        s.sgnCAL = 'A';
+        copyJointVector(JV - 1, s.qAfinal, s.qr);
+        calAa(s);
+        redraw(s);
+    }
+}
+
+// C mode: 's' continues the B-calculation while the path is incomplete (the forward path is
+// converted again once it completes); on a complete path 's' and 'S' step along it.
+void modeC(Scene& s, unsigned char key) {
+    if (key != 's' && key != 'S') return;
+    if (s.sgnPATHEnd == 0) {
+        if (key == 's') {
+            continueB(s);
+            if (s.sgnPATHEnd == 1) {
+                calCMOTION(s);
+                redraw(s);
+            }
+        }
+        return;
+    }
+    s.dirMOVE = (key == 's') ? 1 : -1;
+    stepMotion(s);
     redraw(s);
 }
 
@@ -169,6 +237,16 @@ void keyboard(Scene& s, unsigned char key) {
         case 'A':
             keyA(s);
             return;
+        case 'B':
+            s.sgnCAL = 'B';
+            calBPREP(s);
+            redraw(s);
+            return;
+        case 'C':
+            s.sgnCAL = 'C';
+            calCMOTION(s);
+            redraw(s);
+            return;
         default:
             break;
     }
@@ -182,6 +260,12 @@ void keyboard(Scene& s, unsigned char key) {
             return;
         case 'A':
             modeA(s, key);
+            return;
+        case 'B':
+            modeB(s, key);
+            return;
+        case 'C':
+            modeC(s, key);
             return;
         default:
             return;  // 'G' and '0': nothing

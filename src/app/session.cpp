@@ -6,6 +6,7 @@
 #include "app/scene.h"
 #include "app/status_text.h"
 #include "model/kinematics.h"
+#include "path/path_record.h"
 
 
 bool parseKeyScript(const std::string& script, std::vector<unsigned char>& keys, std::string& error) {
@@ -177,4 +178,15 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
         std::fprintf(out, ", \"ms\": %.3f}", keyMillis[i]);
     }
     std::fprintf(out, "%s]\n}\n", keys.empty() ? "" : "\n  ");
+}
+
+void writePathFile(Scene& s, bool forward, std::FILE* out) {
+    std::fprintf(out, "# robot F%d%d rh %.15g %.15g %.15g goal %.15g %.15g %.15g\n", s.sgnROBOT[0], s.sgnROBOT[1],
+                 s.rh[0], s.rh[1], s.rh[2], s.rwp[0], s.rwp[1], s.rwp[2]);
+    if (forward) convertPath(s);
+    for (int k = 0; k <= s.NPATH && k < NMAX; ++k) {
+        const double* row = forward ? s.qPATH[k] : s.qIPATH[k];
+        for (int i = 1; i <= s.N; ++i) std::fprintf(out, i == 1 ? "%.17g" : " %.17g", row[i]);
+        std::fputc('\n', out);
+    }
 }

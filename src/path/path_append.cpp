@@ -66,7 +66,9 @@ int appendPathSegment(Scene& s, const double* qFrom, double* qTo) {
         for (int k = 0; k < n; ++k) {
             if (!nextRow(s)) break;
             double q[JV] = {};
-            for (int i = 1; i <= s.N; ++i) q[i] = s.qIPATH[s.NPATH - 1][i] + dq[i];
+            // The last row is the target itself, so that the sum of the increments does not
+            // leave a rounding residue (the closing motion ends exactly at the initial pose).
+            for (int i = 1; i <= s.N; ++i) q[i] = (k == n - 1) ? qTo[i] : s.qIPATH[s.NPATH - 1][i] + dq[i];
             storeRow(s, q);
             ++appended;
         }

@@ -20,6 +20,9 @@ void calBLASTMOTION(Scene& s);
 void smoothWindow(const Scene& s, int m, int j0, const double (*W)[JV], double* out);
 // Fills qSIPATH from qIPATH (rows 0..NPATH).
 void smoothPATH(Scene& s);
+// Smoothing and reversal into the forward path (qSIPATH, qPATH, rwPATH): calCMOTION without its
+// trace line and without starting playback. Depends only on rows 0..NPATH of qIPATH.
+void convertPath(Scene& s);
 // Key 'C': smoothing, the forward path and the start of playback when the path is complete.
 void calCMOTION(Scene& s);
 // One playback step in direction dirMOVE.

@@ -102,3 +102,22 @@ TEST(KeyboardFuzz, GoalCalculationKeysOnEveryRobot) {
                 }
             }
 }
+
+TEST(KeyboardFuzz, PathKeysInEveryModeAfterASolvedGoal) {
+    // 'B', 's', 'S', 'C' with the mode keys from the solved final pose of each robot: running,
+    // stopped, resumed and complete calculations meet every mode.
+    std::mt19937 rng(70071);
+    const std::string keys = "BBsssssssssSSCCsssSOGA0a14";
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(keys.size()) - 1);
+    for (int robot = 0; robot < 48; ++robot) {
+        auto s = makeSceneWithRobot(robot / 12 + 1, robot / 6 % 2 + 1);
+        for (int k = 0; k < 300 && s->sgnSOLAEnd != 1; ++k) keyboard(*s, "aab"[k % 3]);
+        std::string pressed = "F" + std::to_string(robot / 12 + 1) + std::to_string(robot / 6 % 2 + 1) + "(aab)B";
+        keyboard(*s, 'B');
+        for (int k = 0; k < 80; ++k) {
+            pressed.push_back(keys[pick(rng)]);
+            keyboard(*s, static_cast<unsigned char>(pressed.back()));
+            ASSERT_EQ(breach(*s), "") << "after keys " << pressed;
+        }
+    }
+}

@@ -27,5 +27,14 @@ grep -q "unknown option '--bogus'" err.txt || fail "unknown option message"
 grep -q '選択したロボットタイプF21' trace.txt || fail "trace file holds the robot choice"
 out=$("$run" '{ESC}PPP' </dev/null) || fail "ESC ends with 0"
 [ "$(echo "$out" | grep -c '^key ')" -eq 1 ] || fail "ESC stops the script"
-rm -f err.txt trace.txt
+# Path files: header, NPATH + 1 rows of N joints, the forward path the reverse one turned round.
+s='F31aabaabaabaabaabB{s*200}C'
+out=$("$run" --json --path-out rev.txt "$s" </dev/null) && "$run" --path-out fwd.txt --forward "$s" </dev/null >/dev/null || fail "path-out"
+n=$(echo "$out" | sed -n 's/.*"NPATH": \([0-9]*\).*/\1/p'); echo "$out" | grep -q '"sgnPATHEnd": 1' || fail "F31 path"
+[ "$(head -1 rev.txt)" = "# robot F31 rh 0 2.6 0 goal 0 3.98 0.1" ] && [ "$(head -1 fwd.txt)" = "$(head -1 rev.txt)" ] || fail "header"
+[ "$(tail -n +2 rev.txt | grep -cE '^-?[0-9][^ ]*( -?[0-9][^ ]*){7}$')" -eq $((n + 1)) ] || fail "reverse rows"
+[ "$(tail -n +2 fwd.txt | wc -l)" -eq $((n + 1)) ] || fail "forward rows"
+[ "$(sed -n 2p rev.txt)" = "$(tail -1 fwd.txt)" ] && [ "$(sed -n 2p fwd.txt)" = "0 0 0 0 0 0 0 0" ] || fail "path ends"
+"$run" --forward 'F31' </dev/null >/dev/null 2>&1; [ $? -eq 2 ] || fail "--forward without --path-out must exit 2"
+rm -f err.txt trace.txt rev.txt fwd.txt
 echo "runner CLI: all checks passed"

@@ -1,0 +1,145 @@
+// Phase 6 (the closing motion to the initial pose), the smoothing of the reverse path, its
+// reversal into the forward path, and the playback along it.
+#include <cmath>
+
+#include "app/console.h"
+#include "app/scene.h"
+#include "model/joints.h"
+#include "model/kinematics.h"
+#include "model/vecops.h"
+#include "path/path_record.h"
+
+void calBLASTMOTION(Scene& s) {
+    const int N = s.N;
+    s.sgnPATH = 6;
+    s.sgnPATHEnd = 0;
+    s.qr[0] = 0;
+    wrapJointVector(N, s.qr, s.qr);
+    double step[JV] = {};
+    for (int i = 1; i <= N; ++i) step[i] = (s.qr[i] - s.qInit[i]) / 20.0;
+    for (int k = 0; k < 20; ++k) {
+        for (int i = 1; i <= N; ++i) {
+            s.qr[i] -= step[i];
+            // The last step lands exactly on the initial value.
+            if (0.5 * std::fabs(step[i]) > std::fabs(s.qr[i] - s.qInit[i])) s.qr[i] = s.qInit[i];
+        }
+        s.sgnMColl = 1;
+        appendPathSegment(s, s.qIPATH[s.NPATH], s.qr);
+        if (s.NPATHmax < s.NPATH) s.NPATHmax = s.NPATH;
+        // A full record ends the calculation as a failure: the path does not reach the initial
+        // pose, so it is not reported complete.
+        if (pathFull(s)) {
+            s.sgnMColl = 0;
+            return;
+        }
+    }
+    s.sgnPATH = 7;
+    s.sgnPATHEnd = 1;
+    s.NPATHmax = s.NPATH;
+    tracef(s, "\n経路生成終了 NPATH=%d", s.NPATH);
+}
+
+void smoothWindow(const Scene& s, int m, int j0, const double (*W)[JV], double* out) {
+    if (m <= 0) return;  // no row to read: out is left as it is
+    const double* centre = W[m / 2];
+    for (int i = 0; i < JV; ++i) out[i] = centre[i];
+    if (j0 < 1) j0 = 1;
+    for (int i = j0; i <= s.N; ++i) {
+        double sum = 0;
+        if (s.JRTYPE[i] == 'R') {
+            for (int r = 0; r < m; ++r) sum += jointDiff(s, i, W[r][i], centre[i]);
+            out[i] = centre[i] + sum / m;
+        } else {
+            for (int r = 0; r < m; ++r) sum += W[r][i];
+            out[i] = sum / m;
+        }
+    }
+}
+
+namespace {
+
+// Window of 2h+1 rows of qIPATH centred on row k (h <= 5), smoothed from joint j0 into qSIPATH[k].
+void smoothRow(Scene& s, int k, int h, int j0) {
+    double W[11][JV];
+    const int m = 2 * h + 1;
+    for (int r = 0; r < m; ++r) copyJointVector(JV - 1, s.qIPATH[k - h + r], W[r]);
+    smoothWindow(s, m, j0, W, s.qSIPATH[k]);
+}
+
+int farSideStart(Scene& s, int k) {
+    int Mp = 0, Mw = 0, inWall[JV];
+    classifyJointsByWall(s, s.qIPATH[k], &Mp, inWall, &Mw);
+    return Mw;
+}
+
+}  // namespace
+
+void smoothPATH(Scene& s) {
+    const int N = s.N, n = s.NPATH;
+    for (int k = 0; k <= n; ++k) {
+        s.qIPATH[k][0] = 0;
+        wrapJointVector(N, s.qIPATH[k], s.qIPATH[k]);
+        copyJointVector(JV - 1, s.qIPATH[k], s.qSIPATH[k]);
+    }
+    // kB: the first row with the whole arm in front of the wall; kA: the last row before it (or
+    // of the whole record) whose far side starts at joint N-2 or later.
+    int kA = -1, kB = -1, scanned = n;
+    for (int k = 0; k <= n; ++k) {
+        int Mp = 0, Mw = 0, inWall[JV];
+        classifyJointsByWall(s, s.qIPATH[k], &Mp, inWall, &Mw);
+        if (Mw >= N - 2) kA = k;
+        if (Mp >= s.Nw) {
+            kB = k;
+            scanned = k;
+            break;
+        }
+    }
+    // Stage 1: through the slit, only the joints beyond the wall at the far end of the window.
+    for (int k = 1; k <= kA; ++k) {
+        const int h = k < 5 ? k : 5;
+        if (k + h > scanned) break;
+        const int j0 = farSideStart(s, k + h);
+        if (j0 >= N - 2) break;
+        smoothRow(s, k, h, j0);
+    }
+    // Stage 2: free space, all joints; the last five rows stay as they are.
+    if (kB >= 0)
+        for (int k = kB + 1; k <= n - 5; ++k) smoothRow(s, k, (k - kB) < 5 ? k - kB : 5, 1);
+}
+
+void convertPath(Scene& s) {
+    smoothPATH(s);
+    for (int k = 0; k <= s.NPATH; ++k) {
+        s.rwPATH[k] = s.rwIPATH[s.NPATH - k];
+        copyJointVector(JV - 1, s.qSIPATH[s.NPATH - k], s.qPATH[k]);
+    }
+}
+
+void calCMOTION(Scene& s) {
+    tracef(s, "\nC======逆経路データをSmoothingし，正経路データに変換して経路描画==========C");
+    convertPath(s);
+    if (s.sgnPATH != 7) return;
+    s.sgnCAL = 'C';
+    if (s.sgnPATHEnd) {
+        s.sgnMOVE = 'M';
+        copyJointVector(JV - 1, s.qZero, s.qr);
+        s.nMOVE = 0;
+        tracef(s, "\nC======経路上の運動終了===================================================C");
+    }
+}
+
+void stepMotion(Scene& s) {
+    s.sgnMOVE = 'M';
+    if (s.dirMOVE > 0) {
+        s.nMOVE += 1;
+        if (s.NPATH > 500) s.nMOVE += 1;
+        if (s.NPATH > 800) s.nMOVE += 1;
+    }
+    if (s.dirMOVE < 0) s.nMOVE -= 1;
+    if (s.nMOVE < 0) s.nMOVE = 0;
+    if (s.nMOVE > s.NPATH) {
+        s.nMOVE = s.NPATH;
+        s.sgnMOVE = 'E';
+    }
+    copyJointVector(JV - 1, s.qPATH[s.nMOVE], s.qr);
+}

@@ -1,0 +1,126 @@
+// B preparation (error classes, limits, interference, trials), phase 1 of every robot, path keys.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/startup.h"
+#include "goal/goal_check.h"
+
+namespace {
+
+// q as an error-free final pose: goal and alpha-plane at its work point, near wall face at rhy1.
+void prepare(Scene& s, const double* q, double rhy1) {
+    forwardKinematics(s, q);
+    s.rwp = s.rw;
+    s.rh = Vec3{{s.rw[0], rhy1 + s.Dwall / 2, 0}};
+    setWallGeometry(s);
+    std::copy(q, q + JV, s.qAfinal);
+    s.cntBTrial = 0;
+}
+
+// Goal keys on each candidate until 'B' accepts (it sums coordinate errors: may refuse a pose A took).
+int startPhase1(Scene& s) {
+    for (int c = 0; c < s.nqss0; ++c) {
+        if (c > 0) keyboard(s, ' ');
+        for (int n = 0; n < 300 && s.sgnPATH != 1; ++n) {
+            keyboard(s, "aab"[n % 3]);
+            if (s.sgnSOLAEnd == 1) keyboard(s, 'B');
+            if (s.sgnCAL == 'B' && s.sgnPATH != 1) keyboard(s, 'a');  // refused: back to the goal keys
+        }
+        if (s.sgnPATH == 1) return c;
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(BPrep, ErrorClassesLimitsInterferenceAndTrials) {
+    auto s = makeScene();  // F21
+    const double deg = M_PI / 180;
+    struct Limit { int joint; double angle; char type; bool fails; } limits[] = {
+        {3, 166 * deg, 'P', true}, {3, 164 * deg, 'P', false}, {4, 166 * deg, 'R', false},
+        {7, 136 * deg, 'R', true}, {8, 179 * deg, 'R', false}};
+    for (const Limit& l : limits) {
+        double q[JV] = {};
+        q[l.joint] = l.angle;
+        s->JRTYPE[l.joint] = l.type;
+        prepare(*s, q, 20.0);
+        TraceCapture cap(*s);
+        keyboard(*s, 'B');
+        const std::string line = "\n〓関節J[" + std::to_string(l.joint) + "]の関節角が限界を超えた→A計算へ";
+        EXPECT_EQ(cap.text().find(line) != std::string::npos && s->sgnMColl == -3 && s->sgnSOLAEnd == -3 &&
+                      s->JColl == l.joint, l.fails) << "joint " << l.joint;
+    }
+    auto scene = makeScene();
+    Scene& t = *scene;
+    const double bent[JV] = {0, 1.4, 0.6, 1.2};  // work point at x = 4.39: J[MW] (none) must not count
+    prepare(t, bent, 20.0);
+    t.rwp[0] += 0.002;
+    t.rwp[2] -= 0.003;  // errP 0.005: allowable
+    keyboard(t, 'B');
+    EXPECT_TRUE(t.sgnP == 4 && t.sgnT == 2 && t.sgnSOLAEnd == 1 && t.sgnPATH == 1 && t.sgnArmDir == 'L');
+    for (int trial = 2; trial <= 3; ++trial) {
+        t.sgnPATH = 3, t.NPATH = 7;
+        keyboard(t, 'B');  // second trial: new path, direction 'U'; third: nothing changes
+        EXPECT_TRUE(trial == 3 || (t.sgnArmDir == 'U' && t.sgnPATH == 1 && t.NPATH == 0 && t.cntBTrial == 2));
+    }
+    EXPECT_TRUE(t.cntBTrial == 3 && t.sgnPATH == 3 && t.NPATH == 7);
+    prepare(t, bent, 20.0);
+    t.rwp[1] += 0.02;
+    keyboard(t, 'B');
+    EXPECT_TRUE(t.sgnP == 1 && t.sgnMColl == 0 && t.sgnSOLAEnd == 0 && t.sgnPATH == 0);
+    // Joint 3 (last before the wall) 0.04 in front of it, off the slit: wall, stop before the reset.
+    forwardKinematics(t, bent);
+    prepare(t, bent, t.J[3][1] + 0.04);
+    t.nAlpha = Vec3{{0, 0, 0}}, t.rhx = 0;  // slit error neutralised
+    TraceCapture cap(t);
+    keyboard(t, 'B');
+    EXPECT_NE(cap.text().find("\n〓壁内で関節J[3]が壁干渉した→A計算へ〓"), std::string::npos);
+    EXPECT_EQ(cap.text().find("前準備終わり"), std::string::npos);
+    EXPECT_TRUE(t.sgnMColl == -1 && t.JColl == 3 && t.sgnSOLAEnd == 0 && t.sgnPATH == 0 && t.NPATH == 7);
+}
+
+// 'B', 's' from each robot's final pose run phase 1: small steps; joint points on the slit plane
+// or outside the wall band, above the floor margin (the work rests on the goal only at row 0).
+TEST(BPhase1, EveryRobotLiftsTheWorkWithClearRows) {
+    for (int robot : {11, 12, 21, 22, 31, 32, 41, 42}) {
+        auto s = makeSceneWithRobot(robot / 10, robot % 10);
+        ASSERT_GE(startPhase1(*s), 0) << robot;
+        keyboard(*s, 's');
+        ASSERT_EQ(s->sgnPATH, 2) << robot;
+        for (int k = 1; k <= s->NPATH; ++k) {
+            for (int i = 1; i <= s->N; ++i)
+                EXPECT_LE(std::fabs(std::remainder(s->qIPATH[k][i] - s->qIPATH[k - 1][i], 2 * M_PI)),
+                          (i >= s->N - 2 ? 0.125 : 0.025) + 1e-9) << robot << " row " << k << " joint " << i;
+            forwardKinematics(*s, s->qIPATH[k]);
+            for (int j = 2; j <= s->Nw; ++j) {
+                const Vec3 P = s->J[j];
+                const double m = j == s->Nw ? MarginW : Margin;
+                EXPECT_TRUE(std::fabs(P[0] - s->rhx) <= 0.01 || P[1] <= s->rhy1 - m || P[1] >= s->rhy2 + m)
+                    << robot << " row " << k << " J" << j;
+                EXPECT_TRUE(j == s->Nw || P[2] > Margin) << robot << " row " << k << " J" << j;
+            }
+        }
+    }
+}
+
+// Review, 'O' and resume leave the path as without them (phases continue from the last row); 'C'
+// early, then 's' in C mode to the end, converts the finished record; a stopped one stays stopped.
+TEST(BKeys, ReviewResumeAndFinishingInCMode) {
+    auto plain = makeSceneWithRobot(3, 1), other = makeSceneWithRobot(3, 1);
+    ASSERT_EQ(startPhase1(*plain), startPhase1(*other));
+    pressKeys(*plain, "sss");
+    pressKeys(*other, "sSSSsssOBs");
+    ASSERT_EQ(plain->NPATH, other->NPATH);
+    for (int k = 0; k <= plain->NPATH; ++k) ASSERT_TRUE(sameQ(plain->qIPATH[k], other->qIPATH[k])) << k;
+    keyboard(*plain, 'C');
+    plain->sgnMColl = 0;
+    const int n = plain->NPATH;
+    keyboard(*plain, 's');
+    EXPECT_TRUE(plain->sgnCAL == 'C' && plain->sgnPATHEnd == 0 && plain->NPATH == n);
+    plain->sgnMColl = 1;
+    for (int k = 0; k < 300 && plain->sgnPATHEnd == 0; ++k) keyboard(*plain, 's');
+    ASSERT_EQ(plain->sgnPATHEnd, 1);
+    EXPECT_TRUE(plain->sgnMOVE == 'M' && plain->nMOVE == 0 && sameQ(plain->qPATH[plain->NPATH], plain->qIPATH[0]));
+    for (int i = 0; i < JV; ++i) EXPECT_EQ(plain->qPATH[0][i], 0.0);
+}

@@ -1,0 +1,119 @@
+// Path record: subdivision, full record, closing motion, smoothing against averages, playback.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "app/keyboard.h"
+#include "model/kinematics.h"
+#include "path/path_record.h"
+#include "support/capture.h"
+#include "support/test_scene.h"
+
+namespace {
+
+// Weighted move a -> b: the last three joints count one fifth, roll joints go the short way.
+double weighted(const Scene& s, const double* a, const double* b) {
+    double d = 0;
+    for (int i = 1; i <= s.N; ++i) {
+        const double x = s.JRTYPE[i] == 'R' ? std::remainder(b[i] - a[i], 2 * M_PI) : b[i] - a[i];
+        d = std::fmax(d, std::fabs(x) / (i >= s.N - 2 ? 5.0 : 1.0));
+    }
+    return d;
+}
+
+void expectSmallSteps(const Scene& s) {
+    for (int k = 1; k <= s.NPATH; ++k) EXPECT_LE(weighted(s, s.qIPATH[k - 1], s.qIPATH[k]), 0.025 + 1e-12) << k;
+}
+
+}  // namespace
+
+TEST(PathAppend, SubdivisionCountsAndShortWayRound) {
+    auto s = makeScene();  // F21: joint 1 is a roll joint, joints 2 and 3 are not, joint 7 a wrist joint
+    struct Case { int joint; double from, to; int rows; } cases[] = {
+        {3, 0.5, 0.5, 0}, {3, 0.5, 0.52, 1}, {7, 0.0, 0.1, 1}, {3, 0.24, 0.34, 4}, {1, 3.1, -3.1, 4}, {2, 0, 0.3, 12}};
+    for (const Case& c : cases) {
+        double q1[JV] = {};
+        q1[c.joint] = c.to;
+        s->NPATH = 0;
+        std::fill(s->qIPATH[0], s->qIPATH[0] + JV, 0.0);
+        s->qIPATH[0][c.joint] = c.from;
+        EXPECT_EQ(appendPathSegment(*s, s->qIPATH[0], q1), c.rows) << c.joint << " " << c.from;
+        ASSERT_EQ(s->NPATH, c.rows);
+        expectSmallSteps(*s);
+        EXPECT_EQ(weighted(*s, s->qIPATH[s->NPATH], c.rows ? q1 : s->qIPATH[0]), 0.0);
+    }
+}
+
+TEST(PathAppend, FullRecordWritesNothingAndStopsTheClosingMotion) {
+    auto s = makeScene();
+    double q1[JV] = {};
+    q1[3] = 0.1;  // four rows wanted, two fit
+    s->NPATH = 2996;
+    std::fill(s->qIPATH[2996], s->qIPATH[2996] + JV, 0.0);
+    s->qIPATH[2999][3] = 42.0;  // row 2999 is never written
+    s->sgnMColl = 1;
+    TraceCapture cap(*s);
+    EXPECT_EQ(appendPathSegment(*s, s->qIPATH[2996], q1), 2);
+    EXPECT_TRUE(s->NPATH == 2998 && s->sgnNMAX == 'O' && s->sgnMColl == 0 && s->qIPATH[2999][3] == 42.0);
+    EXPECT_NE(cap.text().find("\n〓〓データ数容量を超えた NPATH=2999 NMAX=3000→停止"), std::string::npos);
+    q1[3] = 0.3;
+    EXPECT_EQ(appendPathSegment(*s, s->qIPATH[2998], q1), 0);
+    s->qr[2] = 1.0;
+    calBLASTMOTION(*s);
+    EXPECT_TRUE(s->NPATH == 2998 && s->sgnPATHEnd == 0 && s->sgnPATH != 7 && s->sgnMColl == 0);
+}
+
+TEST(PathRecord, ClosingMotionEndsExactlyAtTheInitialPose) {
+    auto s = makeScene();
+    const double q0[JV] = {0, 0.7, -1.1, 0.3, 2.9, -0.4, 0.0, 1.3, -2.2};
+    std::copy(q0, q0 + JV, s->qIPATH[0]);
+    std::copy(q0, q0 + JV, s->qr);
+    calBLASTMOTION(*s);
+    EXPECT_TRUE(s->sgnPATH == 7 && s->sgnPATHEnd == 1 && s->NPATHmax == s->NPATH && s->NPATH >= 20);
+    for (int i = 1; i <= s->N; ++i) EXPECT_TRUE(s->qr[i] == 0.0 && s->qIPATH[s->NPATH][i] == 0.0) << i;
+    expectSmallSteps(*s);
+}
+
+TEST(PathRecord, SmoothingAveragesTheRightJointsAndRows) {
+    // Rows 0..20: final pose of F32 (through the slit), 21..30: upright pose; both with noise.
+    auto s = makeSceneWithRobot(3, 2);
+    for (int n = 0; s->sgnSOLAEnd != 1 && n < 300; ++n) keyboard(*s, "aab"[n % 3]);
+    int Mp = 0, Mw = 0, inWall[JV];
+    classifyJointsByWall(*s, s->qAfinal, &Mp, inWall, &Mw);
+    ASSERT_TRUE(s->sgnSOLAEnd == 1 && Mw < s->N - 2);
+    const int n = 30, N = s->N;
+    for (int k = 0; k <= n; ++k)
+        for (int i = 1; i <= N; ++i) s->qIPATH[k][i] = (k <= 20 ? s->qAfinal[i] : 0.0) + ((k * 7 + i * 3) % 5 - 2) * 0.001;
+    s->NPATH = n, s->sgnPATH = 7;
+    calCMOTION(*s);
+    auto mean = [&](int k, int h, int i) {
+        return std::accumulate(&s->qIPATH[k - h], &s->qIPATH[k + h + 1], 0.0, [i](double a, const double* r) { return a + r[i]; }) / (2 * h + 1);
+    };
+    for (int k = 0; k <= n; ++k)
+        for (int i = 1; i <= N; ++i) {
+            double want = s->qIPATH[k][i];
+            if (k >= 1 && k <= 15 && i >= Mw) want = mean(k, std::min(k, 5), i);  // stage 1: far joints only
+            if (k >= 22 && k <= n - 5) want = mean(k, std::min(k - 21, 5), i);    // stage 2: all joints
+            EXPECT_NEAR(s->qPATH[n - k][i], want, 1e-12) << "row " << k << " joint " << i;
+        }
+}
+
+TEST(PathRecord, PlaybackStepsByPathLengthAndClamps) {
+    auto s = makeScene();
+    for (int k = 0; k < NMAX; ++k) s->qPATH[k][1] = k;
+    for (int npath : {400, 600, 900}) {
+        const int step = 1 + (npath > 500) + (npath > 800);
+        s->NPATH = npath;
+        s->nMOVE = 0, s->dirMOVE = 1;
+        for (int presses = 1; presses <= npath / step + 1; ++presses) {
+            stepMotion(*s);
+            EXPECT_TRUE(s->nMOVE == std::min(presses * step, npath) && s->qr[1] == s->nMOVE &&
+                        s->sgnMOVE == (presses * step > npath ? 'E' : 'M')) << npath << " " << presses;
+        }
+        s->dirMOVE = -1;
+        stepMotion(*s);
+        EXPECT_TRUE(s->nMOVE == npath - 1 && s->sgnMOVE == 'M');
+    }
+}
