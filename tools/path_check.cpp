@@ -49,7 +49,7 @@ double pointWallDist(const Scene& s, double x, double y) {
 
 // Least distance of segment A-B to the wall blocks (negative: the segment enters a block),
 // by sampling and the band crossings.
-double segWallDist(const Scene& s, const Vec3& A, const Vec3& B) {
+double segWallDist(const Scene& s, const Vec3& A, const Vec3& B, double& crossOff) {
     double best = 1e9;
     const int n = 24;
     for (int k = 0; k <= n; ++k) {
@@ -62,6 +62,7 @@ double segWallDist(const Scene& s, const Vec3& A, const Vec3& B) {
             const double t = (yf - A[1]) / dy;
             if (t < 0 || t > 1) continue;
             const double x = A[0] + t * (B[0] - A[0]);
+            crossOff = std::max(crossOff, std::fabs(x - s.rhx));
             if (std::fabs(x - s.rhx) >= s.Wslit / 2) return -1.0;
             best = std::min(best, s.Wslit / 2 - std::fabs(x - s.rhx));
         }
@@ -111,8 +112,8 @@ bool fail(PathCheckReport& r, int row, const char* what, double value) {
 }
 
 // Checks one pose; row is the path row it lies at or after.
-void checkPose(const Scene& s, const double* q, int row, const PathCheckLimits& lim, PathCheckReport& r,
-               double workFloor) {
+void checkPose(const Scene& s, const double* q, int row, bool isRow, const PathCheckLimits& lim,
+               PathCheckReport& r, double workFloor) {
     Vec3 P[JV];
     independentJointPoints(s, q, P);
     ++r.poses;
@@ -129,6 +130,7 @@ void checkPose(const Scene& s, const double* q, int row, const PathCheckLimits& 
         if (out < 0) {
             const double off = std::fabs(x - s.rhx);
             r.maxSlitOffset = std::max(r.maxSlitOffset, off);
+            if (isRow) r.maxRowSlitOffset = std::max(r.maxRowSlitOffset, off);
             if (off > lim.slitTol) fail(r, row, "joint in the wall band off the slit plane", j + off);
         } else {
             r.minJointWall = std::min(r.minJointWall, out);
@@ -143,9 +145,11 @@ void checkPose(const Scene& s, const double* q, int row, const PathCheckLimits& 
     for (int k = 1; k <= Nw; ++k) {
         if (std::hypot(P[k][0] - P[k - 1][0], std::hypot(P[k][1] - P[k - 1][1], P[k][2] - P[k - 1][2])) < 1e-9)
             continue;
-        const double dw = segWallDist(s, P[k - 1], P[k]);
+        double crossOff = 0;
+        const double dw = segWallDist(s, P[k - 1], P[k], crossOff);
         if (dw < r.minLinkWall) r.minLinkWall = dw, r.worstLinkWallRow = row;
         if (dw < 0) fail(r, row, "link inside a wall block", k);
+        if (crossOff > lim.slitTol) fail(r, row, "link crosses a wall face off the slit plane", k + crossOff);
         if (k >= 2) {
             const double z = std::min(P[k - 1][2], P[k][2]);
             if (z < r.minLinkFloor) r.minLinkFloor = z, r.worstLinkFloorRow = row;
@@ -219,7 +223,7 @@ PathCheckReport checkPath(const Scene& s, const double (*path)[JV], int n, const
             if (std::fabs(q[i]) > lim2 + 1e-9) fail(r, k, "joint beyond its limit", i);
         }
         ++r.rows;
-        checkPose(s, q, k, lim, r, workFloor);
+        checkPose(s, q, k, true, lim, r, workFloor);
         if (k + 1 >= n) break;
         const double* q2 = path[k + 1];
         double dmax = 0, wmax = 0;
@@ -235,7 +239,7 @@ PathCheckReport checkPath(const Scene& s, const double (*path)[JV], int n, const
         for (int t = 1; t < m; ++t) {
             double qi[JV] = {};
             for (int i = 1; i <= N; ++i) qi[i] = q[i] + d[i] * t / m;
-            checkPose(s, qi, k, lim, r, workFloor);
+            checkPose(s, qi, k, false, lim, r, workFloor);
         }
     }
     return r;

@@ -7,7 +7,9 @@
 #include "app/scene.h"
 
 struct PathCheckLimits {
-    double slitTol = 0.01;   // a joint inside the wall band lies this close to the slit plane
+    // A joint in the wall or near its faces, and a link where it crosses a face, lie this close
+    // to the slit plane: inside the slit (half width 0.15) with 0.05 to spare.
+    double slitTol = 0.10;
     double maxInterp = 0.005;  // largest joint change between interpolated poses
     double selfTol = 0.001;  // allowed shortfall of the self clearance
 };
@@ -20,6 +22,7 @@ struct PathCheckReport {
     double maxStep = 0;     // largest weighted change between consecutive rows
     double minJointWall = 9;   // least wall clearance of a joint (margin included; slit rule)
     double maxSlitOffset = 0;  // largest distance from the slit plane of a joint in the wall band
+    double maxRowSlitOffset = 0;  // the same over the rows only (the interference check asks 0.01)
     double minLinkWall = 9;    // least distance of a link segment to the wall blocks
     double minLinkFloor = 9;   // least height of a link segment (links 2..work)
     double minJointFloor = 9;  // least floor clearance of joints 2..N (height minus margin)

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/console.h"
+#include "app/auto_solve.h"
 #include "app/keyboard.h"
+#include "app/scene_options.h"
 #include "app/scene.h"
 #include "app/session.h"
 #include "app/startup.h"
@@ -17,13 +19,19 @@ namespace {
 
 void usage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: slitpass-run [--json] [--trace FILE|-|none] [--path-out FILE [--forward]] [SCRIPT]\n"
+                 "usage: slitpass-run [--robot FNN] [--slit X,Y,Z] [--goal X,Y,Z] [--solve] [--json]\n"
+                 "                    [--trace FILE|-|none] [--path-out FILE [--forward]] [SCRIPT]\n"
                  "  SCRIPT       keys pressed in order; {SP} and {ESC} name those keys,\n"
                  "               {x*N} presses x N times (x may be {SP}), e.g. 'F21{a*3}b{SP}'\n"
                  "  --json       print the state summary as JSON on standard output\n"
                  "  --trace T    console trace to file T, '-' for standard output, 'none' (default)\n"
                  "  --path-out F write the reverse path of the B-calculation to file F after the script\n"
-                 "  --forward    with --path-out: write the forward path of the C-motion instead\n");
+                 "  --forward    with --path-out: write the forward path of the C-motion instead\n"
+                 "  --robot FNN  choose the robot (F11 F12 F21 F22 F31 F32 F41 F42) as 'F' and two digits do\n"
+                 "  --slit X,Y,Z move the slit base point rh there by the slit keys (0.01 steps)\n"
+                 "  --goal X,Y,Z move the work goal there by the goal keys (0.01 steps)\n"
+                 "  --solve      after the script, solve the whole task as a user at the keys would: exit 0\n"
+                 "               with a complete path, 1 without one\n");
 }
 
 int fail(const std::string& message) {
@@ -41,10 +49,17 @@ int main(int argc, char** argv) {
     bool haveScript = false;
     std::string pathOut;
     bool forward = false;
+    bool solve = false;
+    std::string robot, slitText, goalText;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--json") {
             json = true;
+        } else if (a == "--solve") {
+            solve = true;
+        } else if (a == "--robot" || a == "--slit" || a == "--goal") {
+            if (i + 1 >= argc) return fail(a + " needs a value");
+            (a == "--robot" ? robot : a == "--slit" ? slitText : goalText) = argv[++i];
         } else if (a == "--trace") {
             if (i + 1 >= argc) return fail("--trace needs a value: FILE, - or none");
             tracePath = argv[++i];
@@ -88,11 +103,19 @@ int main(int argc, char** argv) {
         if (!pathFile) return fail("cannot open path file '" + pathOut + "'");
     }
 
+    Vec3 slit{}, goal{};
+    if (!slitText.empty() && !parseVec3(slitText, slit)) return fail("--slit needs three numbers X,Y,Z");
+    if (!goalText.empty() && !parseVec3(goalText, goal)) return fail("--goal needs three numbers X,Y,Z");
+
     auto scene = std::make_unique<Scene>();
     Scene& s = *scene;
     s.trace = trace;
     s.waitKey = terminalWaitKeyHook;
     startUp(s);
+    // Scene options, through the same keys a user would press.
+    if (!robot.empty() && !chooseRobotByKeys(s, robot, error)) return fail(error);
+    if (!slitText.empty() && !moveSlitByKeys(s, slit, error)) return fail("--slit refused: " + error);
+    if (!goalText.empty() && !moveGoalByKeys(s, goal, error)) return fail("--goal refused: " + error);
 
     std::vector<double> millis;
     std::vector<unsigned char> pressed;
@@ -104,12 +127,14 @@ int main(int argc, char** argv) {
         pressed.push_back(k);
         if (s.quit) break;
     }
+    SolveResult solved;
+    if (solve && !s.quit) solved = autoSolve(s);
     if (trace) {
         std::fputc('\n', trace);
         std::fflush(trace);
     }
     if (json) {
-        writeJsonSummary(s, pressed, millis, stdout);
+        writeJsonSummary(s, pressed, millis, stdout, solve ? &solved : nullptr);
     } else {
         for (size_t i = 0; i < pressed.size(); ++i)
             std::printf("key %3zu %-5s %10.3f ms\n", i + 1,
@@ -118,10 +143,18 @@ int main(int argc, char** argv) {
         std::printf("robot F%d%d mode %c sgnP=%d sgnT=%d sgnSOLAEnd=%d\n", s.sgnROBOT[0], s.sgnROBOT[1], s.sgnCAL,
                     s.sgnP, s.sgnT, s.sgnSOLAEnd);
     }
-    if (pathFile) {
+    if (pathFile && solve && !solved.complete) {
+        // No complete path: no path file either.
+        std::fclose(pathFile);
+        std::remove(pathOut.c_str());
+    } else if (pathFile) {
         writePathFile(s, forward, pathFile);
         std::fclose(pathFile);
     }
     if (trace && trace != stdout) std::fclose(trace);
+    if (solve && !solved.complete) {
+        std::fprintf(stderr, "slitpass-run: no path: %s\n", solved.stop[0] ? solved.stop : "nothing to solve");
+        return 1;
+    }
     return 0;
 }

@@ -101,8 +101,9 @@ int main(int argc, char** argv) {
             if (rev.ok && fwd.ok) {
                 ++row.valid;
             } else if (verbose) {
-                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: invalid path: %s\n", robot.c_str(),
-                             kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4],
+                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: invalid %s path of %d rows: %s\n",
+                             robot.c_str(), kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4],
+                             rev.ok ? "forward" : "reverse", s->NPATH + 1,
                              rev.ok ? fwd.fault.c_str() : rev.fault.c_str());
             }
         }

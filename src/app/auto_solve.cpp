@@ -55,15 +55,26 @@ SolveResult autoSolve(Scene& s) {
         }
         r.candidate = s.cntqs0;
         r.candidatesTried = c + 1;
+        SolveAttempt dummy;
+        SolveAttempt& at = r.nAttempts < kSolveMaxAttempts ? r.attempts[r.nAttempts++] : dummy;
+        at.candidate = s.cntqs0;
         if (!solveA(s, r)) {
             std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
             continue;
         }
         ++r.finalPoses;
+        at.finalPose = 1;
         for (int trial = 0; trial < 2; ++trial) {
             int sKeys = 0;
             const auto tb = Clock::now();
             const bool done = runTrial(s, r, sKeys);
+            if (s.sgnSOLAEnd >= 1) {
+                at.trials = trial + 1;
+                at.phase[trial] = s.sgnPATH;
+                at.status[trial] = s.sgnMColl;
+                at.joint[trial] = s.JColl;
+                at.rows[trial] = s.NPATH;
+            }
             if (done) {
                 r.millisB = msSince(tb);
                 r.complete = 1;

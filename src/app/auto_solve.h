@@ -6,6 +6,18 @@ struct Scene;
 constexpr int kSolveMaxAKeys = 150;    // A keys per start candidate
 constexpr int kSolveMaxSKeys = 4000;   // 's' presses per B trial
 
+// What one start candidate gave: the A keys' result and, per B trial, where it ended.
+struct SolveAttempt {
+    int candidate = -1;
+    int finalPose = 0;        // 1 when the A keys gave an accepted final pose
+    int trials = 0;           // B trials run (0 when the preparation refused the pose)
+    int phase[2] = {0, 0};    // sgnPATH where each trial ended
+    int status[2] = {0, 0};   // sgnMColl at its end
+    int joint[2] = {0, 0};    // JColl at its end
+    int rows[2] = {0, 0};     // NPATH at its end
+};
+constexpr int kSolveMaxAttempts = 16;
+
 struct SolveResult {
     int complete = 0;        // 1 when a complete path was found
     int candidate = -1;      // start pose candidate (cntqs0) of the path, or the last tried
@@ -18,6 +30,8 @@ struct SolveResult {
     double millis = 0;       // wall-clock time of the whole solve
     double millisB = 0;      // time of the B keys of the successful trial
     char stop[160] = "";     // what stopped the solve when no path was found
+    int nAttempts = 0;
+    SolveAttempt attempts[kSolveMaxAttempts];
 };
 
 // From the current state: A by 'a', 'a', 'b' until solved; 'B' and 's' until the path is

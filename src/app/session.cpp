@@ -1,5 +1,7 @@
 #include "app/session.h"
 
+#include "app/auto_solve.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -105,8 +107,32 @@ void jsonChar(std::FILE* out, char c) {
 
 }  // namespace
 
+namespace {
+
+void jsonSolve(std::FILE* out, const SolveResult& r) {
+    std::fprintf(out, ",\n  \"solve\": {\"result\": \"%s\", \"candidate\": %d, \"candidatesTried\": %d, ",
+                 r.complete ? "complete" : "no path", r.candidate, r.candidatesTried);
+    std::fprintf(out, "\"trial\": \"%c\", \"keys\": %d, \"sKeys\": %d, \"rows\": %d, ", r.complete ? r.trial : '-',
+                 r.keys, r.sKeys, r.rows);
+    std::fprintf(out, "\"ms\": %.3f, \"msB\": %.3f, \"stop\": ", r.millis, r.millisB);
+    jsonString(out, r.stop);
+    std::fprintf(out, ",\n    \"attempts\": [");
+    for (int k = 0; k < r.nAttempts && k < kSolveMaxAttempts; ++k) {
+        const SolveAttempt& a = r.attempts[k];
+        std::fprintf(out, "%s\n      {\"candidate\": %d, \"finalPose\": %d, \"trials\": [", k ? "," : "", a.candidate,
+                     a.finalPose);
+        for (int t = 0; t < a.trials && t < 2; ++t)
+            std::fprintf(out, "%s{\"phase\": %d, \"status\": %d, \"joint\": %d, \"rows\": %d}", t ? ", " : "",
+                         a.phase[t], a.status[t], a.joint[t], a.rows[t]);
+        std::fprintf(out, "]}");
+    }
+    std::fprintf(out, "%s]}", r.nAttempts ? "\n    " : "");
+}
+
+}  // namespace
+
 void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const std::vector<double>& keyMillis,
-                      std::FILE* out) {
+                      std::FILE* out, const SolveResult* solve) {
     std::fprintf(out, "{\n  \"robot\": \"F%d%d\",\n", s.sgnROBOT[0], s.sgnROBOT[1]);
     std::fprintf(out, "  \"JRTYPE\": ");
     jsonString(out, s.JRTYPE);
@@ -177,7 +203,9 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
         jsonString(out, name);
         std::fprintf(out, ", \"ms\": %.3f}", keyMillis[i]);
     }
-    std::fprintf(out, "%s]\n}\n", keys.empty() ? "" : "\n  ");
+    std::fprintf(out, "%s]", keys.empty() ? "" : "\n  ");
+    if (solve) jsonSolve(out, *solve);
+    std::fprintf(out, "\n}\n");
 }
 
 void writePathFile(Scene& s, bool forward, std::FILE* out) {
