@@ -7,6 +7,7 @@
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
+#include "path/path_driver.h"
 #include "path/path_record.h"
 
 void calBLASTMOTION(Scene& s) {
@@ -66,6 +67,52 @@ void smoothRow(Scene& s, int k, int h, int j0) {
     smoothWindow(s, m, j0, W, s.qSIPATH[k]);
 }
 
+// Weighted size of the move from a to b, as the append measures it: the three wrist joints
+// count one fifth.
+double weightedStep(const Scene& s, const double* a, const double* b) {
+    double d = 0;
+    for (int i = 1; i <= s.N; ++i) {
+        const double w = std::fabs(jointDiff(s, i, b[i], a[i])) / (i >= s.N - 2 ? 5.0 : 1.0);
+        if (w > d) d = w;
+    }
+    return d;
+}
+
+// A smoothed row must be as sound as the rows it was averaged from: every joint clear by the
+// interference check, and every joint between the wall faces on the slit plane (averaging
+// across a change of the far side can pull a joint in the wall off the plane).
+bool smoothedRowSound(Scene& s, const double* q) {
+    double bw[JV], bf[JV], bs[JV];
+    int J = 0;
+    if (calArmClearance(s, 2, s.Nw, q, bw, bf, bs, J) < 0) return false;
+    forwardKinematics(s, q);
+    for (int j = 1; j <= s.Nw; ++j) {
+        const double m = j == s.Nw ? MarginW : Margin;
+        const double y = s.J[j][1];
+        if (y > s.rhy1 - m && y < s.rhy2 + m && std::fabs(s.J[j][0] - s.rhx) > tolAllow) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void keepSmoothingSound(Scene& s) {
+    const int n = s.NPATH, N = s.N;
+    auto smoothed = [&](int k) { return jointDistance(1, N, s.qSIPATH[k], s.qIPATH[k]) > 0; };
+    auto takeBack = [&](int k) { copyJointVector(JV - 1, s.qIPATH[k], s.qSIPATH[k]); };
+    for (int k = 1; k < n; ++k)
+        if (smoothed(k) && !smoothedRowSound(s, s.qSIPATH[k])) takeBack(k);
+    for (int k = 1; k <= n; ++k) {
+        if (weightedStep(s, s.qSIPATH[k - 1], s.qSIPATH[k]) <= 0.025 + 1e-9) continue;
+        const bool here = smoothed(k), before = smoothed(k - 1);
+        if (here) takeBack(k);
+        if (before) takeBack(k - 1);
+        if (here || before) k = k >= 3 ? k - 3 : 0;  // look again from the row before
+    }
+}
+
+namespace {
+
 int farSideStart(Scene& s, int k) {
     int Mp = 0, Mw = 0, inWall[JV];
     classifyJointsByWall(s, s.qIPATH[k], &Mp, inWall, &Mw);
@@ -109,6 +156,7 @@ void smoothPATH(Scene& s) {
 
 void convertPath(Scene& s) {
     smoothPATH(s);
+    keepSmoothingSound(s);
     for (int k = 0; k <= s.NPATH; ++k) {
         s.rwPATH[k] = s.rwIPATH[s.NPATH - k];
         copyJointVector(JV - 1, s.qSIPATH[s.NPATH - k], s.qPATH[k]);

@@ -23,6 +23,10 @@ void smoothPATH(Scene& s);
 // Smoothing and reversal into the forward path (qSIPATH, qPATH, rwPATH): calCMOTION without its
 // trace line and without starting playback. Depends only on rows 0..NPATH of qIPATH.
 void convertPath(Scene& s);
+// Keeps the raw row of qIPATH in qSIPATH where a smoothed row is not clear by the interference
+// check or off the slit plane in the wall, and where it would make a step larger than the
+// append allows: the forward path is never less sound than the path generated.
+void keepSmoothingSound(Scene& s);
 // Key 'C': smoothing, the forward path and the start of playback when the path is complete.
 void calCMOTION(Scene& s);
 // One playback step in direction dirMOVE.
