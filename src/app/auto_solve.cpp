@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "app/keyboard.h"
 #include "app/scene.h"
@@ -17,6 +18,16 @@ double msSince(Clock::time_point t0) {
 void press(Scene& s, SolveResult& r, unsigned char key) {
     keyboard(s, key);
     ++r.keys;
+    // The script keeps whole keys only; a solve longer than its room is cut at a key.
+    const int len = r.scriptLen;
+    const char* text = key == ' ' ? "{SP}" : nullptr;
+    const int add = text ? 4 : 1;
+    if (len + add >= kSolveScriptSize) return;
+    if (text)
+        std::memcpy(r.script + len, text, 5);
+    else
+        r.script[len] = static_cast<char>(key), r.script[len + 1] = 0;
+    r.scriptLen = len + add;
 }
 
 // 'a', 'a', 'b' in turn until the final pose is accepted.

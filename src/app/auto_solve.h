@@ -17,6 +17,7 @@ struct SolveAttempt {
     int rows[2] = {0, 0};     // NPATH at its end
 };
 constexpr int kSolveMaxAttempts = 16;
+constexpr int kSolveScriptSize = 16384;  // room for the keys of a solve, as a key script
 
 struct SolveResult {
     int complete = 0;        // 1 when a complete path was found
@@ -30,6 +31,8 @@ struct SolveResult {
     double millis = 0;       // wall-clock time of the whole solve
     double millisB = 0;      // time of the B keys of the successful trial
     char stop[160] = "";     // what stopped the solve when no path was found
+    char script[kSolveScriptSize] = "";  // the keys pressed, in the runner's notation ({SP} for space)
+    int scriptLen = 0;
     int nAttempts = 0;
     SolveAttempt attempts[kSolveMaxAttempts];
 };

@@ -116,6 +116,8 @@ void jsonSolve(std::FILE* out, const SolveResult& r) {
                  r.keys, r.sKeys, r.rows);
     std::fprintf(out, "\"ms\": %.3f, \"msB\": %.3f, \"stop\": ", r.millis, r.millisB);
     jsonString(out, r.stop);
+    std::fprintf(out, ",\n    \"script\": ");
+    jsonString(out, r.script);
     std::fprintf(out, ",\n    \"attempts\": [");
     for (int k = 0; k < r.nAttempts && k < kSolveMaxAttempts; ++k) {
         const SolveAttempt& a = r.attempts[k];
