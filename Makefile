@@ -4,8 +4,10 @@
 JOBS ?= 2
 BUILD := build
 ASAN := build-asan
+# The robot of the motion screenshot and of the demo animation.
+ROBOT ?= F21
 
-.PHONY: setup build run test test-core test-asan bench screenshot clean
+.PHONY: setup build run test test-core test-asan bench screenshot demo clean
 
 setup:
 	@bash scripts/setup.sh
@@ -24,7 +26,10 @@ bench: build
 	$(BUILD)/slitpass_bench
 
 screenshot: build
-	bash scripts/screenshot.sh $(BUILD)
+	bash scripts/screenshot.sh $(BUILD) $(ROBOT)
+
+demo: build
+	bash scripts/demo.sh $(BUILD) $(ROBOT)
 
 clean:
 	rm -rf $(BUILD) $(ASAN)

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Makes docs/demo.gif, the animation of a whole task in the real window under a display of its
+# own: the headless runner solves the task for the robot (default F21), its key script is typed
+# into the window, then 's' moves the robot in C mode, a frame every few presses, to the goal.
+# Usage: demo.sh [BUILD_DIR [ROBOT]]
+set -euo pipefail
+build=${1:-build}
+robot=${2:-F21}
+cd "$(dirname "$0")/.."
+# shellcheck source=../tests/render/window_lib.bash
+source tests/render/window_lib.bash
+# shellcheck source=replay_lib.bash
+source scripts/replay_lib.bash
+trap wl_cleanup EXIT
+start=$SECONDS
+mkdir -p docs
+wl_start_xvfb
+rl_solve "$build" "$robot"
+echo "demo: robot $robot, ${#RL_SCRIPT} keys to type, a path of $RL_ROWS rows," \
+  "$RL_GOAL_PRESSES presses of 's' to the goal"
+wl_start_program "$build/slitpass"
+wl_shot_drawn "$WL_DIR/start.png"
+rl_type_solve
+echo "demo: path calculated in the window after $((SECONDS - start)) s"
+
+# About 60 frames of the motion, the first at the initial pose, the last at the goal.
+frames=$WL_DIR/frames
+mkdir -p "$frames"
+per=$(((RL_GOAL_PRESSES + 59) / 60))
+pressed=0 nframe=0
+shoot() {
+  rl_settle 30
+  nframe=$((nframe + 1))
+  wl_shot "$frames/$(printf '%04d' "$nframe").png"
+}
+shoot
+while [ "$pressed" -lt "$RL_GOAL_PRESSES" ]; do
+  n=$((RL_GOAL_PRESSES - pressed < per ? RL_GOAL_PRESSES - pressed : per))
+  rl_press_s "$n"
+  pressed=$((pressed + n))
+  shoot
+done
+echo "demo: $nframe frames after $((SECONDS - start)) s"
+
+# The window's console trace must be the runner's for the same keys: the window made the same path.
+wl_key Escape
+wl_wait_exit
+"$build/slitpass-run" --trace "$WL_DIR/runner-trace.txt" "$RL_SCRIPT" >/dev/null
+size=$(($(wc -c <"$WL_DIR/runner-trace.txt") - 1))
+cmp -s -n "$size" "$WL_DIR/runner-trace.txt" "$WL_DIR/stdout" ||
+  wl_fail "the window's console trace differs from the runner's: the window did not make the same path"
+
+# 300x300, 64 colours, 0.1 s a frame and 3 s on the goal.
+last=$(printf '%04d' "$nframe")
+mapfile -t motion < <(ls "$frames"/*.png | grep -v "/$last.png$")
+convert -loop 0 -delay 10 "${motion[@]}" -delay 300 "$frames/$last.png" \
+  -resize 300x300 +dither -colors 64 -layers Optimize "$WL_DIR/demo.gif"
+bytes=$(wc -c <"$WL_DIR/demo.gif")
+[ "$bytes" -lt 2000000 ] || wl_fail "the animation has $bytes bytes, more than 2 MB"
+mv "$WL_DIR/demo.gif" docs/demo.gif
+echo "demo: wrote docs/demo.gif ($nframe frames, $bytes bytes) in $((SECONDS - start)) s"
