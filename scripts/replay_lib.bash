@@ -44,7 +44,8 @@ rl_solve() {
       "($(tr '\n' ' ' <"$WL_DIR/solve.err"))"
   fi
   line=$(grep -m 1 '"solve": {' <<<"$json") || wl_fail "no solve report in the runner's output"
-  RL_ROWS=$(grep -o '"rows": [0-9]*' <<<"$line" | head -n 1 | tr -dc '0-9')
+  RL_ROWS=""
+  [[ $line =~ \"rows\":\ ([0-9]+) ]] && RL_ROWS=${BASH_REMATCH[1]}
   script=$(sed -n 's/^ *"script": "\([^"]*\)",\{0,1\}$/\1/p' <<<"$json")
   [ -n "$script" ] && [ -n "$RL_ROWS" ] || wl_fail "no key script or row count in the solve report"
   # One key per character; only the space has a name of its own.
@@ -55,9 +56,9 @@ rl_solve() {
   step=$((1 + (RL_ROWS > 500) + (RL_ROWS > 800)))
   RL_GOAL_PRESSES=$((RL_ROWS / step + 1))
   n=$RL_GOAL_PRESSES
-  "$run" --robot "$robot" --json "$script{s*$n}" | grep -q '"sgnMOVE": "E"' ||
+  [[ $("$run" --robot "$robot" --json "$script{s*$n}") == *'"sgnMOVE": "E"'* ]] ||
     wl_fail "the runner does not reach the goal after $n presses of 's' in C mode"
-  "$run" --robot "$robot" --json "$script{s*$((n - 1))}" | grep -q '"sgnMOVE": "M"' ||
+  [[ $("$run" --robot "$robot" --json "$script{s*$((n - 1))}") == *'"sgnMOVE": "M"'* ]] ||
     wl_fail "the runner reaches the goal before $n presses of 's' in C mode"
   RL_SCRIPT="$robot$RL_SCRIPT"
 }
