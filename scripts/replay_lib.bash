@@ -7,27 +7,28 @@ RL_SCRIPT="" RL_ROWS=0 RL_GOAL_PRESSES=0
 # CPU clock ticks used so far by the process with the given id.
 rl_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo gone; }
 
-# True when neither the program nor the display used the processor for 0.2 s and the picture
-# stayed the same: every key typed so far is handled and its frame is shown.
+# True when neither the program nor the display used the processor for 0.2 s and then the
+# picture stayed the same: every key typed so far is handled and its frame is shown. The cheap
+# tick check comes first, so that waiting on a long calculation takes little processor time.
 rl_quiet() {
   local p0 x0 h0 h1
-  h0=$(timeout 10 import -window "$WL_WID" ppm:- | md5sum)
-  # Ticks taken around the pause only: the display's work for the pictures does not count.
   p0=$(rl_ticks "$WL_PID") x0=$(rl_ticks "$WL_XVFB_PID")
   sleep 0.2
   [ "$p0" = "$(rl_ticks "$WL_PID")" ] && [ "$x0" = "$(rl_ticks "$WL_XVFB_PID")" ] || return 1
+  h0=$(timeout 10 import -window "$WL_WID" ppm:- | md5sum)
+  sleep 0.1
   h1=$(timeout 10 import -window "$WL_WID" ppm:- | md5sum)
-  [ "$h0" = "$h1" ]
+  [ "$h0" = "$h1" ] && [ "$p0" = "$(rl_ticks "$WL_PID")" ]
 }
 
-# Waits until the window is quiet, at most about SECONDS seconds.
+# Waits until the window is quiet, at most LIMIT seconds.
 rl_settle() {
-  local limit=$1 k
-  for k in $(seq $((limit * 3))); do
+  local end=$((SECONDS + $1))
+  while [ "$SECONDS" -lt "$end" ]; do
     rl_quiet && return 0
     kill -0 "$WL_PID" 2>/dev/null || wl_fail "the program ended: $(tail -c 300 "$WL_DIR/stderr")"
   done
-  wl_fail "the window did not settle within $limit s"
+  wl_fail "the window did not settle within $1 s"
 }
 
 # Asks the runner BUILD/slitpass-run to solve the task for ROBOT. Sets RL_SCRIPT (the keys
@@ -64,11 +65,21 @@ rl_solve() {
 }
 
 # Types the robot choice and the solve script into the window and waits for the calculation.
+# The calculation redraws the window several times per key; a software renderer takes less time
+# for a small window, so the window is shrunk while the keys are handled and then given back its
+# size (the picture is drawn anew from the state).
 rl_type_solve() {
-  local n=${#RL_SCRIPT}
+  local n=${#RL_SCRIPT} size
+  size=$(xdotool getwindowgeometry "$WL_WID" | sed -n 's/^ *Geometry: \([0-9]*\)x\([0-9]*\)$/\1 \2/p')
+  [ -n "$size" ] || wl_fail "cannot read the window size"
+  timeout 10 xdotool windowsize --sync "$WL_WID" 100 100 || wl_fail "cannot shrink the window"
+  rl_settle 10
   timeout $((30 + n / 20)) xdotool type --delay 5 "$RL_SCRIPT" || wl_fail "xdotool type failed"
-  # The window redraws several times per key of the path generation: allow for a slow machine.
+  # Allow for a slow, shared machine.
   rl_settle $((60 + n / 4))
+  # shellcheck disable=SC2086  # width and height
+  timeout 10 xdotool windowsize --sync "$WL_WID" $size || wl_fail "cannot give the window its size back"
+  rl_settle 10
 }
 
 # Presses 's' COUNT times.
