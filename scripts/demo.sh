@@ -23,10 +23,10 @@ wl_shot_drawn "$WL_DIR/start.png"
 rl_type_solve
 echo "demo: path calculated in the window after $((SECONDS - start)) s"
 
-# About 60 frames of the motion, the first at the initial pose, the last at the goal.
+# About 48 frames of the motion, the first at the initial pose, the last at the goal.
 frames=$WL_DIR/frames
 mkdir -p "$frames"
-per=$(((RL_GOAL_PRESSES + 59) / 60))
+per=$(((RL_GOAL_PRESSES + 47) / 48))
 pressed=0 nframe=0
 shoot() {
   rl_settle 30
@@ -50,10 +50,10 @@ size=$(($(wc -c <"$WL_DIR/runner-trace.txt") - 1))
 cmp -s -n "$size" "$WL_DIR/runner-trace.txt" "$WL_DIR/stdout" ||
   wl_fail "the window's console trace differs from the runner's: the window did not make the same path"
 
-# 300x300, 64 colours, 0.1 s a frame and 3 s on the goal.
+# 300x300, 64 colours, 0.12 s a frame and 3 s on the goal.
 last=$(printf '%04d' "$nframe")
 mapfile -t motion < <(ls "$frames"/*.png | grep -v "/$last.png$")
-convert -loop 0 -delay 10 "${motion[@]}" -delay 300 "$frames/$last.png" \
+convert -loop 0 -delay 12 "${motion[@]}" -delay 300 "$frames/$last.png" \
   -resize 300x300 +dither -colors 64 -layers Optimize "$WL_DIR/demo.gif"
 bytes=$(wc -c <"$WL_DIR/demo.gif")
 [ "$bytes" -lt 2000000 ] || wl_fail "the animation has $bytes bytes, more than 2 MB"
