@@ -13,6 +13,7 @@
 #include "path/link_direction.h"
 #include "path/outside_internal.h"
 #include "path/path_record.h"
+#include "path/slit_candidates.h"
 
 namespace {
 
@@ -98,12 +99,27 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
             return -1;
         }
     }
+    // Likewise a joint after the leading robot-side run (past the wall) folded back to the
+    // robot's side into the near face's margin band.
+    for (int j = Mp + 1; j < Mw && j <= s.Nw; ++j) {
+        const double face = j == s.Nw ? s.rhy1W : s.rhy1M;
+        if (s.J[j][1] <= s.rhy1 && s.J[j][1] > face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
+            Mbad = j;
+            return -1;
+        }
+    }
     for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
         const int c = JntMCollCheck(s, 'I', j, qOut, bw, bf, bs, K, P1, P2, t1, t2);
         if (c < 0) {
             Mbad = j;
             return motionCode(c);
         }
+    }
+    // A link crossing a wall face too far from the slit plane (the test of the pass-out poses).
+    const int link = slitLinkCheck(s, qOut);
+    if (link > 0) {
+        Mbad = link;
+        return -1;
     }
     return collType < 0 ? 2 : 1;
 }
