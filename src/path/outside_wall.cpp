@@ -13,6 +13,7 @@
 #include "path/link_direction.h"
 #include "path/outside_internal.h"
 #include "path/path_record.h"
+#include "path/slit_candidates.h"
 
 namespace {
 
@@ -98,12 +99,27 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
             return -1;
         }
     }
+    // Likewise a joint after the leading robot-side run (past the wall) folded back to the
+    // robot's side into the near face's margin band.
+    for (int j = Mp + 1; j < Mw && j <= s.Nw; ++j) {
+        const double face = j == s.Nw ? s.rhy1W : s.rhy1M;
+        if (s.J[j][1] <= s.rhy1 && s.J[j][1] > face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
+            Mbad = j;
+            return -1;
+        }
+    }
     for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
         const int c = JntMCollCheck(s, 'I', j, qOut, bw, bf, bs, K, P1, P2, t1, t2);
         if (c < 0) {
             Mbad = j;
             return motionCode(c);
         }
+    }
+    // A link crossing a wall face too far from the slit plane (the test of the pass-out poses).
+    const int link = slitLinkCheck(s, qOut);
+    if (link > 0) {
+        Mbad = link;
+        return -1;
     }
     return collType < 0 ? 2 : 1;
 }
@@ -314,9 +330,10 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
 
 // ---- the chain of far joints ----------------------------------------------------------------
 
-int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* JMZ0, double* qOut, int& MColl) {
+int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* qT, const double* JMZ0, double* qOut,
+                      int& MColl) {
     const int Nw = s.Nw;
-    if (M >= Nw) return WOutWorkLargeMotion7(s, Mw, q, q, JMZ0[Nw], qOut, MColl);
+    if (M >= Nw) return WOutWorkLargeMotion7(s, Mw, q, qT, JMZ0[Nw], qOut, MColl);
     int ME = 0, MF = 0;
     linkDrivers(s, M, ME, MF);
     Vec3 eG;
@@ -324,15 +341,15 @@ int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* JM
     char sgnLS;
     const bool rp = MF >= 1 && s.JRTYPE[MF] == 'R';
     if (!rp) {
-        sgnLS = calWOutJntMTarget4(s, Mw, M, q, JMZ0[M], eG, qP);
+        sgnLS = calWOutJntMTarget4(s, Mw, M, qT, JMZ0[M], eG, qP);
     } else {
         eG = Vec3{{0, 0, 1}};
-        calJntMDir(s, q, Nw, eG, qP);
+        calJntMDir(s, qT, Nw, eG, qP);
         sgnLS = 'L';
     }
     if (sgnLS != 'L') sgnLS = 'S';
-    if (rp) return WOutRPLargeMotion7(s, sgnLS, Mw, M, q, q, eG, qP, JMZ0, qOut, MColl);
-    return WOutPPMotion8(s, sgnLS, Mw, M, q, q, eG, qP, JMZ0, qOut, MColl);
+    if (rp) return WOutRPLargeMotion7(s, sgnLS, Mw, M, q, qT, eG, qP, JMZ0, qOut, MColl);
+    return WOutPPMotion8(s, sgnLS, Mw, M, q, qT, eG, qP, JMZ0, qOut, MColl);
 }
 
 // Result of a joint motion followed by the motion of the joints beyond: the later motion's
@@ -393,6 +410,11 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In,
         Vec3 d;
         turnToward(a0, eG, k * dth, d);
         calJntMDir(s, qk, M, d, qk);
+        // The work target (+z) may lie beyond the wrist limit: joint N-1 stops at the limit
+        // instead of failing the step as a joint-limit interference.
+        double qc = 0;
+        clampJoint(s, N - 1, qk[N - 1], &qc);
+        qk[N - 1] = qc;
         int Mbad = 0, collType = 0;
         const int sgnT = checkFarStep(s, M, qk, qa, Mbad, collType);
         tracef(s, "\n\n△RP7:J[M0=%d] 1ステップ旋回後 kRP=%d/%d th=%6.3f/α=%6.3f sgnT=%d", M, k, nRP, k * dth, alpha,
@@ -407,10 +429,18 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In,
         copyJointVector(JV - 1, s.qr, qOut);
     }
     if (pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
-    double qStart[JV];
+    double qStart[JV], qT[JV];
     copyJointVector(JV - 1, qOut, qStart);
+    copyJointVector(JV - 1, qOut, qT);
+    // Steps cut short by an interference leave part of the pass-out undone: the joints before
+    // the drivers of M keep their pass-out target, so the motions beyond still carry them.
+    if (first < 0) {
+        int ME = 0, MF = 0;
+        linkDrivers(s, M, ME, MF);
+        for (int i = 1; i < MF && i <= N; ++i) qT[i] = qs2[i];
+    }
     int MCollNext = 0;
-    const int next = continueFarMotion(s, Mw, MM, qStart, JMZ0, qOut, MCollNext);
+    const int next = continueFarMotion(s, Mw, MM, qStart, qT, JMZ0, qOut, MCollNext);
     tracef(s, "\n△RP11:J[M0=%d] kRP=%d/%d sgnJMotion=%d J[MM=%d]の運動へ", M, nRP, nRP, first, MM);
     if (next < 0) {
         MColl = MCollNext;
@@ -491,7 +521,7 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
     } else {
         tracef(s, "\n△PP7:ワークの運動始め J[MM=%d]", MM);
     }
-    next = continueFarMotion(s, Mw, MM, qStart, JMZ0, qOut, MCollNext);
+    next = continueFarMotion(s, Mw, MM, qStart, qStart, JMZ0, qOut, MCollNext);
     if (next < 0) MColl = MCollNext;
     return chainResult(s, next, first, qs1, qOut);
 }
