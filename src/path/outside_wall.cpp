@@ -88,6 +88,15 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
             return motionCode(c);
         }
     }
+    // The self check of a far joint on the far side looks only at links beyond the wall; the work
+    // folded back can come near the links before it: every far joint against every earlier link.
+    for (int j = Mw; j <= s.Nw; ++j) {
+        double d = 0;
+        if (SelfCollCheck(s, 1, j, qOut, d, bs, K, P1, P2, t1, t2) < 0) {
+            Mbad = j;
+            return -3;
+        }
+    }
     // The wall check of a joint reports the margin band only for the first joint beyond the wall
     // and the joints in it: a later joint folded back into the band (or into the wall) passes
     // there. Off the slit plane it is a wall interference.
