@@ -13,6 +13,7 @@
 #include "path/link_direction.h"
 #include "path/outside_internal.h"
 #include "path/path_record.h"
+#include "path/slit_candidates.h"
 
 namespace {
 
@@ -104,6 +105,13 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
             Mbad = j;
             return motionCode(c);
         }
+    }
+    // The joint checks judge points: a link that crosses a wall face off the slit (a far joint
+    // off the plane while the joint before it comes back into the wall) is a wall interference.
+    const int link = slitLinkCheck(s, qOut);
+    if (link > 0) {
+        Mbad = link;
+        return -1;
     }
     return collType < 0 ? 2 : 1;
 }
@@ -475,7 +483,8 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
         appendFarStep(s, qa);
         copyJointVector(JV - 1, s.qr, qOut);
     }
-    if (first < 0 || pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
+    // A stop of joint M is only for now: the next joint moves from the pose reached.
+    if (pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
     const int MM = nextFarJoint(s, M);
     tracef(s, "\n△PP5:J[M0=%d] kPP=%d/%d sgnJMotion=%d J[MM=%d]の運動へ", M0, kPP, kPP, first, MM);
     double qStart[JV];
