@@ -124,7 +124,8 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
             return motionCode(c);
         }
     }
-    // A link crossing a wall face too far from the slit plane (the test of the pass-out poses).
+    // The joint checks judge points: a link that crosses a wall face off the slit (a far joint
+    // off the plane while the joint before it comes back into the wall) is a wall interference.
     const int link = slitLinkCheck(s, qOut);
     if (link > 0) {
         Mbad = link;
@@ -514,7 +515,8 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
         appendFarStep(s, qa);
         copyJointVector(JV - 1, s.qr, qOut);
     }
-    if (first < 0 || pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
+    // A stop of joint M is only for now: the next joint moves from the pose reached.
+    if (pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
     const int MM = nextFarJoint(s, M);
     tracef(s, "\n△PP5:J[M0=%d] kPP=%d/%d sgnJMotion=%d J[MM=%d]の運動へ", M0, kPP, kPP, first, MM);
     double qStart[JV];
