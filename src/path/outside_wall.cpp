@@ -65,24 +65,18 @@ int motionCode(int code) {
     return 0;
 }
 
-int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, int& collType) {
+// The joint and link checks of a far-side pose (no repair): 0 when clear, else the code with
+// the joint in Mbad.
+int farPoseCheck(Scene& s, const double* q, int& Mbad) {
     double bw = 0, bf = 0, bs = 0;
     int K = 0, t1 = 0, t2 = 0;
     Vec3 P1, P2;
-    double qa[JV];
-    copyJointVector(JV - 1, q, qa);
     Mbad = 0;
-    collType = JntMCollCheck(s, 'O', Mmove, qa, bw, bf, bs, K, P1, P2, t1, t2);
-    const int r = JntMCollAvoid(s, 'O', Mmove, qa, bw, bf, bs, qOut);
-    if (r < 0) {
-        Mbad = Mmove;
-        return motionCode(r);
-    }
     int Mp = 0, Mw = 0;
-    classify(s, qOut, Mp, Mw);
+    classify(s, q, Mp, Mw);
     // Every joint beyond the wall: a far joint folded back into the wall is caught here.
     for (int j = Mw; j <= s.Nw; ++j) {
-        const int c = JntMCollCheck(s, 'O', j, qOut, bw, bf, bs, K, P1, P2, t1, t2);
+        const int c = JntMCollCheck(s, 'O', j, q, bw, bf, bs, K, P1, P2, t1, t2);
         if (c < 0) {
             Mbad = j;
             return motionCode(c);
@@ -92,7 +86,7 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
     // folded back can come near the links before it: every far joint against every earlier link.
     for (int j = Mw; j <= s.Nw; ++j) {
         double d = 0;
-        if (SelfCollCheck(s, 1, j, qOut, d, bs, K, P1, P2, t1, t2) < 0) {
+        if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0) {
             Mbad = j;
             return -3;
         }
@@ -100,7 +94,7 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
     // The wall check of a joint reports the margin band only for the first joint beyond the wall
     // and the joints in it: a later joint folded back into the band (or into the wall) passes
     // there. Off the slit plane it is a wall interference.
-    forwardKinematics(s, qOut);
+    forwardKinematics(s, q);
     for (int j = Mw + 1; j <= s.Nw; ++j) {
         const double face = j == s.Nw ? s.rhy2W : s.rhy2M;
         if (s.J[j][1] < face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
@@ -118,7 +112,7 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
         }
     }
     for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
-        const int c = JntMCollCheck(s, 'I', j, qOut, bw, bf, bs, K, P1, P2, t1, t2);
+        const int c = JntMCollCheck(s, 'I', j, q, bw, bf, bs, K, P1, P2, t1, t2);
         if (c < 0) {
             Mbad = j;
             return motionCode(c);
@@ -126,11 +120,50 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
     }
     // The joint checks judge points: a link that crosses a wall face off the slit (a far joint
     // off the plane while the joint before it comes back into the wall) is a wall interference.
-    const int link = slitLinkCheck(s, qOut);
+    const int link = slitLinkCheck(s, q);
     if (link > 0) {
         Mbad = link;
         return -1;
     }
+    return 0;
+}
+
+// The rows the append writes between the last row of the path and q (the subdivision of
+// appendPathSegment), checked like the step itself: a repair may put the pose far from the
+// previous one, and the straight move between them must be clear too.
+int farMoveCheck(Scene& s, const double* q, int& Mbad) {
+    const double* from = s.qIPATH[s.NPATH];
+    double dq[JV] = {}, w[JV] = {};
+    for (int i = 1; i <= s.N; ++i) w[i] = dq[i] = jointDiff(s, i, q[i], from[i]);
+    for (int i = s.N - 2; i <= s.N; ++i) w[i] = std::fabs(w[i]) / 5.0;
+    const double d = maxAbsJoint(s, s.N, w);
+    if (!(d >= 0.025)) return 0;
+    const int n = static_cast<int>(std::ceil(d / 0.025 - 1e-9));
+    for (int k = 1; k < n; ++k) {
+        double row[JV] = {};
+        for (int i = 1; i <= s.N; ++i) row[i] = from[i] + dq[i] * k / n;
+        const int code = farPoseCheck(s, row, Mbad);
+        if (code < 0) return code;
+    }
+    return 0;
+}
+
+int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, int& collType) {
+    double bw = 0, bf = 0, bs = 0;
+    int K = 0, t1 = 0, t2 = 0;
+    Vec3 P1, P2;
+    double qa[JV];
+    copyJointVector(JV - 1, q, qa);
+    Mbad = 0;
+    collType = JntMCollCheck(s, 'O', Mmove, qa, bw, bf, bs, K, P1, P2, t1, t2);
+    const int r = JntMCollAvoid(s, 'O', Mmove, qa, bw, bf, bs, qOut);
+    if (r < 0) {
+        Mbad = Mmove;
+        return motionCode(r);
+    }
+    int code = farPoseCheck(s, qOut, Mbad);
+    if (code == 0) code = farMoveCheck(s, qOut, Mbad);
+    if (code < 0) return code;
     return collType < 0 ? 2 : 1;
 }
 
