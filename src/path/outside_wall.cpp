@@ -58,6 +58,10 @@ void turnToward(const Vec3& a, const Vec3& b, double th, Vec3& out) {
 
 // ---- shared helpers -------------------------------------------------------------------------
 
+// Largest distance from the slit plane of a joint in or near the wall on a row between two step
+// poses: inside the slit (half width 0.15) with 0.05 to spare, as the pass-out link test.
+constexpr double kSlitSag = 0.10;
+
 int motionCode(int code) {
     if (code == -1 || code == -4 || code == -5 || code == -7) return -1;
     if (code == -2 || code == -6) return -2;
@@ -128,9 +132,43 @@ int farPoseCheck(Scene& s, const double* q, int& Mbad) {
     return 0;
 }
 
+// A row the append writes between two checked step poses: clear of the floor and of the arm
+// itself, and inside the slit where it is in or near the wall. The step poses keep the joints in
+// the wall on the slit plane; the rows between may sag a little off it, never out of the slit.
+int farRowCheck(Scene& s, const double* q, int& Mbad) {
+    double d = 0, bs = 0;
+    int K = 0, t1 = 0, t2 = 0;
+    Vec3 P1, P2;
+    for (int j = 2; j <= s.Nw; ++j) {
+        if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0) {
+            Mbad = j;
+            return -3;
+        }
+    }
+    forwardKinematics(s, q);
+    for (int j = 2; j <= s.Nw; ++j) {
+        const double m = j == s.Nw ? MarginW : Margin;
+        const double y = s.J[j][1];
+        if ((j < s.Nw || s.sgnPATH >= 2) && s.J[j][2] - m <= 0) {
+            Mbad = j;
+            return -2;
+        }
+        if (y > s.rhy1 - m && y < s.rhy2 + m && std::fabs(s.J[j][0] - s.rhx) > kSlitSag) {
+            Mbad = j;
+            return -1;
+        }
+    }
+    const int link = slitLinkCheck(s, q);
+    if (link > 0) {
+        Mbad = link;
+        return -1;
+    }
+    return 0;
+}
+
 // The rows the append writes between the last row of the path and q (the subdivision of
-// appendPathSegment), checked like the step itself: a repair may put the pose far from the
-// previous one, and the straight move between them must be clear too.
+// appendPathSegment): a repair may put the pose far from the previous one, and the straight move
+// between them must be clear too.
 int farMoveCheck(Scene& s, const double* q, int& Mbad) {
     const double* from = s.qIPATH[s.NPATH];
     double dq[JV] = {}, w[JV] = {};
@@ -142,7 +180,7 @@ int farMoveCheck(Scene& s, const double* q, int& Mbad) {
     for (int k = 1; k < n; ++k) {
         double row[JV] = {};
         for (int i = 1; i <= s.N; ++i) row[i] = from[i] + dq[i] * k / n;
-        const int code = farPoseCheck(s, row, Mbad);
+        const int code = farRowCheck(s, row, Mbad);
         if (code < 0) return code;
     }
     return 0;
