@@ -40,9 +40,8 @@ void forwardKinematics(Scene& s, const double* q) {
         mul(s.EJ[i - 1], s.Erel[i], s.EA[i]);
         rotZ(s.EA[i], c, sn, s.EJ[i]);
         mulVec(s.EJ[i - 1], s.mm0[i], s.mm[i]);
-        Vec3 t;
-        mulVec(s.EJ[i - 1], s.Lvec[i], t);
-        for (int k = 0; k < 3; ++k) s.J[i].v[k] = s.J[i - 1].v[k] + t.v[k];
+        // The link vector is the link direction times its length (zero for a zero-length link).
+        for (int k = 0; k < 3; ++k) s.J[i].v[k] = s.J[i - 1].v[k] + s.L[i] * s.mm[i].v[k];
     }
     // The work point: its frame is the hand frame EwH carried by joint N.
     s.Eq[Nw] = s.Eq[N];
