@@ -151,7 +151,8 @@ void checkPose(const Scene& s, const double* q, int row, bool isRow, const PathC
         if (dw < 0) fail(r, row, "link inside a wall block", k);
         if (crossOff > lim.slitTol) fail(r, row, "link crosses a wall face off the slit plane", k + crossOff);
         if (k >= 2) {
-            const double z = std::min(P[k - 1][2], P[k][2]);
+            // A straight link is lowest at an end; joint 1 stays where the base puts it.
+            const double z = k == 2 ? P[2][2] : std::min(P[k - 1][2], P[k][2]);
             if (z < r.minLinkFloor) r.minLinkFloor = z, r.worstLinkFloorRow = row;
             if (z < 0) fail(r, row, "link below the floor", k);
         }

@@ -17,7 +17,7 @@ namespace {
 const char* const kRobots[8] = {"F11", "F12", "F21", "F22", "F31", "F32", "F41", "F42"};
 
 struct Row {
-    int tried = 0, solvedA = 0, complete = 0, valid = 0;
+    int tried = 0, solvedA = 0, accepted = 0, complete = 0, valid = 0;
     std::vector<double> ms;
 };
 
@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::printf("| robot | scenes | final pose (A) | complete path | valid path | median ms | worst ms |\n");
-    std::printf("|---|---|---|---|---|---|---|\n");
+    std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | median ms | worst ms |\n");
+    std::printf("|---|---|---|---|---|---|---|---|\n");
     Row total;
     for (const std::string& robot : robots) {
         Row row;
@@ -88,6 +88,9 @@ int main(int argc, char** argv) {
             const SolveResult res = autoSolve(*s);
             const bool solvedA = res.finalPoses > 0;
             row.solvedA += solvedA;
+            bool acceptedByB = false;
+            for (int a = 0; a < res.nAttempts && a < kSolveMaxAttempts; ++a) acceptedByB |= res.attempts[a].trials > 0;
+            row.accepted += acceptedByB;
             if (!res.complete) {
                 if (verbose && solvedA)
                     std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: %s\n", robot.c_str(), kSlitDx[k / 12],
@@ -111,15 +114,17 @@ int main(int argc, char** argv) {
         const double med = row.ms.empty() ? 0 : row.ms[row.ms.size() / 2];
         const double worst = row.ms.empty() ? 0 : row.ms.back();
         std::fprintf(stderr, "\r%*s\r", 40, "");
-        std::printf("| %s | %d | %d | %d | %d | %.1f | %.1f |\n", robot.c_str(), row.tried, row.solvedA, row.complete,
-                    row.valid, med, worst);
+        std::printf("| %s | %d | %d | %d | %d | %d | %.1f | %.1f |\n", robot.c_str(), row.tried, row.solvedA,
+                    row.accepted, row.complete, row.valid, med, worst);
         std::fflush(stdout);
         total.tried += row.tried;
         total.solvedA += row.solvedA;
+        total.accepted += row.accepted;
         total.complete += row.complete;
         total.valid += row.valid;
     }
     if (robots.size() > 1)
-        std::printf("| all | %d | %d | %d | %d | | |\n", total.tried, total.solvedA, total.complete, total.valid);
+        std::printf("| all | %d | %d | %d | %d | %d | | |\n", total.tried, total.solvedA, total.accepted, total.complete,
+                    total.valid);
     return 0;
 }

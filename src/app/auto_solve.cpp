@@ -30,11 +30,11 @@ void press(Scene& s, SolveResult& r, unsigned char key) {
     r.scriptLen = len + add;
 }
 
-// 'a', 'a', 'b' in turn until the final pose is accepted.
-bool solveA(Scene& s, SolveResult& r) {
+// 'a', 'a', 'b' in turn until the final pose is accepted (at least minKeys presses).
+bool solveA(Scene& s, SolveResult& r, int minKeys) {
     static const char kCycle[3] = {'a', 'a', 'b'};
     for (int k = 0; k < kSolveMaxAKeys; ++k) {
-        if (s.sgnSOLAEnd == 1) return true;
+        if (s.sgnSOLAEnd == 1 && k >= minKeys) return true;
         press(s, r, static_cast<unsigned char>(kCycle[k % 3]));
     }
     return s.sgnSOLAEnd == 1;
@@ -50,6 +50,41 @@ bool runTrial(Scene& s, SolveResult& r, int& sKeys) {
         ++sKeys;
     }
     return s.sgnPATHEnd == 1;
+}
+
+// The two B trials of an accepted final pose; true (and 'C' pressed) on a complete path.
+bool runCandidate(Scene& s, SolveResult& r, SolveAttempt& at, Clock::time_point t0) {
+    for (int trial = 0; trial < 2; ++trial) {
+        int sKeys = 0;
+        const auto tb = Clock::now();
+        const bool done = runTrial(s, r, sKeys);
+        if (s.sgnSOLAEnd >= 1) {
+            at.trials = trial + 1;
+            at.phase[trial] = s.sgnPATH;
+            at.status[trial] = s.sgnMColl;
+            at.joint[trial] = s.JColl;
+            at.rows[trial] = s.NPATH;
+        }
+        if (done) {
+            r.millisB = msSince(tb);
+            r.complete = 1;
+            r.trial = trial == 0 ? 'L' : 'U';
+            r.sKeys = sKeys;
+            r.rows = s.NPATH;
+            press(s, r, 'C');
+            r.millis = msSince(t0);
+            r.stop[0] = 0;
+            return true;
+        }
+        if (s.sgnSOLAEnd < 1) {
+            std::snprintf(r.stop, sizeof r.stop, "final pose of start candidate %d refused by the path preparation",
+                          s.cntqs0);
+            return false;
+        }
+        std::snprintf(r.stop, sizeof r.stop, "path generation stopped (candidate %d, trial %c, phase %d, status %d, joint %d)",
+                      s.cntqs0, trial == 0 ? 'L' : 'U', s.sgnPATH, s.sgnMColl, s.JColl);
+    }
+    return false;
 }
 
 }  // namespace
@@ -69,42 +104,22 @@ SolveResult autoSolve(Scene& s) {
         SolveAttempt dummy;
         SolveAttempt& at = r.nAttempts < kSolveMaxAttempts ? r.attempts[r.nAttempts++] : dummy;
         at.candidate = s.cntqs0;
-        if (!solveA(s, r)) {
+        if (!solveA(s, r, 0)) {
             std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
             continue;
         }
         ++r.finalPoses;
         at.finalPose = 1;
-        for (int trial = 0; trial < 2; ++trial) {
-            int sKeys = 0;
-            const auto tb = Clock::now();
-            const bool done = runTrial(s, r, sKeys);
-            if (s.sgnSOLAEnd >= 1) {
-                at.trials = trial + 1;
-                at.phase[trial] = s.sgnPATH;
-                at.status[trial] = s.sgnMColl;
-                at.joint[trial] = s.JColl;
-                at.rows[trial] = s.NPATH;
+        // The path preparation measures the positioning error more strictly than the A keys:
+        // when it sends the user back ("Final Pose has still Error. Hit 'A'"), 'A' and more A
+        // keys refine the pose, at most kSolveRefineRounds times.
+        for (int round = 0; round <= kSolveRefineRounds; ++round) {
+            if (round > 0) {
+                press(s, r, 'A');
+                if (!solveA(s, r, 3)) break;
             }
-            if (done) {
-                r.millisB = msSince(tb);
-                r.complete = 1;
-                r.trial = trial == 0 ? 'L' : 'U';
-                r.sKeys = sKeys;
-                r.rows = s.NPATH;
-                press(s, r, 'C');
-                r.millis = msSince(t0);
-                r.stop[0] = 0;
-                return r;
-            }
-            if (s.sgnSOLAEnd < 1) {
-                std::snprintf(r.stop, sizeof r.stop, "final pose of start candidate %d refused by the path preparation",
-                              s.cntqs0);
-                break;
-            }
-            std::snprintf(r.stop, sizeof r.stop,
-                          "path generation stopped (candidate %d, trial %c, phase %d, status %d, joint %d)",
-                          s.cntqs0, trial == 0 ? 'L' : 'U', s.sgnPATH, s.sgnMColl, s.JColl);
+            if (runCandidate(s, r, at, t0)) return r;
+            if (!(s.sgnSOLAEnd == 0 && s.sgnMColl == 0 && (s.sgnP == 1 || s.sgnT == 1))) break;
         }
     }
     r.millis = msSince(t0);

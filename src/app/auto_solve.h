@@ -5,6 +5,7 @@ struct Scene;
 // Bounds of the key policy.
 constexpr int kSolveMaxAKeys = 150;    // A keys per start candidate
 constexpr int kSolveMaxSKeys = 4000;   // 's' presses per B trial
+constexpr int kSolveRefineRounds = 3;  // returns to A when the path preparation finds the error large
 
 // What one start candidate gave: the A keys' result and, per B trial, where it ended.
 struct SolveAttempt {
@@ -38,6 +39,7 @@ struct SolveResult {
 };
 
 // From the current state: A by 'a', 'a', 'b' until solved; 'B' and 's' until the path is
-// complete, 'B' once more for the second trial after a stop; SP to the next start candidate
-// when a candidate gives nothing; 'C' on a complete path. Every loop is bounded.
+// complete, 'B' once more for the second trial after a stop; when the preparation finds the
+// final pose's error still too large, 'A' and more A keys as the display asks; SP to the next
+// start candidate when a candidate gives nothing; 'C' on a complete path. Every loop is bounded.
 SolveResult autoSolve(Scene& s);

@@ -6,6 +6,7 @@
 #include "app/scene.h"
 #include "collide/collide_math.h"
 #include "model/kinematics.h"
+#include "model/vecops.h"
 
 using namespace collide;
 
@@ -110,7 +111,7 @@ void JntMCircle(Scene& s, int M, const double* q, int& MF, Vec3& C, Vec3& u, Vec
     MF = jointBefore(s, M);
     R = radiusFrom(s, MF, M);
     u = s.mm[M];
-    a = row(s.EAT[MF], 2);
+    a = colMat3(s.EA[MF], 2);
     v = cross(a, u);
     C = s.J[MF];
 }
@@ -133,7 +134,7 @@ void JntMCircleCollCheck(Scene& s, char side, int M, int MF, const double* qs, d
 
     // Wall face: angles are absolute values of q[MF], measured in the frame of MF before its turn.
     // The link to M makes the angle b with that frame's turned x axis (0 when it lies along it).
-    const Vec3 X = row(s.EAT[MF], 0), Y = row(s.EAT[MF], 1);
+    const Vec3 X = colMat3(s.EA[MF], 0), Y = colMat3(s.EA[MF], 1);
     const double alpha = std::atan2(Y[1], X[1]);
     const double rho = std::sqrt(X[1] * X[1] + Y[1] * Y[1]);
     const double b = std::atan2(dot(Y, u), dot(X, u)) - qs[MF];
@@ -297,7 +298,7 @@ void JntMCircleWallTargets(Scene& s, char side, int M, const double* q, int& MF,
     q0[MF] = 0;
     forwardKinematics(s, q0);
     u = s.mm[M];
-    a = row(s.EAT[MF], 2);
+    a = colMat3(s.EA[MF], 2);
     v = cross(a, u);
 
     const double e = std::atan2(v[1], u[1]);

@@ -28,11 +28,6 @@ inline void mulVec(const Mat3& A, const Vec3& v, Vec3& out) {
     for (int r = 0; r < 3; ++r) out.v[r] = A.m[r * 3] * v.v[0] + A.m[r * 3 + 1] * v.v[1] + A.m[r * 3 + 2] * v.v[2];
 }
 
-inline void transpose(const Mat3& A, Mat3& out) {
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) out.m[c * 3 + r] = A.m[r * 3 + c];
-}
-
 }  // namespace
 
 // The frame of joint i after its turn is the frame before it turned by q[i] about its z axis,
@@ -45,9 +40,8 @@ void forwardKinematics(Scene& s, const double* q) {
         mul(s.EJ[i - 1], s.Erel[i], s.EA[i]);
         rotZ(s.EA[i], c, sn, s.EJ[i]);
         mulVec(s.EJ[i - 1], s.mm0[i], s.mm[i]);
-        Vec3 t;
-        mulVec(s.EJ[i - 1], s.Lvec[i], t);
-        for (int k = 0; k < 3; ++k) s.J[i].v[k] = s.J[i - 1].v[k] + t.v[k];
+        // The link vector is the link direction times its length (zero for a zero-length link).
+        for (int k = 0; k < 3; ++k) s.J[i].v[k] = s.J[i - 1].v[k] + s.L[i] * s.mm[i].v[k];
     }
     // The work point: its frame is the hand frame EwH carried by joint N.
     s.Eq[Nw] = s.Eq[N];
@@ -59,10 +53,6 @@ void forwardKinematics(Scene& s, const double* q) {
     mul(s.EJ[N], s.EwH, s.Ew);
     s.J[Nw] = s.rw;
     s.EJ[Nw] = s.Ew;
-    for (int i = 0; i <= Nw; ++i) {
-        transpose(s.EJ[i], s.EJT[i]);
-        transpose(s.EA[i], s.EAT[i]);
-    }
 }
 
 int classifyJointsByWall(Scene& s, const double* q, int* MpOut, int* inWall, int* MwOut) {

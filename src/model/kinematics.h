@@ -2,7 +2,7 @@
 #pragma once
 struct Scene;
 
-// Writes J, mm, EJ, EA, EJT, EAT, Eq, rw and Ew of the Scene for the joint vector q.
+// Writes J, mm, EJ, EA, Eq, rw and Ew of the Scene for the joint vector q.
 void forwardKinematics(Scene& s, const double* q);
 
 // Runs forwardKinematics(q); returns the number of joints inside the wall, listed in inWall

@@ -38,8 +38,6 @@ struct Kinematics {
     Vec3 mm[JV] = {};
     Mat3 EJ[JV] = {};
     Mat3 EA[JV] = {};
-    Mat3 EJT[JV] = {};
-    Mat3 EAT[JV] = {};
     Mat3 Eq[JV] = {};
     Vec3 rw = {};
     Mat3 Ew = {};

@@ -518,3 +518,124 @@ int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
     }
     return 1;
 }
+
+namespace {
+
+constexpr double kReturnArm = 0.05;    // step of an arm joint in the joint-space return
+constexpr double kReturnWrist = 0.15;  // step of a wrist joint (N-2..N), weighted like the rows
+
+double returnStep(const Scene& s, int i) { return i >= s.N - 2 ? kReturnWrist : kReturnArm; }
+
+// Distance of q from qInit: the sum of the joint differences.
+double returnDistance(const Scene& s, const double* q) {
+    double d = 0;
+    for (int i = 1; i <= s.N; ++i) d += std::fabs(jointDiff(s, i, q[i], s.qInit[i]));
+    return d;
+}
+
+// Least clearance of joints 2..Nw of q from the near margin plane (rhy1W for the work point) and
+// the floor margin.
+double returnClearance(Scene& s, const double* q) {
+    forwardKinematics(s, q);
+    double c = 1e9;
+    for (int j = 2; j <= s.Nw; ++j) {
+        c = std::min(c, (j == s.Nw ? s.rhy1W : s.rhy1M) - s.J[j][1]);
+        c = std::min(c, s.J[j][2] - Margin);
+    }
+    return c;
+}
+
+// Move of joint i one step towards qInit (0 when it is there).
+double relaxMove(const Scene& s, int i, const double* q) {
+    const double d = jointDiff(s, i, s.qInit[i], q[i]);
+    const double h = returnStep(s, i);
+    return std::fabs(d) <= h ? d : h * sign(d);
+}
+
+}  // namespace
+
+bool freeReturnClear(Scene& s, const double* q) {
+    int Jb = 0;
+    return freeMoveCheck(s, q, s.qInit, Jb) == 0;
+}
+
+int freeReturnStep(Scene& s, const double* q0, double* qOut, int& JColl) {
+    const int N = s.N;
+    JColl = 0;
+    copyQ(q0, qOut);
+    if (pathFull(s)) return 0;
+    double r[JV] = {};
+    for (int i = 1; i <= N; ++i) r[i] = relaxMove(s, i, q0);
+    // The joints whose move alone keeps the clearance: they take the arm away from the wall first.
+    const double c0 = returnClearance(s, q0);
+    bool keeps[JV] = {};
+    for (int i = 1; i <= N; ++i) {
+        if (r[i] == 0) continue;
+        double q1[JV];
+        copyQ(q0, q1);
+        q1[i] += r[i];
+        keeps[i] = returnClearance(s, q1) >= std::min(c0, MarginWrist);
+    }
+    // Candidates: 0 all joints, 1 the pitching joints, 2 the joints that keep the clearance,
+    // 3.. each joint alone. The clear one nearest qInit wins.
+    const double d0 = returnDistance(s, q0);
+    double best[JV];
+    double bestD = d0 - tolFine;
+    bool found = false;
+    int code0 = 0;
+    for (int c = 0; c < 3 + N; ++c) {
+        double q1[JV];
+        copyQ(q0, q1);
+        bool any = false;
+        for (int i = 1; i <= N; ++i) {
+            const bool take = c == 0 || (c == 1 && s.JRTYPE[i] != 'R') || (c == 2 && keeps[i]) || c - 2 == i;
+            if (take && r[i] != 0) {
+                q1[i] += r[i];
+                any = true;
+            }
+        }
+        if (!any) continue;
+        const double d1 = returnDistance(s, q1);
+        if (!(d1 < bestD)) continue;
+        int Jb = 0;
+        const int code = freeMoveCheck(s, q0, q1, Jb);
+        if (c == 0 && code < 0) {
+            code0 = code;
+            JColl = Jb;
+        }
+        if (code < 0) continue;
+        bestD = d1;
+        copyQ(q1, best);
+        found = true;
+    }
+    if (!found) {
+        // No move towards qInit is clear: one joint moves (either way, within its limit) so that
+        // the arm gains the most clearance.
+        double bestC = c0 + tolFine;
+        for (int i = 1; i <= N; ++i)
+            for (int sg = -1; sg <= 1; sg += 2) {
+                double q1[JV];
+                copyQ(q0, q1);
+                q1[i] += sg * returnStep(s, i);
+                clampJoint(s, i, q1[i], &q1[i]);
+                const double c1 = returnClearance(s, q1);
+                int Jb = 0;
+                if (!(c1 > bestC) || freeMoveCheck(s, q0, q1, Jb) < 0) continue;
+                bestC = c1;
+                copyQ(q1, best);
+                found = true;
+            }
+    }
+    if (!found) return code0 < 0 ? code0 : -1;
+    int Jb = 0;
+    const int a = appendFreeStep(s, q0, best, Jb);
+    if (a < 0) {
+        JColl = Jb;
+        return a;
+    }
+    if (a == 0) return 0;
+    JColl = 0;
+    copyQ(best, qOut);
+    copyQ(best, s.qr);
+    return 1;
+}

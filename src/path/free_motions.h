@@ -48,3 +48,13 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
 char calWInJntMTarget(Scene& s, int M, const double* q, double& qME);
 // The same rule for the next joint Mn inside a motion.
 char calWInJntMTarget2(Scene& s, int Mn, const double* q, double& t);
+
+// Joint-space return: one checked step of the arm towards the initial pose qInit, the step chosen
+// among a few joint moves (all joints, the pitching joints only, the joints whose move keeps the
+// arm from the wall, each joint alone) as the clear one that brings the arm nearest qInit; when
+// none of them is clear, a single joint moves so that the arm gains the most clearance from the
+// wall and floor. Returns 1 (moved), 0 (the record is full) or the negative code of the blocked
+// move of all joints (JColl its joint). qOut = pose reached.
+int freeReturnStep(Scene& s, const double* q0, double* qOut, int& JColl);
+// True when the closing motion from q straight to qInit keeps every row clear.
+bool freeReturnClear(Scene& s, const double* q);

@@ -114,6 +114,41 @@ bool straightStep(Scene& s, const double* q0) {
     return true;
 }
 
+// The wrist point of q within a third of the work's length of its initial position.
+bool wristNear(Scene& s, const double* q) {
+    forwardKinematics(s, q);
+    Vec3 d;
+    subVec3(s.J[s.N - 1], s.Jstraight[s.N - 1], d);
+    return normVec3(d) < s.L[s.Nw] / 3;
+}
+
+// One step of the joint-space return; the last motion follows once the wrist is near its initial
+// position and the straight joint motion to the initial pose is clear.
+void returnStep(Scene& s, const double* q0) {
+    s.sgnCollAvoidMotion = 0;
+    s.sgnLinearMotion = 0;
+    if (!(wristNear(s, q0) && freeReturnClear(s, q0))) {
+        double q1[JV];
+        int J = 0;
+        const int st = freeReturnStep(s, q0, q1, J);
+        if (pathFull(s)) return;
+        if (st < 0) {
+            s.JColl = J;
+            s.sgnMColl = st;
+            s.sgnFS = st;
+            return;
+        }
+        copyJointVector(JV - 1, q1, s.qr);
+        s.sgnMColl = 1;
+        s.sgnFS = 1;
+        if (!(wristNear(s, s.qr) && freeReturnClear(s, s.qr))) return;
+    }
+    s.sgnPATH = 6;
+    s.sgnPATHEnd = 0;
+    s.sgnMColl = 1;
+    s.sgnFS = 2;
+}
+
 }  // namespace
 
 int calJntNearWall(Scene& s, const double* q, int& M, double& y) {
@@ -136,6 +171,7 @@ void calBFREESPACE1(Scene& s) {
     s.JColl = 0;
     s.sgnPATH = 3;
     s.sgnPATHEnd = 0;
+    s.sgnJointReturn = 0;
     setClearFS(s);
     const double D = 0.4 / 2 + s.L[s.Nw] + 0.3;
     double q[JV];
@@ -180,17 +216,20 @@ void calBFREESPACE1(Scene& s) {
 }
 
 void calBFREESPACE2(Scene& s) {
-    const int N = s.N;
     s.JColl = 0;
     setClearFS(s);
     double q0[JV];
     copyJointVector(JV - 1, s.qr, q0);
+    if (s.sgnJointReturn == 1) {
+        returnStep(s, q0);
+        return;
+    }
     s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
     if (s.sgnLinearMotion != 1) {
         int j = 0;
         double y = 0;
         calJntNearWall(s, s.qr, j, y);
-        if (j > s.MNearWall && s.MNearWall >= 1 && s.MNearWall <= N) {
+        if (j > s.MNearWall && s.MNearWall >= 1 && s.MNearWall <= s.N) {
             forwardKinematics(s, s.qr);
             y = s.J[s.MNearWall][1];
         }
@@ -198,22 +237,26 @@ void calBFREESPACE2(Scene& s) {
         s.sgnCollAvoidMotion = avoidMode ? 1 : 0;
         s.sgnLinearMotion = avoidMode ? 0 : 1;
     }
-    if (s.sgnCollAvoidMotion == 1) {
+    if (s.sgnCollAvoidMotion == 1 || !straightStep(s, q0)) {
         avoidStep(s, q0);
-        return;
-    }
-    if (!straightStep(s, q0)) {
-        avoidStep(s, q0);
+        // A correction that cannot move the arm hands phase 5 over to the joint-space return.
+        if (!pathFull(s) && s.sgnMColl <= 0) {
+            s.sgnJointReturn = 1;
+            copyJointVector(JV - 1, s.qIPATH[s.NPATH], q0);
+            returnStep(s, q0);
+        }
         return;
     }
     if (pathFull(s)) return;
-    forwardKinematics(s, s.qr);
-    Vec3 d;
-    subVec3(s.J[N - 1], s.Jstraight[N - 1], d);
-    if (normVec3(d) < s.L[s.Nw] / 3) {
-        s.sgnPATH = 6;
-        s.sgnPATHEnd = 0;
-        s.sgnMColl = 1;
+    if (wristNear(s, s.qr)) {
+        // The closing motion is a straight joint motion: it must be clear too.
+        if (freeReturnClear(s, s.qr)) {
+            s.sgnPATH = 6;
+            s.sgnPATHEnd = 0;
+            s.sgnMColl = 1;
+        } else {
+            s.sgnJointReturn = 1;
+        }
     }
     s.sgnFS = 2;
 }

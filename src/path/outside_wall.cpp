@@ -13,6 +13,7 @@
 #include "path/link_direction.h"
 #include "path/outside_internal.h"
 #include "path/path_record.h"
+#include "path/slit_candidates.h"
 
 namespace {
 
@@ -57,10 +58,131 @@ void turnToward(const Vec3& a, const Vec3& b, double th, Vec3& out) {
 
 // ---- shared helpers -------------------------------------------------------------------------
 
+// Largest distance from the slit plane of a joint in or near the wall on a row between two step
+// poses: inside the slit (half width 0.15) with 0.05 to spare, as the pass-out link test.
+constexpr double kSlitSag = 0.10;
+
 int motionCode(int code) {
     if (code == -1 || code == -4 || code == -5 || code == -7) return -1;
     if (code == -2 || code == -6) return -2;
     if (code < 0) return -3;
+    return 0;
+}
+
+// The joint and link checks of a far-side pose (no repair): 0 when clear, else the code with
+// the joint in Mbad.
+int farPoseCheck(Scene& s, const double* q, int& Mbad) {
+    double bw = 0, bf = 0, bs = 0;
+    int K = 0, t1 = 0, t2 = 0;
+    Vec3 P1, P2;
+    Mbad = 0;
+    int Mp = 0, Mw = 0;
+    classify(s, q, Mp, Mw);
+    // Every joint beyond the wall: a far joint folded back into the wall is caught here.
+    for (int j = Mw; j <= s.Nw; ++j) {
+        const int c = JntMCollCheck(s, 'O', j, q, bw, bf, bs, K, P1, P2, t1, t2);
+        if (c < 0) {
+            Mbad = j;
+            return motionCode(c);
+        }
+    }
+    // The self check of a far joint on the far side looks only at links beyond the wall; the work
+    // folded back can come near the links before it: every far joint against every earlier link.
+    for (int j = Mw; j <= s.Nw; ++j) {
+        double d = 0;
+        if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0) {
+            Mbad = j;
+            return -3;
+        }
+    }
+    // The wall check of a joint reports the margin band only for the first joint beyond the wall
+    // and the joints in it: a later joint folded back into the band (or into the wall) passes
+    // there. Off the slit plane it is a wall interference.
+    forwardKinematics(s, q);
+    for (int j = Mw + 1; j <= s.Nw; ++j) {
+        const double face = j == s.Nw ? s.rhy2W : s.rhy2M;
+        if (s.J[j][1] < face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
+            Mbad = j;
+            return -1;
+        }
+    }
+    // Likewise a joint after the leading robot-side run (past the wall) folded back to the
+    // robot's side into the near face's margin band.
+    for (int j = Mp + 1; j < Mw && j <= s.Nw; ++j) {
+        const double face = j == s.Nw ? s.rhy1W : s.rhy1M;
+        if (s.J[j][1] <= s.rhy1 && s.J[j][1] > face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
+            Mbad = j;
+            return -1;
+        }
+    }
+    for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
+        const int c = JntMCollCheck(s, 'I', j, q, bw, bf, bs, K, P1, P2, t1, t2);
+        if (c < 0) {
+            Mbad = j;
+            return motionCode(c);
+        }
+    }
+    // The joint checks judge points: a link that crosses a wall face off the slit (a far joint
+    // off the plane while the joint before it comes back into the wall) is a wall interference.
+    const int link = slitLinkCheck(s, q);
+    if (link > 0) {
+        Mbad = link;
+        return -1;
+    }
+    return 0;
+}
+
+// A row the append writes between two checked step poses: clear of the floor and of the arm
+// itself, and inside the slit where it is in or near the wall. The step poses keep the joints in
+// the wall on the slit plane; the rows between may sag a little off it, never out of the slit.
+int farRowCheck(Scene& s, const double* q, int& Mbad) {
+    double d = 0, bs = 0;
+    int K = 0, t1 = 0, t2 = 0;
+    Vec3 P1, P2;
+    for (int j = 2; j <= s.Nw; ++j) {
+        if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0) {
+            Mbad = j;
+            return -3;
+        }
+    }
+    forwardKinematics(s, q);
+    for (int j = 2; j <= s.Nw; ++j) {
+        const double m = j == s.Nw ? MarginW : Margin;
+        const double y = s.J[j][1];
+        if ((j < s.Nw || s.sgnPATH >= 2) && s.J[j][2] - m <= 0) {
+            Mbad = j;
+            return -2;
+        }
+        if (y > s.rhy1 - m && y < s.rhy2 + m && std::fabs(s.J[j][0] - s.rhx) > kSlitSag) {
+            Mbad = j;
+            return -1;
+        }
+    }
+    const int link = slitLinkCheck(s, q);
+    if (link > 0) {
+        Mbad = link;
+        return -1;
+    }
+    return 0;
+}
+
+// The rows the append writes between the last row of the path and q (the subdivision of
+// appendPathSegment): a repair may put the pose far from the previous one, and the straight move
+// between them must be clear too.
+int farMoveCheck(Scene& s, const double* q, int& Mbad) {
+    const double* from = s.qIPATH[s.NPATH];
+    double dq[JV] = {}, w[JV] = {};
+    for (int i = 1; i <= s.N; ++i) w[i] = dq[i] = jointDiff(s, i, q[i], from[i]);
+    for (int i = s.N - 2; i <= s.N; ++i) w[i] = std::fabs(w[i]) / 5.0;
+    const double d = maxAbsJoint(s, s.N, w);
+    if (!(d >= 0.025)) return 0;
+    const int n = static_cast<int>(std::ceil(d / 0.025 - 1e-9));
+    for (int k = 1; k < n; ++k) {
+        double row[JV] = {};
+        for (int i = 1; i <= s.N; ++i) row[i] = from[i] + dq[i] * k / n;
+        const int code = farRowCheck(s, row, Mbad);
+        if (code < 0) return code;
+    }
     return 0;
 }
 
@@ -77,34 +199,9 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
         Mbad = Mmove;
         return motionCode(r);
     }
-    int Mp = 0, Mw = 0;
-    classify(s, qOut, Mp, Mw);
-    // Every joint beyond the wall: a far joint folded back into the wall is caught here.
-    for (int j = Mw; j <= s.Nw; ++j) {
-        const int c = JntMCollCheck(s, 'O', j, qOut, bw, bf, bs, K, P1, P2, t1, t2);
-        if (c < 0) {
-            Mbad = j;
-            return motionCode(c);
-        }
-    }
-    // The wall check of a joint reports the margin band only for the first joint beyond the wall
-    // and the joints in it: a later joint folded back into the band (or into the wall) passes
-    // there. Off the slit plane it is a wall interference.
-    forwardKinematics(s, qOut);
-    for (int j = Mw + 1; j <= s.Nw; ++j) {
-        const double face = j == s.Nw ? s.rhy2W : s.rhy2M;
-        if (s.J[j][1] < face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
-            Mbad = j;
-            return -1;
-        }
-    }
-    for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
-        const int c = JntMCollCheck(s, 'I', j, qOut, bw, bf, bs, K, P1, P2, t1, t2);
-        if (c < 0) {
-            Mbad = j;
-            return motionCode(c);
-        }
-    }
+    int code = farPoseCheck(s, qOut, Mbad);
+    if (code == 0) code = farMoveCheck(s, qOut, Mbad);
+    if (code < 0) return code;
     return collType < 0 ? 2 : 1;
 }
 
@@ -314,9 +411,10 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
 
 // ---- the chain of far joints ----------------------------------------------------------------
 
-int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* JMZ0, double* qOut, int& MColl) {
+int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* qT, const double* JMZ0, double* qOut,
+                      int& MColl) {
     const int Nw = s.Nw;
-    if (M >= Nw) return WOutWorkLargeMotion7(s, Mw, q, q, JMZ0[Nw], qOut, MColl);
+    if (M >= Nw) return WOutWorkLargeMotion7(s, Mw, q, qT, JMZ0[Nw], qOut, MColl);
     int ME = 0, MF = 0;
     linkDrivers(s, M, ME, MF);
     Vec3 eG;
@@ -324,15 +422,15 @@ int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* JM
     char sgnLS;
     const bool rp = MF >= 1 && s.JRTYPE[MF] == 'R';
     if (!rp) {
-        sgnLS = calWOutJntMTarget4(s, Mw, M, q, JMZ0[M], eG, qP);
+        sgnLS = calWOutJntMTarget4(s, Mw, M, qT, JMZ0[M], eG, qP);
     } else {
         eG = Vec3{{0, 0, 1}};
-        calJntMDir(s, q, Nw, eG, qP);
+        calJntMDir(s, qT, Nw, eG, qP);
         sgnLS = 'L';
     }
     if (sgnLS != 'L') sgnLS = 'S';
-    if (rp) return WOutRPLargeMotion7(s, sgnLS, Mw, M, q, q, eG, qP, JMZ0, qOut, MColl);
-    return WOutPPMotion8(s, sgnLS, Mw, M, q, q, eG, qP, JMZ0, qOut, MColl);
+    if (rp) return WOutRPLargeMotion7(s, sgnLS, Mw, M, q, qT, eG, qP, JMZ0, qOut, MColl);
+    return WOutPPMotion8(s, sgnLS, Mw, M, q, qT, eG, qP, JMZ0, qOut, MColl);
 }
 
 // Result of a joint motion followed by the motion of the joints beyond: the later motion's
@@ -393,6 +491,11 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In,
         Vec3 d;
         turnToward(a0, eG, k * dth, d);
         calJntMDir(s, qk, M, d, qk);
+        // The work target (+z) may lie beyond the wrist limit: joint N-1 stops at the limit
+        // instead of failing the step as a joint-limit interference.
+        double qc = 0;
+        clampJoint(s, N - 1, qk[N - 1], &qc);
+        qk[N - 1] = qc;
         int Mbad = 0, collType = 0;
         const int sgnT = checkFarStep(s, M, qk, qa, Mbad, collType);
         tracef(s, "\n\n△RP7:J[M0=%d] 1ステップ旋回後 kRP=%d/%d th=%6.3f/α=%6.3f sgnT=%d", M, k, nRP, k * dth, alpha,
@@ -407,10 +510,18 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In,
         copyJointVector(JV - 1, s.qr, qOut);
     }
     if (pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
-    double qStart[JV];
+    double qStart[JV], qT[JV];
     copyJointVector(JV - 1, qOut, qStart);
+    copyJointVector(JV - 1, qOut, qT);
+    // Steps cut short by an interference leave part of the pass-out undone: the joints before
+    // the drivers of M keep their pass-out target, so the motions beyond still carry them.
+    if (first < 0) {
+        int ME = 0, MF = 0;
+        linkDrivers(s, M, ME, MF);
+        for (int i = 1; i < MF && i <= N; ++i) qT[i] = qs2[i];
+    }
     int MCollNext = 0;
-    const int next = continueFarMotion(s, Mw, MM, qStart, JMZ0, qOut, MCollNext);
+    const int next = continueFarMotion(s, Mw, MM, qStart, qT, JMZ0, qOut, MCollNext);
     tracef(s, "\n△RP11:J[M0=%d] kRP=%d/%d sgnJMotion=%d J[MM=%d]の運動へ", M, nRP, nRP, first, MM);
     if (next < 0) {
         MColl = MCollNext;
@@ -475,7 +586,8 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
         appendFarStep(s, qa);
         copyJointVector(JV - 1, s.qr, qOut);
     }
-    if (first < 0 || pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
+    // A stop of joint M is only for now: the next joint moves from the pose reached.
+    if (pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
     const int MM = nextFarJoint(s, M);
     tracef(s, "\n△PP5:J[M0=%d] kPP=%d/%d sgnJMotion=%d J[MM=%d]の運動へ", M0, kPP, kPP, first, MM);
     double qStart[JV];
@@ -491,7 +603,7 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
     } else {
         tracef(s, "\n△PP7:ワークの運動始め J[MM=%d]", MM);
     }
-    next = continueFarMotion(s, Mw, MM, qStart, JMZ0, qOut, MCollNext);
+    next = continueFarMotion(s, Mw, MM, qStart, qStart, JMZ0, qOut, MCollNext);
     if (next < 0) MColl = MCollNext;
     return chainResult(s, next, first, qs1, qOut);
 }

@@ -97,6 +97,16 @@ void printClearances(Scene& s, const double* q) {
 // Clearance of the wrist in front of the wall.
 double wristClearance(Scene& s) { return (s.rhy1 - MarginWrist) - s.J[s.N][1]; }
 
+// End of the slit pass-out for the pose of the last kinematics: the arm and the work in front of
+// the wall, the wrist clear by 0.3, and every joint in front of its margin plane (free space
+// judges a joint left in the margin band at the slit as touching the wall).
+bool outOfSlit(Scene& s, int Mp) {
+    if (!(Mp >= s.Nw && wristClearance(s) > 0)) return false;
+    for (int j = 2; j <= s.Nw; ++j)
+        if (!(s.J[j][1] <= (j == s.Nw ? s.rhy1W : s.rhy1M))) return false;
+    return true;
+}
+
 }  // namespace
 
 void calBPREP(Scene& s) {
@@ -245,7 +255,6 @@ void calBTHROUGH(Scene& s) {
     double q0[JV];
     copyJointVector(JV - 1, s.qr, q0);
     forwardKinematics(s, s.qr);
-    double dY = wristClearance(s);
     tracef(s, "\n\n◎◎=calBTHROUGH()始め sgnPATH=%d NPATH=%d NPATHth=%d Mpass=%d Mm=%d MW=%d=◎◎", s.sgnPATH, s.NPATH,
            s.NPATHth, Mp, nIn > 0 ? inWall[0] : 0, Mw);
     if (s.NPATHth > 0) {
@@ -257,7 +266,7 @@ void calBTHROUGH(Scene& s) {
     tracef(s, "\n  qr[]         =");
     printVec(s, 1, N, s.qr);
     // The arm, work included, is in front of the wall (the same test as after a pass-out).
-    bool out = Mp >= s.Nw && dY > 0;
+    bool out = outOfSlit(s, Mp);
     if (out) {
         tracef(s, "\n  リスト(ワーク)壁から-Y方向へ十分遠ざかった→自由空間運動へ");
     } else {
@@ -284,8 +293,7 @@ void calBTHROUGH(Scene& s) {
         classify(s, s.qr);
         if (s.Mpass > s.Nw) s.Mpass = s.Nw;
         forwardKinematics(s, s.qr);
-        dY = wristClearance(s);
-        out = s.Mpass >= s.Nw && dY > 0;
+        out = outOfSlit(s, s.Mpass);
         if (!out) return;
     }
     s.sgnPATH = 3;
@@ -298,6 +306,7 @@ void calBTHROUGH(Scene& s) {
 void calBFREESTART(Scene& s) {
     s.sgnPATH = 3;
     s.sgnLinearMotion = s.sgnCollAvoidMotion = 0;
+    s.sgnJointReturn = 0;
     s.sgnMColl = 1;
     s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
     if (s.sgnWInAllJntOrderZ > 0) s.sgnPATH = 5;

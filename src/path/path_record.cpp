@@ -142,12 +142,20 @@ void smoothPATH(Scene& s) {
         }
     }
     // Stage 1: through the slit, only the joints beyond the wall at the far end of the window.
+    // It ends at row kEnd; the windows narrow towards it as they widen from row 0, so that the
+    // smoothed rows join the unsmoothed ones without a jump.
+    int kEnd = kA + 1;
     for (int k = 1; k <= kA; ++k) {
         const int h = k < 5 ? k : 5;
-        if (k + h > scanned) break;
-        const int j0 = farSideStart(s, k + h);
-        if (j0 >= N - 2) break;
-        smoothRow(s, k, h, j0);
+        if (k + h > scanned || farSideStart(s, k + h) >= N - 2) {
+            kEnd = k;
+            break;
+        }
+    }
+    for (int k = 1; k < kEnd; ++k) {
+        const int h0 = k < 5 ? k : 5;
+        const int h = h0 < kEnd - k ? h0 : kEnd - k;
+        smoothRow(s, k, h, farSideStart(s, k + h0));
     }
     // Stage 2: free space, all joints; the last five rows stay as they are.
     if (kB >= 0)

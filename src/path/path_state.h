@@ -74,6 +74,7 @@ struct FreeSpaceState {
     int MNearWall = 1;
     double yClearFS = 0;
     Vec3 rwStep = {};
+    int sgnJointReturn = 0;  // 1 once phase 5 returns by checked joint steps (the other modes failed)
 };
 
 struct PathState : PathRecordState, PathDriverState, SlitPassState, OutsideWallState, FreeSpaceState {};

@@ -13,7 +13,7 @@
 #include "support/test_scene.h"
 
 TEST(CompletePath, EveryRobotGetsACollisionFreePathAndPlaysItToTheGoal) {
-    std::printf("| robot | candidate | trial | rows | 's' presses | B ms | link-wall | link-floor | self |\n");
+    std::printf("| robot | candidate | trial | rows | 's' presses | B ms | link-wall (row) | link-floor (row) | self |\n");
     for (int lower = 1; lower <= 4; ++lower)
         for (int upper = 1; upper <= 2; ++upper) {
             SCOPED_TRACE(testing::Message() << "F" << lower << upper);
@@ -27,9 +27,9 @@ TEST(CompletePath, EveryRobotGetsACollisionFreePathAndPlaysItToTheGoal) {
             // The forward path is the reverse path turned round (smoothed), checked the same way.
             const PathCheckReport fwd = checkPath(*s, s->qPATH, n, s->qInit, s->qAfinal);
             EXPECT_TRUE(fwd.ok) << fwd.fault;
-            std::printf("| F%d%d | %d | %c | %d | %d | %.1f | %.3f | %.3f | %.3f |\n", lower, upper, r.candidate, r.trial,
-                        s->NPATH, r.sKeys, r.millisB, std::min(rev.minLinkWall, fwd.minLinkWall),
-                        std::min(rev.minLinkFloor, fwd.minLinkFloor), std::min(rev.minSelf, fwd.minSelf));
+            std::printf("| F%d%d | %d | %c | %d | %d | %.1f | %.3f (%d) | %.3f (%d) | %.3f |\n", lower, upper, r.candidate,
+                        r.trial, s->NPATH, r.sKeys, r.millisB, rev.minLinkWall, rev.worstLinkWallRow, rev.minLinkFloor,
+                        rev.worstLinkFloorRow, std::min(rev.minSelf, fwd.minSelf));
             // Playback: 's' until the goal is reached, within one press per row.
             ASSERT_EQ(s->sgnCAL, 'C');
             int presses = 0;

@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "goal/goal_check.h"
+#include "path_check.h"
 
 namespace {
 
@@ -88,6 +89,9 @@ TEST(BPhase1, EveryRobotLiftsTheWorkWithClearRows) {
         ASSERT_GE(startPhase1(*s), 0) << robot;
         keyboard(*s, 's');
         ASSERT_EQ(s->sgnPATH, 2) << robot;
+        // Links too: none crosses a wall face off the slit while the far joints fold.
+        const PathCheckReport rep = checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, nullptr);
+        EXPECT_TRUE(rep.ok) << robot << " " << rep.fault;
         for (int k = 1; k <= s->NPATH; ++k) {
             for (int i = 1; i <= s->N; ++i)
                 EXPECT_LE(std::fabs(std::remainder(s->qIPATH[k][i] - s->qIPATH[k - 1][i], 2 * M_PI)),

@@ -8,7 +8,10 @@
 #include "../goal/goal_check.h"
 #include "collide/interference.h"
 #include "model/vecops.h"
+#include "app/scene_options.h"
+#include "path/outside_internal.h"
 #include "path/outside_wall.h"
+#include "path_check.h"
 
 namespace {
 
@@ -155,4 +158,21 @@ TEST(OutsideWall, FullFoldBackIsSaturatedToTheLimitAngle) {
     Vec3 eOut;
     EXPECT_EQ(WOutChangeArmDir(*s, s->Nw, M, q, s->mm[M], back, eOut), 1);
     EXPECT_NEAR(std::acos(dotVec3(eOut, mf)), s->qLimit, 1e-6);
+}
+
+TEST(OutsideWall, FarStepRefusesWallFaultsTheJointChecksMiss) {
+    // Steps once appended: F32, link 5 crossing the far face 0.104 off the slit plane; F11 (slit
+    // 0.1 left), the work folded back into the near face's band. The path check confirms each.
+    const double q[2][JV] = {{0, -0.4469, 0, 0.1218, 0.7352, -1.9539, 2.6048, 2.1255, 0},
+                             {0, -0.0466, -0.11, -2.3359, -0.0014, 2.4257, -2.006, -0.9783, 0}};
+    for (int c = 0; c < 2; ++c) {
+        auto s = makeSceneWithRobot(c ? 1 : 3, c ? 1 : 2);
+        std::string err;
+        ASSERT_TRUE(moveSlitByKeys(*s, Vec3{{s->rh[0] - 0.1 * c, s->rh[1], s->rh[2]}}, err));
+        EXPECT_FALSE(checkPath(*s, &q[c], 1, nullptr, nullptr).ok);
+        double qa[JV];
+        int Mbad = 0, collType = 0;
+        EXPECT_EQ(checkFarStep(*s, c ? 9 : 4, q[c], qa, Mbad, collType), -1);
+        EXPECT_EQ(Mbad, c ? 9 : 5);
+    }
 }
