@@ -48,7 +48,9 @@ rl_solve() {
   RL_ROWS=""
   [[ $line =~ \"rows\":\ ([0-9]+) ]] && RL_ROWS=${BASH_REMATCH[1]}
   script=$(sed -n 's/^ *"script": "\([^"]*\)",\{0,1\}$/\1/p' <<<"$json")
-  [ -n "$script" ] && [ -n "$RL_ROWS" ] || wl_fail "no key script or row count in the solve report"
+  if [ -z "$script" ] || [ -z "$RL_ROWS" ]; then
+    wl_fail "no key script or row count in the solve report"
+  fi
   # One key per character; only the space has a name of its own.
   RL_SCRIPT=${script//\{SP\}/ }
   [[ $RL_SCRIPT != *[{}]* ]] || wl_fail "the key script has a notation this replay does not know: $script"
