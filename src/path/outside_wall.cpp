@@ -147,7 +147,9 @@ int farRowCheck(Scene& s, const double* q, int& Mbad) {
     int K = 0, t1 = 0, t2 = 0;
     Vec3 P1, P2;
     for (int j = 2; j <= s.Nw; ++j) {
-        if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0) {
+        // Between two repaired steps that both sit at the edge of the allowed shortfall (0.001),
+        // the clearance can dip past it between the sampled poses: 2e-5 to spare.
+        if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0 || bs < -0.001 + 2e-5) {
             Mbad = j;
             return -3;
         }
@@ -185,11 +187,16 @@ int farMoveCheck(Scene& s, const double* q, int& Mbad) {
     if (!(d > 1e-9)) return 0;
     int n = static_cast<int>(std::ceil(d / 0.025 - 1e-9));
     if (n < 1) n = 1;
-    // The rows written and the midpoints between them: a move along the edge of a margin band
-    // can dip into it between two rows that are both clear.
-    for (int k = 1; k < 2 * n; ++k) {
+    // The rows written and poses between them at most 0.01 rad apart in every joint (the wrist
+    // joints move five times the row bound): a move along the edge of a margin band, or of the
+    // self clearance, can dip into it between two rows that are both clear.
+    const double dFull = maxAbsJoint(s, s.N, dq);
+    int m = static_cast<int>(std::ceil(dFull / n / 0.01));
+    if (m < 2) m = 2;
+    if (m > 16) m = 16;
+    for (int k = 1; k < n * m; ++k) {
         double row[JV] = {};
-        for (int i = 1; i <= s.N; ++i) row[i] = from[i] + dq[i] * k / (2 * n);
+        for (int i = 1; i <= s.N; ++i) row[i] = from[i] + dq[i] * k / (n * m);
         const int code = farRowCheck(s, row, Mbad);
         if (code < 0) return code;
     }
