@@ -219,7 +219,7 @@ int SelectSlitPassSolT(Scene& s, const double* q0in, int n, const double (*sols)
     // (6LU) direction of the wrist and order against the previous cycle's change.
     const int row = top < 0 ? 0 : top;
     const int Ms = N - 2;
-    forwardKinematics(s, s.qIPATHth[row]);
+    forwardKinematics(s, q0);
     const Vec3 wrist0 = s.J[Ms];
     const double* dprev = s.dqIPATHth[row];
     int bucket[4][3][NSOLMAX];

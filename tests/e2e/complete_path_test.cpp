@@ -5,10 +5,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "app/auto_solve.h"
 #include "app/keyboard.h"
 #include "app/scene.h"
+#include "app/scene_options.h"
 #include "path_check.h"
 #include "support/test_scene.h"
 
@@ -41,4 +43,27 @@ TEST(CompletePath, EveryRobotGetsACollisionFreePathAndPlaysItToTheGoal) {
             EXPECT_EQ(s->nMOVE, s->NPATH);
             for (int i = 1; i <= s->N; ++i) EXPECT_EQ(s->qr[i], s->qPATH[s->NPATH][i]);
         }
+}
+
+// Moved scenes whose paths once stopped or grazed the wall band or the self clearance between
+// rows: a joint off the slit plane between pass-out poses (F22), the work skimming the far band
+// (F41 goal y -0.1), the pass-out going back and forth and a dip between repaired steps (F41 goal
+// -0.1, +0.1).
+TEST(CompletePath, MovedSlitsAndGoalsGetCollisionFreePaths) {
+    struct Case { int lower, upper; double slitDx, goalDx, goalDy; };
+    const Case cases[] = {{2, 2, -0.1, 0, 0}, {4, 1, 0, 0, -0.1}, {4, 1, 0, -0.1, 0.1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "F" << c.lower << c.upper << " " << c.slitDx << " " << c.goalDx << " " << c.goalDy);
+        auto s = makeSceneWithRobot(c.lower, c.upper);
+        Vec3 slit = s->rh, goal = s->rwp;
+        slit[0] += c.slitDx;
+        goal[0] += c.goalDx;
+        goal[1] += c.goalDy;
+        std::string err;
+        ASSERT_TRUE(moveSlitByKeys(*s, slit, err) && moveGoalByKeys(*s, goal, err)) << err;
+        const SolveResult r = autoSolve(*s);
+        ASSERT_EQ(r.complete, 1) << r.stop;
+        const PathCheckReport rev = checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit);
+        EXPECT_TRUE(rev.ok) << rev.fault;
+    }
 }
