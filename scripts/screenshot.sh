@@ -4,8 +4,8 @@
 set -euo pipefail
 build=${1:-build}
 cd "$(dirname "$0")/.."
-# shellcheck source=../tests/render/window_lib.bash
-source tests/render/window_lib.bash
+# shellcheck source=../tests/support/window_lib.bash
+source tests/support/window_lib.bash
 trap wl_cleanup EXIT
 mkdir -p docs
 wl_start_xvfb

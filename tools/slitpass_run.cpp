@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
 #include "app/keyboard.h"
-#include "app/scene.h"
 #include "app/session.h"
 #include "app/startup.h"
+#include "core/console.h"
+#include "core/scene.h"
 
 namespace {
 

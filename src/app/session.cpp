@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/scene.h"
 #include "app/status_text.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 
 

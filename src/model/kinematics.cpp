@@ -1,6 +1,6 @@
 #include "model/kinematics.h"
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/vecops.h"
 
 void forwardKinematics(Scene& s, const double* q) {

@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "app/scene.h"
-#include "app/startup.h"
+#include "model/wall_goal.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "support/capture.h"
 #include "support/test_scene.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/keyboard.h"
-#include "app/scene.h"
+#include "core/scene.h"
 #include "support/test_scene.h"
 
 TEST(Catalogue, StartUpBuildsF21WithoutTheDefaultsTable) {

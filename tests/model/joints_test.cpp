@@ -4,7 +4,7 @@
 #include <cmath>
 #include <random>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/joints.h"
 #include "model/vecops.h"
 #include "support/test_scene.h"

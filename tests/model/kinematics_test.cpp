@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "support/test_scene.h"
 

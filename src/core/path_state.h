@@ -1,6 +1,6 @@
 // The path record of the reverse path generation and the playback state of the motion.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 constexpr int NMAX = 3000;
 
