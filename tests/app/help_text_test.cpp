@@ -15,8 +15,7 @@ TEST(HelpText, OrderAndRobotSummary) {
     EXPECT_EQ(t.rfind("\nロボットの障害物回避運動アニメーション\n//--------キーによる操作(1)設定", 0), 0u);
     size_t robot = t.find("\n(F) ロボットの自由度N=8   関節構造 JTYPE21='RQP-RP-RPR'");
     size_t last = t.find("\n//--------------仮の設定------------------------------//");
-    ASSERT_NE(robot, std::string::npos);
-    ASSERT_NE(last, std::string::npos);
+    ASSERT_TRUE(robot != std::string::npos && last != std::string::npos);
     EXPECT_LT(last, robot);
     EXPECT_NE(t.find("\n(O) 厚壁隙間中心線基点位置 rh[]=(  1.60   2.30   0.00)"), std::string::npos);
     EXPECT_NE(t.find("\n(G) 目標位置　　rwG[]=(  2.35   3.60   0.10)"), std::string::npos);

@@ -135,14 +135,6 @@ TEST(ForwardKinematics, StraightPoseReproducesStraightTables) {
         }
 }
 
-TEST(ClassifyJointsByWall, StraightPoseIsAllBeforeTheWall) {
-    auto s = makeScene();
-    int Mp = 0, Mw = 0, in[JV] = {};
-    EXPECT_EQ(classifyJointsByWall(*s, s->qInit, &Mp, in, &Mw), 0);
-    EXPECT_EQ(Mp, 9);
-    EXPECT_EQ(Mw, 10);
-}
-
 TEST(ClassifyJointsByWall, FaceRulesAndRuns) {
     auto s = makeScene();  // F21: J1 at origin, J2 (0,0,1), J3 (0,0,3) straight
     double q[JV] = {};

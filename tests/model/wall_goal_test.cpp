@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "core/scene.h"
 #include "model/joint_table.h"
@@ -9,38 +10,24 @@
 #include "support/capture.h"
 #include "support/test_scene.h"
 
-TEST(ObstacleReach, FarWallAndLateReach) {
+TEST(ObstacleReach, FarWallLateReachAndTheFacesOfTheSlitPoint) {
     auto s = makeScene();
     TraceCapture cap(*s);
-    s->rh = Vec3{{0, 9.0, 0}};  // farther than links 3..8 can reach
-    checkObstacleReach(*s);
-    EXPECT_EQ(s->sgnOBSTACLE, 0);
-    EXPECT_EQ(s->Mpass, 10);
+    // Beyond links 3..8 (sums 2, 4, 5, 6); first reached at i = 5 = N-3: still too far; reached at
+    // i = 4 (N-4): reachable.
+    for (auto [y, Mpass, obstacle] : {std::tuple<double, int, int>{9.0, 10, 0}, {5.5, 5, 0}, {4.5, 4, 1}}) {
+        s->rh = Vec3{{0, y, 0}};
+        checkObstacleReach(*s);
+        EXPECT_TRUE(s->Mpass == Mpass && s->sgnOBSTACLE == obstacle) << y;
+    }
     EXPECT_NE(cap.text().find("\nsgnOBSTACLE=0 厚壁位置遠すぎる．設定し直し"), std::string::npos);
-    // First reached at i = 5 = N-3: still too far.
-    s->rh = Vec3{{0, 5.5, 0}};  // sums 2, 4, 5, 6: reached at i = 5
-    checkObstacleReach(*s);
-    EXPECT_EQ(s->Mpass, 5);
-    EXPECT_EQ(s->sgnOBSTACLE, 0);
-    // Reached at i = 4 (N-4): reachable.
-    s->rh = Vec3{{0, 4.5, 0}};
-    checkObstacleReach(*s);
-    EXPECT_EQ(s->Mpass, 4);
-    EXPECT_EQ(s->sgnOBSTACLE, 1);
-}
-
-
-TEST(ObstacleReach, HeightOfTheSlitPointDoesNotMoveTheFaces) {
-    auto s = makeScene();
-    double y1 = s->rhy1, y2 = s->rhy2, x = s->rhx;
-    s->rh[2] = 1.7;
+    // The height of the slit point does not move the faces.
+    s->rh = Vec3{{1.6, 2.3, 1.7}};
     setWallGeometry(*s);
-    EXPECT_EQ(s->rhy1, y1);
-    EXPECT_EQ(s->rhy2, y2);
-    EXPECT_EQ(s->rhx, x);
-    EXPECT_DOUBLE_EQ(s->rhy1W, y1 - 0.2);
-    EXPECT_DOUBLE_EQ(s->rhy2M, y2 + 0.15);
-    EXPECT_DOUBLE_EQ(s->rhy1F, y1 - 0.4);
+    EXPECT_TRUE(s->rhy1 == 2.3 - 0.2 && s->rhy2 == 2.3 + 0.2 && s->rhx == 1.6);
+    EXPECT_DOUBLE_EQ(s->rhy1W, s->rhy1 - 0.2);
+    EXPECT_DOUBLE_EQ(s->rhy2M, s->rhy2 + 0.15);
+    EXPECT_DOUBLE_EQ(s->rhy1F, s->rhy1 - 0.4);
 }
 
 TEST(JointTable, StraightPose) {
