@@ -9,9 +9,9 @@
 #include <tuple>
 
 #include "app/keyboard.h"
-#include "model/wall_goal.h"
 #include "app/status_text.h"
 #include "model/kinematics.h"
+#include "model/wall_goal.h"
 #include "support/window_support.h"
 
 namespace {
