@@ -122,19 +122,6 @@ TEST(ForwardKinematics, AgreesWithIndependentRotationsForEveryRobot) {
     }
 }
 
-TEST(ForwardKinematics, StraightPoseReproducesStraightTables) {
-    for (int lower = 1; lower <= 4; ++lower)
-        for (int upper = 1; upper <= 2; ++upper) {
-            auto s = makeSceneWithRobot(lower, upper);
-            forwardKinematics(*s, s->qZero);
-            for (int i = 0; i <= s->Nw; ++i)
-                for (int k = 0; k < 3; ++k) {
-                    EXPECT_NEAR(s->J[i][k], s->Jstraight[i][k], 1e-15);
-                    for (int c = 0; c < 3; ++c) EXPECT_NEAR(s->EJ[i](k, c), s->Estraight[i](k, c), 1e-15);
-                }
-        }
-}
-
 TEST(ClassifyJointsByWall, FaceRulesAndRuns) {
     auto s = makeScene();  // F21: J1 at origin, J2 (0,0,1), J3 (0,0,3) straight
     double q[JV] = {};
