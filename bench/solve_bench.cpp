@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "solve/ijkinv.h"
 #include "solve/posorient.h"

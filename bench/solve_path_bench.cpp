@@ -8,7 +8,7 @@
 
 #include "app/auto_solve.h"
 #include "app/keyboard.h"
-#include "app/scene.h"
+#include "core/scene.h"
 #include "support/test_scene.h"
 
 namespace {

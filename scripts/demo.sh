@@ -7,8 +7,8 @@ set -euo pipefail
 build=${1:-build}
 robot=${2:-F21}
 cd "$(dirname "$0")/.."
-# shellcheck source=../tests/render/window_lib.bash
-source tests/render/window_lib.bash
+# shellcheck source=../tests/support/window_lib.bash
+source tests/support/window_lib.bash
 # shellcheck source=replay_lib.bash
 source scripts/replay_lib.bash
 trap wl_cleanup EXIT

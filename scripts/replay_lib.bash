@@ -1,6 +1,6 @@
 # Replays the headless runner's automatic solve in the simulator window: the solve's key script
 # is typed into the window, then 's' moves the robot along the path in C mode. Sourced after
-# tests/render/window_lib.bash by scripts/demo.sh and scripts/screenshot.sh.
+# tests/support/window_lib.bash by scripts/demo.sh and scripts/screenshot.sh.
 
 RL_SCRIPT="" RL_ROWS=0 RL_GOAL_PRESSES=0
 

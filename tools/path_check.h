@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "app/scene.h"
+#include "core/scene.h"
 
 struct PathCheckLimits {
     // A joint in the wall or near its faces, and a link where it crosses a face, lie this close

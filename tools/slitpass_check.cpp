@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "app/scene_options.h"
 #include "app/startup.h"
 #include "path_check.h"

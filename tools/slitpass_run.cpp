@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
 #include "app/auto_solve.h"
 #include "app/keyboard.h"
 #include "app/scene_options.h"
-#include "app/scene.h"
 #include "app/session.h"
 #include "app/startup.h"
+#include "core/console.h"
+#include "core/scene.h"
 
 namespace {
 

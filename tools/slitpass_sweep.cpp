@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/auto_solve.h"
-#include "app/scene.h"
+#include "core/scene.h"
 #include "app/scene_options.h"
 #include "app/startup.h"
 #include "path_check.h"

@@ -1,11 +1,12 @@
 #include "app/keyboard.h"
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "app/robot_choice.h"
 #include "app/startup.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "goal/goal.h"
-#include "model/catalogue.h"
 #include "model/vecops.h"
+#include "model/wall_goal.h"
 #include "path/path_driver.h"
 #include "path/path_record.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "app/keyboard.h"
-#include "app/scene.h"
+#include "core/scene.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // 'F' and the two digits of a robot name such as "F32". False with a message for a name the

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/scene.h"
 #include "app/status_text.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "path/path_record.h"
 

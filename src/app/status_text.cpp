@@ -1,6 +1,6 @@
 #include "app/status_text.h"
 
-#include "app/scene.h"
+#include "core/scene.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
 #include "collide/collide_math.h"
+#include "core/console.h"
+#include "core/scene.h"
 
 using namespace collide;
 

@@ -2,7 +2,7 @@
 // off the wall band and the floor margin. A turn is a circle in unit-vector space: the moving
 // vector is c + r (cos t e1 + sin t e2) for t from 0 to angle (e1, e2 orthonormal).
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct Scene;
 

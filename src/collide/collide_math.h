@@ -2,7 +2,7 @@
 #pragma once
 #include <cmath>
 
-#include "model/types.h"
+#include "core/types.h"
 
 namespace collide {
 

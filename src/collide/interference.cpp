@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/scene.h"
 #include "collide/collide_math.h"
+#include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
 

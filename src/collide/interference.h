@@ -7,7 +7,7 @@
 // far side. Every routine that takes a joint vector runs forwardKinematics on the vector it
 // judges last, so J and mm hold that pose afterwards.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct Scene;
 

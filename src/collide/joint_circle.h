@@ -2,7 +2,7 @@
 // the wall face and the floor margin, the turns at which M reaches the wall plane, the floor
 // margin or its highest point, and small clearance measures of a joint.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct Scene;
 

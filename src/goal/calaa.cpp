@@ -1,8 +1,8 @@
 // Key 'a': positions the work at the goal while the arm keeps its passage through the slit.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "goal/goal.h"
 #include "goal/goal_common.h"
 #include "model/kinematics.h"

@@ -2,8 +2,8 @@
 // alpha-plane, then steps toward the chosen pose.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "goal/goal.h"
 #include "goal/goal_common.h"
 #include "model/kinematics.h"

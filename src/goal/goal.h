@@ -2,7 +2,7 @@
 // ('b'), the Newton and gradient correction and the special cases of a first joint or a goal
 // on the alpha-plane.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct Scene;
 

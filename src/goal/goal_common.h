@@ -1,6 +1,6 @@
 // Small helpers shared by the files of the goal pose calculation.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct Scene;
 

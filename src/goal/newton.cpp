@@ -2,8 +2,8 @@
 // the line search along its direction, and the correction of one 'a'/'b' press.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "goal/goal.h"
 #include "goal/goal_common.h"
 #include "model/kinematics.h"

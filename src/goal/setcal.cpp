@@ -1,8 +1,8 @@
 // Entry of the goal pose calculation: the start pose candidates and the first classification.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "goal/goal.h"
 #include "goal/goal_common.h"
 #include "model/kinematics.h"

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "app/console.h"
-#include "app/scene.h"
 #include "collide/interference.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "goal/goal.h"
 #include "goal/goal_common.h"
 #include "model/joints.h"

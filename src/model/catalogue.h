@@ -1,4 +1,4 @@
-// The catalogue of eight robots (F11..F42) and the robot choice.
+// The catalogue of eight robots (F11..F42): their structures, slits and goals.
 #pragma once
 struct Scene;
 
@@ -8,8 +8,5 @@ void setRobotType(Scene& s, const int* sel);
 void setRobotStructure(Scene& s);
 // First choice after start-up or reset: builds the robot and installs its slit and goal.
 void setRobotDefaults(Scene& s, const int* sel);
-// Key handler of robot choice mode.
-void RBTCHOICE1(Scene& s, char key);
-// Key 'F': enters robot choice mode.
-void startRobotChoice(Scene& s);
+// The robot, slit and goal lines of the console help.
 void printRobotInfo(const Scene& s);

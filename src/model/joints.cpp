@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/scene.h"
+#include "core/scene.h"
 
 double jointDiff(const Scene& s, int i, double a, double b) {
     for (int k = 0; k < 2; ++k)

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/vecops.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Value operations on Vec3, Mat3 and joint vectors. Nothing here allocates or keeps state.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 void copyVec3(const Vec3& a, Vec3& out);
 void negVec3(const Vec3& a, Vec3& out);

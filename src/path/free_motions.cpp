@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "collide/avoid_turn.h"
 #include "collide/interference.h"
 #include "collide/joint_circle.h"

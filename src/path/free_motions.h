@@ -6,7 +6,7 @@
 // interpolates between two poses. A step that fails is not appended and ends its motion.
 // Status codes: 1 moved, 0 no change, -1 wall, -2 floor, -3 self interference or joint limit.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // 0 when every joint 2..Nw of q is clear on the robot side, else the first negative code met

@@ -1,7 +1,7 @@
 // Phases 3 and 5 of the B-calculation: the arm, back in front of the wall, moves away from it
 // and towards the initial pose.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // Phase 3: elbow and wrist away from the wall.

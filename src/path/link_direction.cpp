@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"

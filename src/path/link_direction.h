@@ -1,6 +1,6 @@
 // Turning one link to a given world direction with the two joints that drive it.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // Every pair of values of the two driving joints of link M (M = Nw: the work) that points the

@@ -1,6 +1,6 @@
 // Helpers shared by the motions of the joints beyond the wall.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // Interference code of the checks (0, -1 .. -7) as a motion result: -1 wall (alone or with

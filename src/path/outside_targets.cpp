@@ -2,8 +2,8 @@
 // turn of the joint before it), and the correction of a target that hits the floor or saturates.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "collide/interference.h"
 #include "collide/joint_circle.h"
 #include "model/joints.h"

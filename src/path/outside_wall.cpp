@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "collide/interference.h"
 #include "model/joints.h"
 #include "model/kinematics.h"

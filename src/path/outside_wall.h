@@ -3,7 +3,7 @@
 // Results (sgnMotion): 1 pose changed, 0 no change, -1 wall, -2 floor, -3 self interference that
 // cannot be avoided; MColl is the blocked joint. Every accepted step is appended to the path.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // Phase 1 work lift from qs; q1 the pose reached. Returns 1 (stopped by the work) or 2.

@@ -1,7 +1,7 @@
 // Clearance summary of a pose and the height order of its joints, read by every phase.
 #include <cmath>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "collide/interference.h"
 #include "model/kinematics.h"
 #include "path/path_driver.h"

@@ -3,8 +3,8 @@
 // entry into free space, and the dispatch of 's' to the current phase.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "collide/interference.h"
 #include "model/joints.h"
 #include "model/kinematics.h"

@@ -2,8 +2,8 @@
 // reversal into the forward path, and the playback along it.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"

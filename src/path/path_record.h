@@ -1,7 +1,7 @@
 // The reverse path record with its one append operation, the closing motion to the initial
 // pose, the smoothing and reversal into the forward path, and the playback along it.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // Appends the move from qFrom (the pose of row NPATH) to qTo, subdivided so that consecutive

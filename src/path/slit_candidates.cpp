@@ -3,8 +3,8 @@
 // through the slit along the plane.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "collide/interference.h"
 #include "model/joints.h"
 #include "model/kinematics.h"

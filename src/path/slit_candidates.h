@@ -1,7 +1,7 @@
 // Internals of the slit pass-out cycle: the step control, the candidate generation with its
 // inner solvers, the filter stages and the envelopes of the recorded cycles.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // Pass-out pose q2 from q0 with the step control (at most 3 step reductions; a reduction that

@@ -1,7 +1,7 @@
 // Phase 2 of the B-calculation: one slit pass-out cycle pulls the arm a small step back
 // through the slit, keeping the joints in the slit on the alpha-plane.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // One cycle from q0. Status 1: qr = qOut = the new pose, appended to the path. 0: no pass-out

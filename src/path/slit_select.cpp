@@ -2,8 +2,8 @@
 // direction sort, and the envelopes of the recorded cycles that keep the arm from going back.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "collide/interference.h"
 #include "model/joints.h"
 #include "model/kinematics.h"

@@ -2,8 +2,8 @@
 // work turns up (+z) along a turn that keeps it off the wall and the floor.
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "collide/avoid_turn.h"
 #include "model/joints.h"
 #include "model/kinematics.h"

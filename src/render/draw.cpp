@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 

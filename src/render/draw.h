@@ -2,7 +2,7 @@
 // floor, axes, markers and lines. Fixed-function OpenGL with light 0 of the camera; solids take
 // their colour from the ambient front material, lines and boxes are drawn unlit in a plain colour.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct Scene;
 

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "app/scene.h"
 #include "app/startup.h"
 #include "app/status_text.h"
-#include "app/window.h"
+#include "core/scene.h"
+#include "render/camera.h"
 #include "render/draw.h"
 #include "render/menu.h"
 #include "render/text.h"
@@ -33,7 +33,14 @@ bool goalMoved(const Vec3& rwG, const Vec3& rwp) {
 // The last row of a table of `rows` rows that a loop up to `last` may read.
 int clampRow(int last, int rows) { return last < rows - 1 ? last : rows - 1; }
 
+// Set by the window when it opens and when its event loop ends.
+bool gWindowOpen = false;
+
 }  // namespace
+
+void setWindowOpen(bool open) { gWindowOpen = open; }
+
+bool windowIsOpen() { return gWindowOpen; }
 
 void drawScene(Scene& s) {
     void* font = textFont();

@@ -11,3 +11,8 @@ void drawScene(Scene& s);
 // The display routine: drawScene, finishFrame, then one joint spin step unless the window is
 // reported damaged. Does nothing before the window is open.
 void redrawScene(Scene& s);
+
+// Whether the window is open: the window says so when it opens and when its loop ends; drawing
+// before that is skipped.
+void setWindowOpen(bool open);
+bool windowIsOpen();

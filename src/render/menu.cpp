@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/catalogue.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"

@@ -1,7 +1,7 @@
 // Analytic positioning: the planar two-link inverse and the three-joint inverse that brings a
 // chosen point of the arm to a target, all other joints held.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // L1 cos q1 + L2 cos(q1 + q2) = X, L1 sin q1 + L2 sin(q1 + q2) = Y. Returns 0 or 2 with

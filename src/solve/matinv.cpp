@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/console.h"
+#include "core/console.h"
 
 double matinv(const Scene& s, int n, double* a, int ncol) {
     if (n < 1 || n > MATINV_NMAX || ncol < n || !a) return 0.0;

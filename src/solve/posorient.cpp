@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/console.h"
-#include "app/scene.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "solve/ijkinv.h"

@@ -1,7 +1,7 @@
 // Position and orientation of the work: the wrist orientation solver and the alternating
 // position/orientation solver, with the error measures and angle distances they use.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 struct Scene;
 
 // Sum over the joints a, b, c of the shortest angular difference of x and y (one 2 pi shift).

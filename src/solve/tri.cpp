@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/console.h"
-#include "model/types.h"
+#include "core/console.h"
+#include "core/types.h"
 
 namespace {
 

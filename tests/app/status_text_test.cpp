@@ -2,13 +2,11 @@
 // the B table (evaluated step by step), with the place of every text.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "app/keyboard.h"
-#include "app/session.h"
 #include "app/status_text.h"
 #include "support/test_scene.h"
 
@@ -228,29 +226,4 @@ TEST(StatusText, BTableStepByStep) {
         s->sgnPATHEnd = r.end;
         EXPECT_EQ(shown(*s), r.lines) << "row " << (&r - rows);
     }
-}
-
-TEST(StatusText, JsonSummaryReportsTheLinesTheWindowShows) {
-    auto s = makeScene();
-    auto json = [&] {
-        std::string text;
-        std::FILE* out = std::tmpfile();
-        if (!out) return text;
-        writeJsonSummary(*s, {}, {}, out);
-        std::rewind(out);
-        char buf[4096];
-        for (size_t n; (n = std::fread(buf, 1, sizeof buf, out)) > 0;) text.append(buf, n);
-        std::fclose(out);
-        return text;
-    };
-    keyboard(*s, 'O');
-    s->rh[1] = 9.0;
-    keyboard(*s, '2');
-    EXPECT_NE(json().find("\"status\": [\"(O) Hit (1,2,3) to +, or (4,5,6) to -[x,y,z]\\n\", "
-                          "\"###Wall is too Far. Set it Nearer.###\\n\"]"),
-              std::string::npos)
-        << json();
-    // In robot choice mode the menu replaces the status block: an empty list.
-    keyboard(*s, 'F');
-    EXPECT_NE(json().find("\"status\": []"), std::string::npos) << json();
 }

@@ -8,9 +8,9 @@
 #include <random>
 #include <string>
 
-#include "app/scene.h"
-#include "app/startup.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
+#include "model/wall_goal.h"
 #include "support/capture.h"
 #include "support/test_scene.h"
 

@@ -9,7 +9,7 @@
 
 #include "app/auto_solve.h"
 #include "app/keyboard.h"
-#include "app/scene.h"
+#include "core/scene.h"
 #include "app/scene_options.h"
 #include "path_check.h"
 #include "support/test_scene.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "path_check.h"
 #include "support/test_scene.h"

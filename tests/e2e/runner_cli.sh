@@ -6,7 +6,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 out=$("$run" --json </dev/null) || fail "empty script should succeed"
 echo "$out" | grep -q '"robot": "F21"' || fail "default robot"
-echo "$out" | grep -q '"rhy1": 2.1' || fail "rhy1"
+for field in '"rhx": 1.6,' '"rhy1": 2.1,' '"rhy2": 2.5,' '"wristp": [2.35,3.6,0.5],'; do
+  echo "$out" | grep -qF "$field" || fail "start-up: $field"
+done
 
 out=$("$run" --json 'F32' </dev/null) || fail "F32"
 echo "$out" | grep -q '"robot": "F32"' || fail "F32 robot"
@@ -16,6 +18,15 @@ out=$("$run" --json 'F32F11' </dev/null) || fail "F32F11"
 echo "$out" | grep -q '"robot": "F11"' || fail "F11 robot"
 echo "$out" | grep -q '"rwG": \[0.52' || fail "F11 keeps the goal of F32"
 echo "$out" | grep -q '"rh": \[0,1.34' || fail "F11 keeps the slit of F32"
+
+# The status list is the block the window shows: none beside the robot choice menu.
+out=$("$run" --json 'F' </dev/null) || fail "F"
+echo "$out" | grep -qF '"status": [],' || fail "menu: status not empty"
+echo "$out" | grep -qF '"J": [[0,0,0],[0,0,0],[0,0,1],[0,0,3],[0,0,5],[0,0,6],[0,0,7],[0,0,7],[0,0,7],[0,0,7.4]]' ||
+  fail "straight pose of the menu"
+out=$("$run" --json 'O{2*700}' </dev/null) || fail "slit moved away"
+echo "$out" | grep -qF '"status": ["(O) Hit (1,2,3) to +, or (4,5,6) to -[x,y,z]\n", "###Wall is too Far. Set it Nearer.###\n"],' ||
+  fail "slit out of reach: status lines"
 
 "$run" 'a{b*' </dev/null >/dev/null 2>err.txt; [ $? -eq 2 ] || fail "malformed script must exit 2"
 grep -q 'malformed key script' err.txt || fail "malformed script message"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/keyboard.h"
-#include "app/scene.h"
+#include "core/scene.h"
 #include "goal/goal.h"
 #include "model/kinematics.h"
 #include "support/capture.h"

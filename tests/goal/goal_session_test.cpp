@@ -46,17 +46,16 @@ TEST(GoalSession, SpecialCasesRunWhereJointOneOrTheGoalLieOnThePlane) {
 TEST(GoalSession, StartUpAndGoalKeys) {
     auto s = makeScene();
     ASSERT_GT(s->nqss0, 0);
-    EXPECT_TRUE(s->cntqs0 == 0 && s->sgnCAL == 'A' && s->sgnPS == 2);  // F21: passable
-    EXPECT_TRUE(sameQ(s->qr, s->qss0[0]));
+    EXPECT_TRUE(s->cntqs0 == 0 && s->sgnCAL == 'A' && s->sgnPS == 2 && sameQ(s->qr, s->qss0[0]));  // F21: passable
     // The goal keys move the goal and its wrist point only; no calculation runs.
     double q0[JV];
     std::memcpy(q0, s->qr, sizeof q0);
     const Vec3 g0 = s->rwp;
     pressKeys(*s, "12335");
-    EXPECT_NEAR(s->rwp[0], g0[0] + 0.01, 1e-12);
-    EXPECT_NEAR(s->rwp[1], g0[1], 1e-12);
-    EXPECT_NEAR(s->rwp[2], g0[2] + 0.02, 1e-12);  // z is not blocked
-    for (int k = 0; k < 3; ++k) EXPECT_NEAR(s->wristp[k], s->rwp[k] + (k == 2 ? 0.4 : 0.0), 1e-12);
+    for (int k = 0; k < 3; ++k) {  // z is not blocked
+        EXPECT_NEAR(s->rwp[k], g0[k] + (k == 0 ? 0.01 : k == 2 ? 0.02 : 0.0), 1e-12);
+        EXPECT_NEAR(s->wristp[k], s->rwp[k] + (k == 2 ? 0.4 : 0.0), 1e-12);
+    }
     EXPECT_TRUE(s->sgnAab == 'c' && s->sgnARepeat == 0);
     EXPECT_TRUE(sameQ(s->qr, q0));
     // The next 'A' searches anew for the moved goal.

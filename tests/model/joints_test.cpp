@@ -4,7 +4,7 @@
 #include <cmath>
 #include <random>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/joints.h"
 #include "model/vecops.h"
 #include "support/test_scene.h"
@@ -36,34 +36,25 @@ TEST(JointDiff, ReducesBothAnglesBeforeSubtracting) {
 
 TEST(ClampJoint, LimitsByJointKind) {
     auto s = makeScene();  // F21: 'R' 'Q' 'P' 'R' 'P' 'R' 'P' 'R'
-    double out = 0;
-    EXPECT_EQ(clampJoint(*s, 3, 3.0, &out), 1);
-    EXPECT_DOUBLE_EQ(out, 2.8797932658);
-    EXPECT_EQ(clampJoint(*s, 3, 2.8797932658 + 0.0005, &out), 0);
-    EXPECT_DOUBLE_EQ(out, 2.8797932658);
-    EXPECT_EQ(clampJoint(*s, 3, -3.0, &out), 1);
-    EXPECT_DOUBLE_EQ(out, -2.8797932658);
-    EXPECT_EQ(clampJoint(*s, 2, 1.0, &out), 0);
-    EXPECT_DOUBLE_EQ(out, 1.0);
-    // 'R' joints below N-1 and joint N are never limited.
-    EXPECT_EQ(clampJoint(*s, 1, 5.0, &out), 0);
-    EXPECT_DOUBLE_EQ(out, 5.0);
-    EXPECT_EQ(clampJoint(*s, 8, -9.0, &out), 0);
-    EXPECT_DOUBLE_EQ(out, -9.0);
-    // Joint N-1 uses the wrist limit.
-    EXPECT_EQ(clampJoint(*s, 7, 2.5, &out), 1);
-    EXPECT_DOUBLE_EQ(out, 2.3561944902);
-    EXPECT_EQ(clampJoint(*s, 7, -2.5, &out), 1);
-    EXPECT_DOUBLE_EQ(out, -2.3561944902);
+    // 'R' joints below N-1 and joint N are never limited; joint N-1 uses the wrist limit.
+    const double lim = 2.8797932658, wrist = 2.3561944902;
+    const struct {
+        int i;
+        double q, out;
+        int clamped;
+    } cases[] = {{3, 3.0, lim, 1},   {3, lim + 0.0005, lim, 0}, {3, -3.0, -lim, 1},     {2, 1.0, 1.0, 0},
+                 {1, 5.0, 5.0, 0},   {8, -9.0, -9.0, 0},        {7, 2.5, wrist, 1},     {7, -2.5, -wrist, 1}};
+    for (const auto& c : cases) {
+        double out = 0;
+        EXPECT_EQ(clampJoint(*s, c.i, c.q, &out), c.clamped) << c.i << " " << c.q;
+        EXPECT_DOUBLE_EQ(out, c.out) << c.i << " " << c.q;
+    }
 }
 
 TEST(MaxAbsJoint, FirstIndexWinsAndZeroVector) {
     auto s = makeScene();
-    double v[JV] = {};
-    double mx = -1;
-    EXPECT_EQ(argMaxAbsJoint(*s, 8, v, &mx), 0);
-    EXPECT_EQ(mx, 0.0);
-    EXPECT_EQ(maxAbsJoint(*s, 8, v), 0.0);
+    double v[JV] = {}, mx = -1;
+    EXPECT_TRUE(argMaxAbsJoint(*s, 8, v, &mx) == 0 && mx == 0.0 && maxAbsJoint(*s, 8, v) == 0.0);
     v[2] = -0.7;
     v[5] = 0.7;
     EXPECT_EQ(argMaxAbsJoint(*s, 8, v, &mx), 2);
@@ -76,18 +67,13 @@ TEST(MaxAbsJoint, FirstIndexWinsAndZeroVector) {
 TEST(VectorOps, EdgeRules) {
     Vec3 z{{0, 0, 0}}, out{{9, 9, 9}};
     unitVec3(z, out);
-    EXPECT_EQ(out[0], 0.0);
-    EXPECT_EQ(out[1], 0.0);
-    EXPECT_EQ(out[2], 0.0);
+    EXPECT_TRUE(out[0] == 0.0 && out[1] == 0.0 && out[2] == 0.0);
     Vec3 a{{3, 0, 4}};
     unitVec3(a, a);  // may alias
     EXPECT_DOUBLE_EQ(a[0], 0.6);
     EXPECT_DOUBLE_EQ(a[2], 0.8);
-    EXPECT_EQ(charToNum('a'), 100);
-    EXPECT_EQ(charToNum('7'), 7);
-    EXPECT_EQ(digitChar(12), 'x');
-    EXPECT_EQ(digitChar(-1), 'x');
-    EXPECT_EQ(digitChar(3), '3');
+    EXPECT_TRUE(charToNum('a') == 100 && charToNum('7') == 7);
+    EXPECT_TRUE(digitChar(12) == 'x' && digitChar(-1) == 'x' && digitChar(3) == '3');
 }
 
 TEST(VectorOps, WrapAndNearestDifference) {

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "support/test_scene.h"
 
@@ -122,57 +122,25 @@ TEST(ForwardKinematics, AgreesWithIndependentRotationsForEveryRobot) {
     }
 }
 
-TEST(ForwardKinematics, StraightPoseReproducesStraightTables) {
-    for (int lower = 1; lower <= 4; ++lower)
-        for (int upper = 1; upper <= 2; ++upper) {
-            auto s = makeSceneWithRobot(lower, upper);
-            forwardKinematics(*s, s->qZero);
-            for (int i = 0; i <= s->Nw; ++i)
-                for (int k = 0; k < 3; ++k) {
-                    EXPECT_NEAR(s->J[i][k], s->Jstraight[i][k], 1e-15);
-                    for (int c = 0; c < 3; ++c) EXPECT_NEAR(s->EJ[i](k, c), s->Estraight[i](k, c), 1e-15);
-                }
-        }
-}
-
-TEST(ClassifyJointsByWall, StraightPoseIsAllBeforeTheWall) {
-    auto s = makeScene();
-    int Mp = 0, Mw = 0, in[JV] = {};
-    EXPECT_EQ(classifyJointsByWall(*s, s->qInit, &Mp, in, &Mw), 0);
-    EXPECT_EQ(Mp, 9);
-    EXPECT_EQ(Mw, 10);
-}
-
 TEST(ClassifyJointsByWall, FaceRulesAndRuns) {
     auto s = makeScene();  // F21: J1 at origin, J2 (0,0,1), J3 (0,0,3) straight
     double q[JV] = {};
-    // Turn joint 2 (a Q joint, axis world y) so the arm leans; instead move the wall so that
-    // chosen joints sit exactly on a face: put rhy1 at the y of J[4] after bending joint 3.
-    q[3] = -PI_C / 2 * 1.0;  // joint 3 is 'P' (axis world x): the arm from J3 on leans along +y
+    q[3] = -PI_C / 2;  // joint 3 is 'P' (axis world x): the arm from J3 on leans along +y
     forwardKinematics(*s, q);
-    double y4 = s->J[4][1], y5 = s->J[5][1];
-    ASSERT_GT(y4, 1.0);
-    ASSERT_GT(y5, y4);
+    const double y4 = s->J[4][1], y5 = s->J[5][1];
+    ASSERT_TRUE(y4 > 1.0 && y5 > y4);
     // Near face exactly on J4: J4 counts as before the wall; far face exactly on J5: beyond it.
-    s->rhy1 = y4;
-    s->rhy2 = y5;
-    int Mp = 0, Mw = 0, in[JV] = {};
-    int n = classifyJointsByWall(*s, q, &Mp, in, &Mw);
-    EXPECT_EQ(Mp, 4);
-    EXPECT_EQ(Mw, 5);
-    EXPECT_EQ(n, 0);
-    // A thicker wall: J5 inside, J6.. beyond.
-    s->rhy2 = y5 + 0.5;
-    n = classifyJointsByWall(*s, q, &Mp, in, &Mw);
-    EXPECT_EQ(Mp, 4);
-    EXPECT_EQ(n, 1);
-    EXPECT_EQ(in[0], 5);
-    EXPECT_EQ(Mw, 6);
-    // Joint 1 already past the near face still reports Mp = 1.
-    s->rhy1 = -1.0;
-    s->rhy2 = 100.0;
-    n = classifyJointsByWall(*s, q, &Mp, in, &Mw);
-    EXPECT_EQ(Mp, 1);
-    EXPECT_EQ(Mw, 10);
-    EXPECT_EQ(n, 8);  // joints 2..9 all between the faces
+    // A thicker wall: J5 inside, J6.. beyond. Joint 1 already past the near face still reports
+    // Mp = 1 (joints 2..9 all between the faces).
+    const struct {
+        double rhy1, rhy2;
+        int Mp, Mw, n, first;
+    } cases[] = {{y4, y5, 4, 5, 0, 0}, {y4, y5 + 0.5, 4, 6, 1, 5}, {-1.0, 100.0, 1, 10, 8, 2}};
+    for (const auto& c : cases) {
+        s->rhy1 = c.rhy1, s->rhy2 = c.rhy2;
+        int Mp = 0, Mw = 0, in[JV] = {};
+        const int n = classifyJointsByWall(*s, q, &Mp, in, &Mw);
+        EXPECT_TRUE(Mp == c.Mp && Mw == c.Mw && n == c.n && (n == 0 || in[0] == c.first))
+            << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
+    }
 }

@@ -4,8 +4,9 @@
 
 #include <cmath>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "app/startup.h"
+#include "model/wall_goal.h"
 #include "model/kinematics.h"
 #include "path/free_space.h"
 #include "path/path_record.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "model/wall_goal.h"
 #include "goal/goal_check.h"
 #include "model/joints.h"
 #include "path/outside_wall.h"

@@ -9,10 +9,10 @@
 #include <tuple>
 
 #include "app/keyboard.h"
-#include "app/startup.h"
 #include "app/status_text.h"
 #include "model/kinematics.h"
-#include "render/window_support.h"
+#include "model/wall_goal.h"
+#include "support/window_support.h"
 
 namespace {
 

@@ -154,10 +154,10 @@ TEST(IJKinv, NearestSolutionAndBadArguments) {
     std::fill(qout, qout + JV, 99.0);
     EXPECT_EQ(IJKinvNearest(*s, "WORK", q, 3, 4, 5, Vec3{}, Vec3{{30, 0, 0}}, qout), 0);
     EXPECT_EQ(std::memcmp(q, qout, sizeof q), 0);
-    const Vec3 tg{{1, 1, 3}};
-    EXPECT_EQ(IJKinv(*s, "WORK", q, 3, 2, 5, Vec3{}, tg, sols), 0);   // not I < J < K
-    EXPECT_EQ(IJKinv(*s, "WORK", q, 0, 2, 5, Vec3{}, tg, sols), 0);   // joint 0 is the base
-    EXPECT_EQ(IJKinv(*s, "WORK", q, 1, 2, 9, Vec3{}, tg, sols), 0);   // beyond N
-    EXPECT_EQ(IJKinv(*s, "WRIST", q, 1, 2, 7, Vec3{}, tg, sols), 0);  // wrist point below joint 7
-    EXPECT_EQ(IJKinv(*s, "XY", q, 1, 2, 3, Vec3{}, tg, sols), 0);     // unknown mode
+    // Not I < J < K, joint 0 (the base), beyond N, the wrist point below joint 7, an unknown mode.
+    const struct {
+        const char* mode;
+        int I, J, K;
+    } bad[] = {{"WORK", 3, 2, 5}, {"WORK", 0, 2, 5}, {"WORK", 1, 2, 9}, {"WRIST", 1, 2, 7}, {"XY", 1, 2, 3}};
+    for (const auto& b : bad) EXPECT_EQ(IJKinv(*s, b.mode, q, b.I, b.J, b.K, Vec3{}, Vec3{{1, 1, 3}}, sols), 0) << b.mode << b.K;
 }

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "support/capture.h"

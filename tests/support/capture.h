@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/scene.h"
+#include "core/scene.h"
 
 class TraceCapture {
 public:

@@ -2,7 +2,7 @@
 #pragma once
 #include <memory>
 
-#include "app/scene.h"
+#include "core/scene.h"
 
 std::unique_ptr<Scene> makeScene();
 // A scene with robot (lower, upper) built by the first robot choice ('F' and two digits).

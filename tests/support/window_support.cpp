@@ -1,4 +1,4 @@
-#include "render/window_support.h"
+#include "support/window_support.h"
 
 #include <GL/freeglut.h>
 
@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/window.h"
 #include "model/kinematics.h"
+#include "render/camera.h"
 #include "render/frame.h"
 #include "support/test_scene.h"
+#include "window/window.h"
 
 namespace {
 constexpr int kSize = 600;

@@ -1,11 +1,11 @@
 // The simulator program: start-up, then the window and its event loop.
 #include <cstdio>
 
-#include "app/console.h"
-#include "app/scene.h"
 #include "app/startup.h"
-#include "app/window.h"
+#include "core/console.h"
+#include "core/scene.h"
 #include "render/frame.h"
+#include "window/window.h"
 
 int main(int argc, char** argv) {
     // The one Scene of the program; large, so it lives on the heap.

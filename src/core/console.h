@@ -13,9 +13,6 @@ void tracef(const Scene& s, const char* fmt, ...) SLITPASS_PRINTF(2, 3);
 void printVec(const Scene& s, int i0, int i1, const double* v);
 void printVec4(const Scene& s, int i0, int i1, const double* v);
 void printVec5(const Scene& s, int i0, int i1, const double* v);
-void printHelp(const Scene& s);
-void printJointTable(Scene& s, const double* q);
-void printJointTable2(Scene& s, const double* qa, const double* qb);
 
 // The console pause of the calculations: prints nothing itself, calls the Scene's waitKey hook.
 void waitKey(Scene& s);

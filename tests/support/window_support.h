@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/scene.h"
+#include "core/scene.h"
 
 struct Rgb {
     int r, g, b;

@@ -1,6 +1,6 @@
 // State written by the interference checks.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct CollideState {
     Vec3 rColl = {};

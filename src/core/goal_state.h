@@ -1,6 +1,6 @@
 // State owned by the goal pose calculation.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct GoalCalcState {
     static constexpr int NQSS0 = 20;  // at most 17 candidates arise

@@ -1,7 +1,7 @@
 // State of the reverse path generation (B) and of the motion along the path (C). Each group
 // belongs to one stage of the calculation; the Scene reaches every field by its own name.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 constexpr int NMAX = 3000;  // rows of every path table
 // Candidate table of one slit pass-out generation: at most 49 candidates are retained, one

@@ -1,4 +1,4 @@
-// The GLUT window of the simulator: window creation, callbacks, camera, user view and frame end.
+// The GLUT window of the simulator: window creation and its callbacks.
 // The window owns the one Scene of the running program through a file-local pointer.
 #pragma once
 struct Scene;
@@ -11,19 +11,11 @@ extern const char* const WINDOW_TITLE;
 void openWindow(Scene& s, int* argc, char** argv);
 // openWindow, then the GLUT main loop; returns only when the loop ends.
 void startGraphics(Scene& s, int* argc, char** argv);
-// True once openWindow has created the window: drawing before that is skipped.
-bool windowIsOpen();
 
 // Reshape callback: viewport on the whole window, identity projection, modelview matrix mode.
 void reshapeWindow(int width, int height);
 // Idle callback while a joint spin runs: requests a redraw.
 void postRedisplay();
-// First step of every frame: clears, sets the perspective, the fixed eye and light 0.
-void setCamera();
-// The user's view: rotations about x, y and z in degrees, then the translation.
-void applyView(const double* viewRot, const double* viewShift);
-// Flush and swap buffers.
-void finishFrame();
 
 // The GLUT callbacks, also reachable for window tests.
 void windowDisplay();

@@ -1,6 +1,6 @@
 # Helpers for driving the simulator window from a shell: a private Xvfb display, the program
 # started with no console input, keys typed into its window, screenshots and pixel counts.
-# Sourced by tests/render/*.sh and scripts/screenshot.sh. Every wait has a time limit.
+# Sourced by tests/window/*.sh and scripts/screenshot.sh. Every wait has a time limit.
 
 WL_DIR="" WL_XVFB_PID="" WL_PID="" WL_WID="" WL_RC=""
 WL_TITLE='^F:Robot Choice, O:Obstacle Set, A:Cal\. of Goal Pose, B:Path Generation, C:Path Motion$'

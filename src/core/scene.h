@@ -4,12 +4,12 @@
 #pragma once
 #include <cstdio>
 
-#include "collide/collide_state.h"
-#include "goal/goal_state.h"
-#include "model/robot_model.h"
-#include "model/types.h"
-#include "path/path_state.h"
-#include "solve/solve_state.h"
+#include "core/collide_state.h"
+#include "core/goal_state.h"
+#include "core/path_state.h"
+#include "core/robot_model.h"
+#include "core/solve_state.h"
+#include "core/types.h"
 
 struct Scene;
 

@@ -1,6 +1,6 @@
 // The robot model (written by robot selection) and the results of the last forward kinematics.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct RobotModel {
     int N = 8;

@@ -5,8 +5,8 @@
 set -euo pipefail
 bin=${1:?path of the slitpass program}
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=window_lib.bash
-source "$here/window_lib.bash"
+# shellcheck source=../support/window_lib.bash
+source "$here/../support/window_lib.bash"
 trap wl_cleanup EXIT
 
 wl_start_xvfb

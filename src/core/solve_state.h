@@ -1,6 +1,6 @@
 // State written by the numerical solvers.
 #pragma once
-#include "model/types.h"
+#include "core/types.h"
 
 struct SolveState {
     int cntPosOrient = 0;  // rounds used by the last solvePosOrient
