@@ -34,6 +34,15 @@ double jointDiffSum(const Scene& s, int i0, int i1, const double* a, const doubl
     return sum;
 }
 
+double jointDiffNorm(const Scene& s, int i0, int i1, const double* a, const double* b) {
+    double sum = 0;
+    for (int i = i0; i <= i1; ++i) {
+        const double d = jointDiff(s, i, a[i], b[i]);
+        sum += d * d;
+    }
+    return std::sqrt(sum);
+}
+
 double maxAbsJoint(const Scene& s, int n, const double* v) {
     double mx = 0;
     argMaxAbsJoint(s, n, v, &mx);

@@ -5,6 +5,8 @@ struct Scene;
 double jointDiff(const Scene& s, int i, double a, double b);
 void jointDiffVector(const Scene& s, int i0, int i1, const double* a, const double* b, double* out);
 double jointDiffSum(const Scene& s, int i0, int i1, const double* a, const double* b);
+// Euclidean norm of the joint differences a - b over joints i0..i1 ('R' joints wrapped).
+double jointDiffNorm(const Scene& s, int i0, int i1, const double* a, const double* b);
 double maxAbsJoint(const Scene& s, int n, const double* v);
 int argMaxAbsJoint(const Scene& s, int n, const double* v, double* maxOut);
 int clampJoint(const Scene& s, int i, double q, double* out);

@@ -29,14 +29,7 @@ void copyQ(const double* a, double* b) {
 }
 
 // Norm of the joint differences a - b over joints 1..N (turning joints by their wrapped difference).
-double moved(const Scene& s, const double* a, const double* b) {
-    double sum = 0;
-    for (int i = 1; i <= s.N; ++i) {
-        const double d = jointDiff(s, i, a[i], b[i]);
-        sum += d * d;
-    }
-    return std::sqrt(sum);
-}
+double moved(const Scene& s, const double* a, const double* b) { return jointDiffNorm(s, 1, s.N, a, b); }
 
 // Holds every joint of q within its limit; true when one was outside.
 bool clampArm(const Scene& s, double* q) {

@@ -21,14 +21,7 @@ constexpr double kRelax = 0.05;   // joint relaxation per straight step
 
 const Vec3 kUp = {{0, 0, 1}};
 
-double jointChange(const Scene& s, const double* a, const double* b) {
-    double sum = 0;
-    for (int i = 1; i <= s.N; ++i) {
-        const double d = jointDiff(s, i, a[i], b[i]);
-        sum += d * d;
-    }
-    return std::sqrt(sum);
-}
+double jointChange(const Scene& s, const double* a, const double* b) { return jointDiffNorm(s, 1, s.N, a, b); }
 
 // y below which a joint counts as clear of the wall: the wrist clearance and a joint margin in
 // front of the near face.
