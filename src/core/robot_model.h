@@ -41,4 +41,9 @@ struct Kinematics {
     Mat3 Eq[JV] = {};
     Vec3 rw = {};
     Mat3 Ew = {};
+    // The joint values the results above belong to: the checks of one pose run forward
+    // kinematics once per joint they judge, and the second and later runs find them here.
+    // Robot selection clears fkValid when it changes the model.
+    double qFK[JV] = {};
+    int fkValid = 0;
 };

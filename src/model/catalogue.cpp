@@ -52,6 +52,7 @@ int clampIndex(int v, int hi) { return v < 1 ? 0 : (v > hi ? hi - 1 : v - 1); }
 }  // namespace
 
 void setRobotStructure(Scene& s) {
+    s.fkValid = 0;  // the model changes: the last forward kinematics no longer holds
     for (int i = s.Nw; i >= 1; --i) {
         mulMat3TN(s.Estraight[i - 1], s.Estraight[i], s.Erel[i]);
         Vec3 d;

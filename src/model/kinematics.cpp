@@ -1,6 +1,7 @@
 #include "model/kinematics.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "core/scene.h"
 #include "model/vecops.h"
@@ -34,6 +35,7 @@ inline void mulVec(const Mat3& A, const Vec3& v, Vec3& out) {
 // EJ[i] = EA[i] Rz(q[i]), so each joint costs one full product and one turn.
 void forwardKinematics(Scene& s, const double* q) {
     const int N = s.N, Nw = s.Nw;
+    if (s.fkValid && std::memcmp(s.qFK + 1, q + 1, sizeof(double) * N) == 0) return;
     for (int i = 1; i <= N; ++i) {
         const double c = std::cos(q[i]), sn = std::sin(q[i]);
         rotZ(s.Erel[i], c, sn, s.Eq[i]);
@@ -53,6 +55,8 @@ void forwardKinematics(Scene& s, const double* q) {
     mul(s.EJ[N], s.EwH, s.Ew);
     s.J[Nw] = s.rw;
     s.EJ[Nw] = s.Ew;
+    std::memcpy(s.qFK + 1, q + 1, sizeof(double) * N);
+    s.fkValid = 1;
 }
 
 int classifyJointsByWall(Scene& s, const double* q, int* MpOut, int* inWall, int* MwOut) {
