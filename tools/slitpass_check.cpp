@@ -66,5 +66,7 @@ int main(int argc, char** argv) {
                 forward ? "starts at the initial pose" : "ends at the initial pose", r.ok ? "valid" : r.fault.c_str());
     std::printf("least clearance: link to wall %.3f, link above floor %.3f, self %.3f; largest step %.4f\n",
                 r.minLinkWall, r.minLinkFloor, r.minSelf, r.maxStep);
+    std::printf("joints in or near the wall off the slit plane by at most %.4f on the rows, %.4f between rows\n",
+                r.maxRowSlitOffset, r.maxSlitOffset);
     return r.ok ? 0 : 1;
 }
