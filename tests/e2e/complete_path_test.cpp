@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "app/auto_solve.h"
@@ -15,7 +14,6 @@
 #include "support/test_scene.h"
 
 TEST(CompletePath, EveryRobotGetsACollisionFreePathAndPlaysItToTheGoal) {
-    std::printf("| robot | candidate | trial | rows | 's' presses | B ms | link-wall (row) | link-floor (row) | self |\n");
     for (int lower = 1; lower <= 4; ++lower)
         for (int upper = 1; upper <= 2; ++upper) {
             SCOPED_TRACE(testing::Message() << "F" << lower << upper);
@@ -29,9 +27,6 @@ TEST(CompletePath, EveryRobotGetsACollisionFreePathAndPlaysItToTheGoal) {
             // The forward path is the reverse path turned round (smoothed), checked the same way.
             const PathCheckReport fwd = checkPath(*s, s->qPATH, n, s->qInit, s->qAfinal);
             EXPECT_TRUE(fwd.ok) << fwd.fault;
-            std::printf("| F%d%d | %d | %c | %d | %d | %.1f | %.3f (%d) | %.3f (%d) | %.3f |\n", lower, upper, r.candidate,
-                        r.trial, s->NPATH, r.sKeys, r.millisB, rev.minLinkWall, rev.worstLinkWallRow, rev.minLinkFloor,
-                        rev.worstLinkFloorRow, std::min(rev.minSelf, fwd.minSelf));
             // Playback: 's' until the goal is reached, within one press per row.
             ASSERT_EQ(s->sgnCAL, 'C');
             int presses = 0;
