@@ -41,6 +41,7 @@ std::string breach(const Scene& s) {
     for (int k = 0; k < 3; ++k)
         if (!std::isfinite(s.rh[k]) || !std::isfinite(s.rwp[k]) || !std::isfinite(s.wristp[k])) return "goal/slit not finite";
     if (s.sgnROBOT[0] < 1 || s.sgnROBOT[0] > 4 || s.sgnROBOT[1] < 1 || s.sgnROBOT[1] > 2) return "robot out of catalogue";
+    if (!std::isfinite(s.errP) || !std::isfinite(s.errT)) return "errors not finite";
     return "";
 }
 
@@ -54,70 +55,40 @@ std::string describe(const std::string& keys) {
     return out;
 }
 
+// Presses n keys drawn from keys (any of the 256 codes instead, with probability anyShare) and
+// checks the invariants after each; pressed names what came before.
+void pressAtRandom(Scene& s, std::mt19937& rng, const std::string& keys, double anyShare, int n, std::string pressed) {
+    std::uniform_int_distribution<int> anyKey(0, 255), pick(0, static_cast<int>(keys.size()) - 1);
+    std::bernoulli_distribution any(anyShare);
+    for (int k = 0; k < n && !s.quit; ++k) {  // ESC ends the session
+        const int key = any(rng) ? anyKey(rng) : static_cast<unsigned char>(keys[pick(rng)]);
+        pressed.push_back(static_cast<char>(key));
+        keyboard(s, static_cast<unsigned char>(key));
+        ASSERT_EQ(breach(s), "") << "after keys " << describe(pressed);
+    }
+}
+
 }  // namespace
 
 TEST(KeyboardFuzz, RandomScriptsKeepTheStateSound) {
     std::mt19937 rng(20261207);
-    std::uniform_int_distribution<int> anyKey(0, 255);
     // Half of the keys come from the commands so that modes are actually reached and worked.
-    const std::string commands = "FOAGBCabsS0123456 PpQqXxZz!#&";
-    std::uniform_int_distribution<int> cmdKey(0, static_cast<int>(commands.size()) - 1);
-    std::bernoulli_distribution pickCommand(0.5);
-    const int scripts = 300, keysPerScript = 40;
-    for (int n = 0; n < scripts; ++n) {
-        auto s = makeScene();
-        std::string pressed;
-        for (int k = 0; k < keysPerScript; ++k) {
-            unsigned char key =
-                pickCommand(rng) ? static_cast<unsigned char>(commands[cmdKey(rng)]) : static_cast<unsigned char>(anyKey(rng));
-            pressed.push_back(static_cast<char>(key));
-            keyboard(*s, key);
-            std::string why = breach(*s);
-            ASSERT_EQ(why, "") << "after keys " << describe(pressed);
-            if (s->quit) break;  // ESC ends the session
-        }
-    }
+    for (int n = 0; n < 300; ++n) pressAtRandom(*makeScene(), rng, "FOAGBCabsS0123456 PpQqXxZz!#&", 0.5, 40, "");
 }
 
-TEST(KeyboardFuzz, GoalCalculationKeysOnEveryRobot) {
-    // The goal pose keys ('a', 'b', SP, goal moves, 'A', 'O' with slit moves) pressed at random
-    // from the first choice of each robot, so that the normal case, the goal on the plane and
-    // the special cases all run. 'O' leaves A mode; the next 'A' returns through the obstacle
-    // change.
-    std::mt19937 rng(60061);
-    const std::string keys = "aaabbb    123456AAO1245";
-    std::uniform_int_distribution<int> pick(0, static_cast<int>(keys.size()) - 1);
-    for (int lower = 1; lower <= 4; ++lower)
-        for (int upper = 1; upper <= 2; ++upper)
-            for (int n = 0; n < 30; ++n) {
-                auto s = makeSceneWithRobot(lower, upper);
-                std::string pressed = "F" + std::to_string(lower) + std::to_string(upper);
-                for (int k = 0; k < 50; ++k) {
-                    unsigned char key = static_cast<unsigned char>(keys[pick(rng)]);
-                    pressed.push_back(static_cast<char>(key));
-                    keyboard(*s, key);
-                    std::string why = breach(*s);
-                    ASSERT_EQ(why, "") << "after keys " << describe(pressed);
-                    ASSERT_TRUE(std::isfinite(s->errP) && std::isfinite(s->errT)) << describe(pressed);
-                }
-            }
-}
-
-TEST(KeyboardFuzz, PathKeysInEveryModeAfterASolvedGoal) {
-    // 'B', 's', 'S', 'C' with the mode keys from the solved final pose of each robot: running,
+TEST(KeyboardFuzz, GoalAndPathKeysOnEveryRobot) {
+    // The goal pose keys ('a', 'b', SP, goal moves, 'A', 'O' with slit moves) from the first choice
+    // of each robot, so that the normal case, the goal on the plane and the special cases run;
+    // then 'B', 's', 'S', 'C' with the mode keys from the solved final pose, so that running,
     // stopped, resumed and complete calculations meet every mode.
-    std::mt19937 rng(70071);
-    const std::string keys = "BBsssssssssSSCCsssSOGA0a14";
-    std::uniform_int_distribution<int> pick(0, static_cast<int>(keys.size()) - 1);
+    std::mt19937 rng(60061);
     for (int robot = 0; robot < 48; ++robot) {
-        auto s = makeSceneWithRobot(robot / 12 + 1, robot / 6 % 2 + 1);
+        const int lower = robot / 12 + 1, upper = robot / 6 % 2 + 1;
+        const std::string name = "F" + std::to_string(lower) + std::to_string(upper);
+        for (int g = 0; g < 5; ++g) pressAtRandom(*makeSceneWithRobot(lower, upper), rng, "aaabbb    123456AAO1245", 0, 50, name);
+        auto s = makeSceneWithRobot(lower, upper);
         for (int k = 0; k < 300 && s->sgnSOLAEnd != 1; ++k) keyboard(*s, "aab"[k % 3]);
-        std::string pressed = "F" + std::to_string(robot / 12 + 1) + std::to_string(robot / 6 % 2 + 1) + "(aab)B";
         keyboard(*s, 'B');
-        for (int k = 0; k < 80; ++k) {
-            pressed.push_back(keys[pick(rng)]);
-            keyboard(*s, static_cast<unsigned char>(pressed.back()));
-            ASSERT_EQ(breach(*s), "") << "after keys " << pressed;
-        }
+        pressAtRandom(*s, rng, "BBsssssssssSSCCsssSOGA0a14", 0, 80, name + "(aab)B");
     }
 }

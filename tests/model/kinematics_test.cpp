@@ -1,5 +1,5 @@
-// Forward kinematics against an independent product-of-rotations computation, and the sorting of
-// joints by the wall faces.
+// Forward kinematics against an independent product-of-rotations computation (and the path
+// check's joint points against both), and the sorting of joints by the wall faces.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +8,7 @@
 
 #include "core/scene.h"
 #include "model/kinematics.h"
+#include "path_check.h"
 #include "support/test_scene.h"
 
 namespace {
@@ -100,9 +101,13 @@ TEST(ForwardKinematics, AgreesWithIndependentRotationsForEveryRobot) {
                 double pos[10][3];
                 M3 frame[10];
                 independentFK(r, q, pos, frame);
+                // The path check's own joint points, a third computation, agree as well.
+                Vec3 P[JV];
+                independentJointPoints(*s, q, P);
                 for (int i = 0; i <= 9; ++i) {
                     for (int k = 0; k < 3; ++k) {
                         ASSERT_NEAR(s->J[i][k], pos[i][k], 1e-12) << "F" << lower << upper << " J" << i;
+                        ASSERT_NEAR(P[i][k], pos[i][k], 1e-9) << "path check J" << i;
                         for (int c = 0; c < 3; ++c)
                             ASSERT_NEAR(s->EJ[i](k, c), frame[i].a[k][c], 1e-12) << "EJ" << i;
                     }
