@@ -38,7 +38,6 @@ struct Kinematics {
     Vec3 mm[JV] = {};
     Mat3 EJ[JV] = {};
     Mat3 EA[JV] = {};
-    Mat3 Eq[JV] = {};
     Vec3 rw = {};
     Mat3 Ew = {};
     // The joint values the results above belong to: the checks of one pose run forward

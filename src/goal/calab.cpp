@@ -41,7 +41,7 @@ Vec3 linkPointInFrame(Scene& s, const double* q, int K, int MM) {
     forwardKinematics(s, q);
     Vec3 P = s.Lvec[MM], t;
     for (int i = MM - 1; i >= K + 1; --i) {
-        mulMat3Vec(s.Eq[i], P, t);
+        mulMat3Vec(turnedFrame(s, i), P, t);
         addVec3(s.Lvec[i], t, P);
     }
     return P;

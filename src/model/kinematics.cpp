@@ -38,7 +38,6 @@ void forwardKinematics(Scene& s, const double* q) {
     if (s.fkValid && std::memcmp(s.qFK + 1, q + 1, sizeof(double) * N) == 0) return;
     for (int i = 1; i <= N; ++i) {
         const double c = std::cos(q[i]), sn = std::sin(q[i]);
-        rotZ(s.Erel[i], c, sn, s.Eq[i]);
         mul(s.EJ[i - 1], s.Erel[i], s.EA[i]);
         rotZ(s.EA[i], c, sn, s.EJ[i]);
         mulVec(s.EJ[i - 1], s.mm0[i], s.mm[i]);
@@ -46,7 +45,6 @@ void forwardKinematics(Scene& s, const double* q) {
         for (int k = 0; k < 3; ++k) s.J[i].v[k] = s.J[i - 1].v[k] + s.L[i] * s.mm[i].v[k];
     }
     // The work point: its frame is the hand frame EwH carried by joint N.
-    s.Eq[Nw] = s.Eq[N];
     mul(s.EJ[N], s.Erel[Nw], s.EA[Nw]);
     mulVec(s.EJ[N], s.mm0[Nw], s.mm[Nw]);
     Vec3 t;
@@ -57,6 +55,13 @@ void forwardKinematics(Scene& s, const double* q) {
     s.EJ[Nw] = s.Ew;
     std::memcpy(s.qFK + 1, q + 1, sizeof(double) * N);
     s.fkValid = 1;
+}
+
+Mat3 turnedFrame(const Scene& s, int i) {
+    const int j = i > s.N ? s.N : i;
+    Mat3 out;
+    rotZ(s.Erel[j], std::cos(s.qFK[j]), std::sin(s.qFK[j]), out);
+    return out;
 }
 
 int classifyJointsByWall(Scene& s, const double* q, int* MpOut, int* inWall, int* MwOut) {

@@ -68,12 +68,12 @@ int calJntMDirSolve(Scene& s, const double* q, int M, const Vec3& eIn, double ou
     if (Mq2 == Mq1 - 1)
         B = s.Erel[Mq1];
     else
-        mulMat3(s.Eq[Mq2 + 1], s.Erel[Mq1], B);
+        mulMat3(turnedFrame(s, Mq2 + 1), s.Erel[Mq1], B);
     Vec3 v;
     if (Mq1 == M - 1)
         v = s.mm0[M];
     else
-        mulMat3Vec(s.Eq[M - 1], s.mm0[M], v);
+        mulMat3Vec(turnedFrame(s, M - 1), s.mm0[M], v);
     Vec3 ep;
     mulMat3TVec(A, e, ep);
 
