@@ -350,6 +350,25 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
     printVec(s, M, Nw, s.JMZ0);
 
     int sgnMotion = 0;
+    if (M == Nw && Mw1 > Nw) {
+        // Nothing is beyond the wall yet: the work is still in the slit, where the pass-out pose
+        // has put it. Turning it up there would swing it off the slit plane into the wall, so the
+        // step goes straight to the pass-out pose.
+        double qa[JV];
+        int collType = 0;
+        sgnMotion = checkFarStep(s, Nw, qs2, qa, MColl, collType);
+        if (sgnMotion > 0 && !pathFull(s)) {
+            appendFarStep(s, qa);
+            sgnMotion = changed(s, s.qr, qs1) ? 1 : 0;
+        } else {
+            copyJointVector(JV - 1, qs1, s.qr);
+            if (sgnMotion > 0) sgnMotion = 0;
+        }
+        copyJointVector(JV - 1, s.qr, qOut);
+        s.sgnMotion = sgnMotion;
+        s.MColl = MColl;
+        return sgnMotion;
+    }
     if (M == Nw) {
         sgnMotion = WOutWorkLargeMotion7(s, Mw1, qs1, qs2, s.JMZ0[Nw], qOut, MColl);
         copyJointVector(JV - 1, qOut, s.qr);
