@@ -3,7 +3,8 @@
 // its default slit and goal, and for moved scenes whose paths once stopped or grazed the wall band
 // or the self clearance between rows (a joint off the slit plane between pass-out poses on F22,
 // the work skimming the far band on F41 goal y -0.1, the pass-out going back and forth and a dip
-// between repaired steps on F41 goal -0.1, +0.1).
+// between repaired steps on F41 goal -0.1, +0.1; the work turned up while still in the slit on
+// F11 slit -0.1, goal -0.1).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,7 +20,7 @@ TEST(CompletePath, DefaultAndMovedScenesGetCollisionFreePathsPlayedToTheGoal) {
     struct Case { int robot; double slitDx, goalDx, goalDy; };
     const Case cases[] = {{11, 0, 0, 0}, {12, 0, 0, 0}, {21, 0, 0, 0},  {22, 0, 0, 0},    {31, 0, 0, 0},
                           {32, 0, 0, 0}, {41, 0, 0, 0}, {42, 0, 0, 0}, {22, -0.1, 0, 0}, {41, 0, 0, -0.1},
-                          {41, 0, -0.1, 0.1}};
+                          {41, 0, -0.1, 0.1}, {11, -0.1, -0.1, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "F" << c.robot << " " << c.slitDx << " " << c.goalDx << " " << c.goalDy);
         auto s = makeSceneWithRobot(c.robot / 10, c.robot % 10);
