@@ -10,14 +10,17 @@ xvfb_pid=""
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 if command -v Xvfb >/dev/null; then
-  disp=":$((90 + RANDOM % 100))"
-  Xvfb "$disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # A display number the server picks itself (no clash with another display), and no reset
+  # between clients: a window test that connects while the server resets would fail to open it.
+  fdfile=$(mktemp)
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset 9>"$fdfile" >/dev/null 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X${disp#:}" ] && break
+  for _ in $(seq 100); do
+    [ -s "$fdfile" ] && break
     sleep 0.1
   done
-  export DISPLAY="$disp"
+  export DISPLAY=":$(tr -d '[:space:]' <"$fdfile")"
+  rm -f "$fdfile"
 fi
 
 echo "== plain build: all tests"

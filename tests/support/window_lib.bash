@@ -33,7 +33,7 @@ wl_cleanup() {
 wl_start_xvfb() {
   WL_DIR=$(mktemp -d)
   command -v Xvfb >/dev/null || wl_fail "Xvfb is not installed (scripts/setup.sh installs it)"
-  Xvfb -displayfd 9 -screen 0 800x700x24 -nolisten tcp 9>"$WL_DIR/display" >"$WL_DIR/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -screen 0 800x700x24 -nolisten tcp -noreset 9>"$WL_DIR/display" >"$WL_DIR/xvfb.log" 2>&1 &
   WL_XVFB_PID=$!
   wl_until 100 test -s "$WL_DIR/display" || wl_fail "Xvfb did not start: $(cat "$WL_DIR/xvfb.log")"
   export DISPLAY=":$(tr -d '[:space:]' <"$WL_DIR/display")"
