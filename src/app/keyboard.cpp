@@ -134,6 +134,8 @@ void modeO(Scene& s, unsigned char key) {
         s.NPATHth = 0;
         s.NPATH = 0;
         s.sgnNMAX = 'U';
+        s.sgnGateStop = 0;
+        s.gateRefusals = 0;
         // The record is empty: indices into it restart, nothing is left to resume or to play.
         s.nBACK = 0;
         s.nMOVE = 0;

@@ -77,4 +77,15 @@ struct FreeSpaceState {
     int sgnJointReturn = 0;  // 1 once phase 5 returns by checked joint steps (the other modes failed)
 };
 
-struct PathState : PathRecordState, PathDriverState, SlitPassState, OutsideWallState, FreeSpaceState {};
+// What the row gate decided about the last motion it judged (see path/row_gate.h).
+enum class GateStatus { Accepted, Wall, Floor, Self, Work, Limit, RecordFull };
+struct RowGateState {
+    GateStatus gateStatus = GateStatus::Accepted;
+    int gateShape = 0;       // shape that touched: link 1..N, Nw the hand, Nw+1 the work
+    int gateOther = 0;       // what it touched: wall block 0 (+x) / 1 (-x), or the other link
+    double gateDepth = 0;    // how far it went in
+    int gateRefusals = 0;    // refusals since the B preparation
+    int sgnGateStop = 0;     // 1 once an append was refused: the B-calculation stops
+};
+
+struct PathState : PathRecordState, PathDriverState, SlitPassState, OutsideWallState, FreeSpaceState, RowGateState {};

@@ -102,7 +102,7 @@ int freeMoveCheck(Scene& s, const double* qFrom, const double* qTo, int& Jbad) {
 
 int appendFreeStep(Scene& s, const double* qFrom, double* qTo, int& Jbad) {
     Jbad = 0;
-    if (pathFull(s)) return 0;
+    if (pathStopped(s)) return 0;
     const int code = freeMoveCheck(s, qFrom, qTo, Jbad);
     if (code < 0) return code;
     return appendPathSegment(s, qFrom, qTo) > 0 ? 1 : 0;
@@ -191,7 +191,7 @@ int WInWorkMotion(Scene& s, const double* q0, const double* q1, const Vec3& e, i
     for (int i = 1; i <= s.N - 3; ++i) big = std::max(big, std::fabs(dq[i]));
     const int n = stepCount(std::max(big, alpha) / kWorkStep);
     int result = 1;
-    for (int k = 1; k <= n && !pathFull(s); ++k) {
+    for (int k = 1; k <= n && !pathStopped(s); ++k) {
         double qk[JV] = {};
         for (int i = 1; i <= s.N; ++i) qk[i] = start[i] + dq[i] * k / n;
         if (alpha > 0) {
@@ -280,7 +280,7 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
     copyQ(q, qPrev);
     int failed = 0;
     bool free = true;
-    for (int k = 1; k <= n && !pathFull(s) && failed == 0; ++k) {
+    for (int k = 1; k <= n && !pathStopped(s) && failed == 0; ++k) {
         double qNext[JV];
         copyQ(qPrev, qNext);
         for (int i = 1; i <= N; ++i) {
@@ -400,7 +400,7 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
     double qPrev[JV];
     copyQ(q, qPrev);
     int failed = 0;
-    for (int k = 1; k <= n && !pathFull(s); ++k) {
+    for (int k = 1; k <= n && !pathStopped(s); ++k) {
         double qNext[JV], qRes[JV];
         copyQ(qPrev, qNext);
         for (int i = 1; i <= N; ++i) qNext[i] += dq[i];
@@ -556,7 +556,7 @@ int freeReturnStep(Scene& s, const double* q0, double* qOut, int& JColl) {
     const int N = s.N;
     JColl = 0;
     copyQ(q0, qOut);
-    if (pathFull(s)) return 0;
+    if (pathStopped(s)) return 0;
     double r[JV] = {};
     for (int i = 1; i <= N; ++i) r[i] = relaxMove(s, i, q0);
     // The joints whose move alone keeps the clearance: they take the arm away from the wall first.

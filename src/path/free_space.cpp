@@ -57,7 +57,7 @@ void avoidStep(Scene& s, const double* q0) {
     tracef(s, "\n  関節並びの順逆 sgnWInAllJntOrderZ=%d リストJ[MR]y=%6.3f", s.sgnWInAllJntOrderZ, s.J[s.N - 1][1]);
     tracef(s, "\n★★E=========calBFREESPACE2() (Ⅰ)干渉回避運動終了===============★★\n");
     tracef(s, "\n  sgnCAL=%c", s.sgnCAL);
-    if (pathFull(s)) return;  // the append stopped the calculation
+    if (pathStopped(s)) return;  // the append stopped the calculation
     if (jointChange(s, s.qr, q0) < 1e-5) {
         // No progress: a step that changes nothing would be repeated for ever.
         s.JColl = J;
@@ -94,10 +94,10 @@ bool straightStep(Scene& s, const double* q0) {
         for (int i = N - 2; i <= N; ++i) q3[i] = relaxed(q0[i], 1.1 * kRelax);
     }
     int Jb = 0;
-    if (appendFreeStep(s, q0, q3, Jb) <= 0) return pathFull(s);
+    if (appendFreeStep(s, q0, q3, Jb) <= 0) return pathStopped(s);
     // A record filled during the append ends at its last row.
-    copyJointVector(JV - 1, pathFull(s) ? s.qIPATH[s.NPATH] : q3, s.qr);
-    if (pathFull(s)) return true;
+    copyJointVector(JV - 1, pathStopped(s) ? s.qIPATH[s.NPATH] : q3, s.qr);
+    if (pathStopped(s)) return true;
     s.sgnMColl = 1;
     s.sgnFS = 1;
     // Height order, and no joint lower above the floor margin than the one before it.
@@ -124,7 +124,7 @@ void returnStep(Scene& s, const double* q0) {
         double q1[JV];
         int J = 0;
         const int st = freeReturnStep(s, q0, q1, J);
-        if (pathFull(s)) return;
+        if (pathStopped(s)) return;
         if (st < 0) {
             s.JColl = J;
             s.sgnMColl = st;
@@ -179,7 +179,7 @@ void calBFREESPACE1(Scene& s) {
         if (std::fabs(dy) > 0) a = dz * 0.05 / std::fabs(dy);
         if (std::fabs(a) > 0.1) a = 0.05 * (a < 0 ? -1.0 : 1.0);
     }
-    for (int it = 0; it < kPhase3Steps && !pathFull(s); ++it) {
+    for (int it = 0; it < kPhase3Steps && !pathStopped(s); ++it) {
         forwardKinematics(s, q);
         const Vec3 P = {{s.rh[0], s.J[W][1] - 0.05, s.J[W][2] + a}};
         double q1[JV], qOut[JV];
@@ -200,7 +200,7 @@ void calBFREESPACE1(Scene& s) {
         copyJointVector(JV - 1, s.qr, q);
     }
     tracef(s, "\n◎自由空間運動1:肘・リストを壁から遠ざける運動終了 NPATH=%d→次は干渉回避運動へ", s.NPATH);
-    if (pathFull(s)) return;
+    if (pathStopped(s)) return;
     s.sgnMColl = 1;
     s.sgnPATH = 5;
     s.sgnPATHEnd = 0;
@@ -233,14 +233,14 @@ void calBFREESPACE2(Scene& s) {
     if (s.sgnCollAvoidMotion == 1 || !straightStep(s, q0)) {
         avoidStep(s, q0);
         // A correction that cannot move the arm hands phase 5 over to the joint-space return.
-        if (!pathFull(s) && s.sgnMColl <= 0) {
+        if (!pathStopped(s) && s.sgnMColl <= 0) {
             s.sgnJointReturn = 1;
             copyJointVector(JV - 1, s.qIPATH[s.NPATH], q0);
             returnStep(s, q0);
         }
         return;
     }
-    if (pathFull(s)) return;
+    if (pathStopped(s)) return;
     if (wristNear(s, s.qr)) {
         // The closing motion is a straight joint motion: it must be clear too.
         if (freeReturnClear(s, s.qr)) {

@@ -262,7 +262,7 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     const int nStep = 20;  // integer part of pi / 0.08 + 1, at most 20
     const double dth = PI_C / nStep, dqN = qs[N] / nStep;
     for (int k = 1; k <= nStep; ++k) {
-        if (pathFull(s)) break;
+        if (pathStopped(s)) break;
         const double th = k * dth;
         Vec3 d;
         for (int i = 0; i < 3; ++i) d[i] = std::cos(th) * v[i] + std::sin(th) * w[i];
@@ -357,7 +357,7 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
         double qa[JV];
         int collType = 0;
         sgnMotion = checkFarStep(s, Nw, qs2, qa, MColl, collType);
-        if (sgnMotion > 0 && !pathFull(s)) {
+        if (sgnMotion > 0 && !pathStopped(s)) {
             appendFarStep(s, qa);
             sgnMotion = changed(s, s.qr, qs1) ? 1 : 0;
         } else {
@@ -522,7 +522,7 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In,
     const int MM = nextFarJoint(s, M);
     int first = 0;
     for (int k = 1; k <= nRP; ++k) {
-        if (pathFull(s)) break;
+        if (pathStopped(s)) break;
         for (int i = 1; i <= N; ++i) qk[i] = qs1[i] + k * dq[i];
         Vec3 d;
         turnToward(a0, eG, k * dth, d);
@@ -545,7 +545,7 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In,
         appendFarStep(s, qa);
         copyJointVector(JV - 1, s.qr, qOut);
     }
-    if (pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
+    if (pathStopped(s)) return chainResult(s, 0, first, qs1, qOut);
     double qStart[JV], qT[JV];
     copyJointVector(JV - 1, qOut, qStart);
     copyJointVector(JV - 1, qOut, qT);
@@ -600,7 +600,7 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
     int first = 0;
     bool avoidOnly = false;
     for (int k = 1; k <= kPP; ++k) {
-        if (pathFull(s)) break;
+        if (pathStopped(s)) break;
         for (int i = 1; i <= N; ++i)
             if (!(avoidOnly && i == MF)) qk[i] += dq[i];
         int Mbad = 0, collType = 0;
@@ -623,7 +623,7 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
         copyJointVector(JV - 1, s.qr, qOut);
     }
     // A stop of joint M is only for now: the next joint moves from the pose reached.
-    if (pathFull(s)) return chainResult(s, 0, first, qs1, qOut);
+    if (pathStopped(s)) return chainResult(s, 0, first, qs1, qOut);
     const int MM = nextFarJoint(s, M);
     tracef(s, "\n△PP5:J[M0=%d] kPP=%d/%d sgnJMotion=%d J[MM=%d]の運動へ", M0, kPP, kPP, first, MM);
     double qStart[JV];

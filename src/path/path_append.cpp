@@ -8,6 +8,7 @@
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "path/path_record.h"
+#include "path/row_gate.h"
 
 namespace {
 
@@ -38,9 +39,10 @@ void storeRow(Scene& s, const double* q) {
 }  // namespace
 
 bool pathFull(const Scene& s) { return s.sgnNMAX == 'O'; }
+bool pathStopped(const Scene& s) { return s.sgnNMAX == 'O' || s.sgnGateStop != 0; }
 
 int appendPathSegment(Scene& s, const double* qFrom, double* qTo) {
-    if (pathFull(s)) return 0;
+    if (pathStopped(s)) return 0;
     qTo[0] = 0;
     wrapJointVector(s.N, qTo, qTo);
     double dq[JV] = {}, w[JV] = {};
@@ -49,6 +51,16 @@ int appendPathSegment(Scene& s, const double* qFrom, double* qTo) {
     for (int i = s.N - 2; i <= s.N; ++i) w[i] = std::fabs(w[i]) / 5.0;
     const double d = maxAbsJoint(s, s.N, w);
     if (!(d >= tolFine)) {  // also drops a non-finite move
+        redraw(s);
+        return 0;
+    }
+    // Nothing that the gate refuses is written: the B-calculation stops with the code of the
+    // contact, as it stops on a full record.
+    const int code = gateRow(s, qTo);
+    if (code < 0) {
+        s.sgnGateStop = 1;
+        s.sgnMColl = code;
+        s.JColl = s.gateShape <= s.N ? s.gateShape : s.N;
         redraw(s);
         return 0;
     }

@@ -180,6 +180,8 @@ void calBPREP(Scene& s) {
     s.NPATH = s.NPATHth = 0;
     s.NPATHmax = 0;
     s.sgnNMAX = 'U';
+    s.sgnGateStop = 0;
+    s.gateRefusals = 0;
     s.nBACK = 0;
     s.nMOVE = 0;  // the playback index stays inside the new record
     wrapJointVector(N, s.qr, s.qr);
@@ -207,7 +209,7 @@ void calWRIST3(Scene& s) {
     if (s.NPATH == 0) {
         WOutWorkLift(s, s.qs, q1);
         copyJointVector(JV - 1, q1, s.qr);
-        if (pathFull(s)) return;
+        if (pathStopped(s)) return;
         classify(s, s.qr);
         tracef(s, "\n◆1:壁外でワークの持ち上げ運動終了 NPATH=%d Mpass=%d MW=%d", s.NPATH, s.Mpass, s.MW);
         tracef(s, "\n チェック前sgnSOLAEnd=%d", s.sgnSOLAEnd);
@@ -230,7 +232,7 @@ void calWRIST3(Scene& s) {
     const int sgnJU = WOutApart7(s, Mw0, s.qr, s.qr, heights, q1, MColl);
     copyJointVector(JV - 1, q1, s.qr);
     tracef(s, "\n◆WOutApart7()後 sgnJU=%d MColl=%d", sgnJU, MColl);
-    if (pathFull(s)) return;
+    if (pathStopped(s)) return;
     double change = 0;
     for (int i = Mw0; i <= N - 3; ++i) change += std::fabs(jointDiff(s, i, s.qr[i], q0[i]));
     if (Mp0 >= 1 && Mp0 <= N && s.JRTYPE[Mp0] == 'R') change += std::fabs(jointDiff(s, Mp0, s.qr[Mp0], q0[Mp0]));
@@ -278,7 +280,7 @@ void calBTHROUGH(Scene& s) {
         classify(s, s.qr);
         const double change = jointDiffSum(s, 1, N, s.qr, q0);
         tracef(s, "\n◆SlitPassWOutMotion()後:通り抜けと壁外運動 sgnMColl=%d NPATH=%d", st, s.NPATH);
-        if (pathFull(s)) return;  // stopped by the full record (sgnMColl = 0)
+        if (pathStopped(s)) return;  // stopped by the full record (sgnMColl = 0)
         if (st <= 0 && change < tolFine) {
             s.JColl = Jb;
             s.sgnMColl = st;
@@ -317,7 +319,7 @@ void calBFREESTART(Scene& s) {
 }
 
 void runBPhase(Scene& s) {
-    if (pathFull(s)) {  // a full record ends the calculation
+    if (pathStopped(s)) {  // a full record ends the calculation
         s.sgnMColl = 0;
         return;
     }

@@ -29,7 +29,7 @@ void calBLASTMOTION(Scene& s) {
         if (s.NPATHmax < s.NPATH) s.NPATHmax = s.NPATH;
         // A full record ends the calculation as a failure: the path does not reach the initial
         // pose, so it is not reported complete.
-        if (pathFull(s)) {
+        if (pathStopped(s)) {
             s.sgnMColl = 0;
             return;
         }

@@ -124,7 +124,7 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
         copyQv(s.qIPATHth[0], s.qPassHist[0]);
     }
     // No room for another cycle (or for another path row): the cycle ends without a move.
-    if (pathFull(s) || s.NPATHth >= NMAX - 2) {
+    if (pathStopped(s) || s.NPATHth >= NMAX - 2) {
         copyQv(q0, qOut);
         copyQv(q0, s.qr);
         int Jb = 0;
@@ -154,7 +154,7 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
         copyQv(q2, qRes);
         int MColl = 0;
         int sgnMotion = WOutApart7(s, Mw2, q0, q2, heights, qRes, MColl);
-        if (pathFull(s)) {
+        if (pathStopped(s)) {
             // The record filled up during the move: the pose is the last row written.
             copyQv(s.qIPATH[s.NPATH], qRes);
             sgnMotion = 0;
@@ -213,7 +213,7 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
         double from[JV];
         copyQv(s.qIPATH[s.NPATH], from);
         appendPathSegment(s, from, qa);
-        if (!pathFull(s)) {
+        if (!pathStopped(s)) {
             copyQv(qa, s.qr);
             copyQv(qa, qOut);
             recordCycle(s);

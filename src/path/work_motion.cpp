@@ -93,7 +93,7 @@ int WOutWorkLargeMotion7(Scene& s, int Mw, const double* qs1In, const double* qs
         double qk[JV], qa[JV];
         copyJointVector(JV - 1, qs1, qk);
         for (int k = 1; k <= nW; ++k) {
-            if (pathFull(s)) break;
+            if (pathStopped(s)) break;
             for (int i = 1; i <= N; ++i) qk[i] = qs1[i] + k * ddq[i];
             tracef(s, "\n  qk1[]=");
             printVec(s, 1, N, qk);
@@ -125,7 +125,7 @@ int WOutWorkLargeMotion7(Scene& s, int Mw, const double* qs1In, const double* qs
             printVec(s, 1, N, s.qr);
         }
     }
-    if (failed == 0 && !pathFull(s)) {
+    if (failed == 0 && !pathStopped(s)) {
         // The final pose is the target with the work up (qs2 itself would turn the work back).
         double qa[JV];
         int Mbad = 0, collType = 0;

@@ -1,0 +1,163 @@
+#include "path/row_gate.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "collide/physical_model.h"
+#include "core/console.h"
+#include "core/scene.h"
+#include "model/joints.h"
+
+namespace {
+
+GateStatus statusOf(Contact c) {
+    switch (c) {
+        case Contact::None: return GateStatus::Accepted;
+        case Contact::Limit: return GateStatus::Limit;
+        case Contact::Wall: return GateStatus::Wall;
+        case Contact::Floor:
+        case Contact::WorkFloor: return GateStatus::Floor;
+        case Contact::Work: return GateStatus::Work;
+        case Contact::Self: return GateStatus::Self;
+    }
+    return GateStatus::Limit;
+}
+
+// One judged pose: its verdict and the least clearances against fixed things (wall, floor) and
+// between moving ones (box and links, links and links).
+struct Judged {
+    GateVerdict v;
+    double fixed = 0, moving = 0;
+};
+
+Judged judge(Scene& s, const double* q) {
+    Judged j;
+    for (int i = 1; i <= s.N; ++i)
+        if (!std::isfinite(q[i])) {
+            j.v.status = GateStatus::Limit;
+            j.v.shape = i;
+            j.v.depth = INFINITY;
+            return j;
+        }
+    PhysicalClearance c;
+    physicalClearance(s, q, c);
+    double depth = 0;
+    const Contact kind = worstContact(c, depth);
+    j.v.status = statusOf(kind);
+    j.v.depth = depth;
+    switch (kind) {
+        case Contact::Limit: j.v.shape = c.limitJoint; break;
+        case Contact::Wall: j.v.shape = c.wallShape, j.v.other = c.wallBlock; break;
+        case Contact::Floor: j.v.shape = c.floorShape; break;
+        case Contact::WorkFloor: j.v.shape = s.Nw + 1; break;
+        case Contact::Work: j.v.shape = s.Nw + 1, j.v.other = c.workLink; break;
+        case Contact::Self: j.v.shape = c.selfA, j.v.other = c.selfB; break;
+        case Contact::None: break;
+    }
+    j.fixed = std::min({c.wall, c.floor, c.workFloor});
+    j.moving = std::min(c.work, c.self);
+    return j;
+}
+
+void shapeName(const Scene& s, int k, char* out, int n) {
+    if (k == s.Nw + 1) std::snprintf(out, n, "ワーク");
+    else if (k == s.Nw) std::snprintf(out, n, "ハンド");
+    else std::snprintf(out, n, "アームL[%d]", k);
+}
+
+}  // namespace
+
+GateVerdict gatePose(Scene& s, const double* q) { return judge(s, q).v; }
+
+GateVerdict gateMotion(Scene& s, const double* q0, const double* q1) {
+    const int N = s.N;
+    double dq[JV] = {};
+    double dmax = 0;
+    for (int i = 1; i <= N; ++i) {
+        dq[i] = jointDiff(s, i, q1[i], q0[i]);
+        dmax = std::max(dmax, std::fabs(dq[i]));
+    }
+    const Judged a = judge(s, q0);
+    if (a.v.status != GateStatus::Accepted) return a.v;
+    const Judged b = judge(s, q1);
+    if (b.v.status != GateStatus::Accepted) return b.v;
+    if (!std::isfinite(dmax)) return GateVerdict{GateStatus::Limit, 0, 0, INFINITY};
+    const double sweep = motionSweepBound(s, dq);
+    // Stretches still to show clear: parameters and the clearances judged at their ends. Each
+    // halving leaves one stretch pending, so the depth of the halving bounds the stack.
+    struct Stretch {
+        double t0, t1;
+        double f0, m0, f1, m1;
+    };
+    Stretch stack[64];
+    int top = 0;
+    stack[top++] = Stretch{0, 1, a.fixed, a.moving, b.fixed, b.moving};
+    while (top > 0) {
+        const Stretch st = stack[--top];
+        const double span = st.t1 - st.t0;
+        if (dmax * span <= kGateResolution) continue;
+        // Between two poses a point moves at most sweep * span from either end; two moving
+        // shapes approach each other at most twice as fast.
+        const double d = sweep * span;
+        if (st.f0 + st.f1 >= d && st.m0 + st.m1 >= 2 * d) continue;
+        const double tm = 0.5 * (st.t0 + st.t1);
+        double q[JV] = {};
+        for (int i = 1; i <= N; ++i) q[i] = q0[i] + dq[i] * tm;
+        const Judged m = judge(s, q);
+        if (m.v.status != GateStatus::Accepted) return m.v;
+        if (top + 2 > 64) return GateVerdict{GateStatus::Limit, 0, 0, INFINITY};  // unreachable
+        stack[top++] = Stretch{st.t0, tm, st.f0, st.m0, m.fixed, m.moving};
+        stack[top++] = Stretch{tm, st.t1, m.fixed, m.moving, st.f1, st.m1};
+    }
+    return GateVerdict{};
+}
+
+int gateCode(GateStatus status) {
+    switch (status) {
+        case GateStatus::Wall: return -1;
+        case GateStatus::Floor: return -2;
+        case GateStatus::Self:
+        case GateStatus::Work:
+        case GateStatus::Limit: return -3;
+        case GateStatus::Accepted:
+        case GateStatus::RecordFull: return 0;
+    }
+    return 0;
+}
+
+const char* gateStatusName(GateStatus status) {
+    switch (status) {
+        case GateStatus::Accepted: return "accepted";
+        case GateStatus::Wall: return "wall";
+        case GateStatus::Floor: return "floor";
+        case GateStatus::Self: return "self";
+        case GateStatus::Work: return "work";
+        case GateStatus::Limit: return "limit";
+        case GateStatus::RecordFull: return "record full";
+    }
+    return "?";
+}
+
+int gateRow(Scene& s, const double* q) {
+    const GateVerdict v = gateMotion(s, s.qIPATH[s.NPATH], q);
+    s.gateStatus = v.status;
+    s.gateShape = v.shape;
+    s.gateOther = v.other;
+    s.gateDepth = v.depth;
+    if (v.status == GateStatus::Accepted) return 0;
+    ++s.gateRefusals;
+    char who[32], what[32];
+    shapeName(s, v.shape, who, sizeof who);
+    switch (v.status) {
+        case GateStatus::Wall: std::snprintf(what, sizeof what, "壁ブロック(%cx側)", v.other == 0 ? '+' : '-'); break;
+        case GateStatus::Floor: std::snprintf(what, sizeof what, "床"); break;
+        case GateStatus::Self:
+        case GateStatus::Work: std::snprintf(what, sizeof what, "アームL[%d]", v.other); break;
+        default: std::snprintf(what, sizeof what, "関節限界"); break;
+    }
+    if (v.status == GateStatus::Limit)
+        tracef(s, "\n〓行ゲート: 関節J[%d]が関節限界を超える→行を追加しない sgnPATH=%d", v.shape, s.sgnPATH);
+    else
+        tracef(s, "\n〓行ゲート: %sが%sに%.4f入る→行を追加しない sgnPATH=%d", who, what, v.depth, s.sgnPATH);
+    return gateCode(v.status);
+}
