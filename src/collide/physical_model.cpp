@@ -99,6 +99,14 @@ double segmentSegmentDistance(const Vec3& p1, const Vec3& q1, const Vec3& p2, co
     return std::sqrt(d);
 }
 
+double linkWallClearance(const Scene& s, int k) {
+    Vec3 lo[2], hi[2];
+    wallBlocks(s, lo, hi);
+    return std::min(segmentBoxDistance(s.J[k - 1], s.J[k], lo[0], hi[0]),
+                    segmentBoxDistance(s.J[k - 1], s.J[k], lo[1], hi[1])) -
+           kCapsuleRadius;
+}
+
 void physicalClearance(Scene& s, const double* q, PhysicalClearance& c) {
     c = PhysicalClearance();
     const int N = s.N, Nw = s.Nw;

@@ -29,6 +29,9 @@ struct PhysicalClearance {
 
 // Judges q (runs forwardKinematics on it). Allocates nothing.
 void physicalClearance(Scene& s, const double* q, PhysicalClearance& out);
+// Clearance of the capsule of link k (1..N) from the wall blocks, in the pose of the last
+// forward kinematics.
+double linkWallClearance(const Scene& s, int k);
 // The kind of the worst violation of c (None when every clearance is >= 0), and its depth.
 Contact worstContact(const PhysicalClearance& c, double& depth);
 // Bound on how far any point of the arm or the box can move along the straight joint-space

@@ -75,6 +75,8 @@ struct FreeSpaceState {
     double yClearFS = 0;
     Vec3 rwStep = {};
     int sgnJointReturn = 0;  // 1 once phase 5 returns by checked joint steps (the other modes failed)
+    double returnBest = 1e300;  // least joint distance to the initial pose the return reached
+    int returnStall = 0;        // return steps since it last fell
 };
 
 // What the row gate decided about the last motion it judged (see path/row_gate.h).
@@ -86,6 +88,8 @@ struct RowGateState {
     double gateDepth = 0;    // how far it went in
     int gateRefusals = 0;    // refusals since the B preparation
     int sgnGateStop = 0;     // 1 once an append was refused: the B-calculation stops
+    double gateFrom[JV] = {}, gateTo[JV] = {};  // the last motion accepted
+    int gateCached = 0;
 };
 
 struct PathState : PathRecordState, PathDriverState, SlitPassState, OutsideWallState, FreeSpaceState, RowGateState {};

@@ -14,6 +14,7 @@
 #include "model/vecops.h"
 #include "path/link_direction.h"
 #include "path/path_record.h"
+#include "path/row_gate.h"
 #include "solve/ijkinv.h"
 
 namespace {
@@ -97,7 +98,9 @@ int freeMoveCheck(Scene& s, const double* qFrom, const double* qTo, int& Jbad) {
         const int code = freePoseCheck(s, row, Jbad);
         if (code < 0) return code;
     }
-    return 0;
+    const int code = gateRow(s, qFrom, to);
+    if (code < 0) Jbad = s.gateShape <= s.N ? s.gateShape : s.N;
+    return code;
 }
 
 int appendFreeStep(Scene& s, const double* qFrom, double* qTo, int& Jbad) {

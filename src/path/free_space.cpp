@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr int kReturnStall = 200;  // joint-space return steps without a new least distance
+
 constexpr int kPhase3Steps = 60;  // 3.0 of travel of J[W] in -y: more than any arm needs
 constexpr double kRelax = 0.05;   // joint relaxation per straight step
 
@@ -134,6 +136,18 @@ void returnStep(Scene& s, const double* q0) {
         copyJointVector(JV - 1, q1, s.qr);
         s.sgnMColl = 1;
         s.sgnFS = 1;
+        // Progress: the distance to the initial pose must fall to a new least value within
+        // kReturnStall steps, else two moves could undo each other until the record is full.
+        const double d = jointDistance(1, s.N, s.qr, s.qInit);
+        if (d < s.returnBest - tolFine) {
+            s.returnBest = d;
+            s.returnStall = 0;
+        } else if (++s.returnStall > kReturnStall) {
+            tracef(s, "\n関節空間での復帰運動が%d回進まない→停止", kReturnStall);
+            s.sgnMColl = 0;
+            s.sgnFS = 0;
+            return;
+        }
         if (!(wristNear(s, s.qr) && freeReturnClear(s, s.qr))) return;
     }
     s.sgnPATH = 6;
@@ -165,6 +179,8 @@ void calBFREESPACE1(Scene& s) {
     s.sgnPATH = 3;
     s.sgnPATHEnd = 0;
     s.sgnJointReturn = 0;
+    s.returnBest = 1e300;
+    s.returnStall = 0;
     setClearFS(s);
     const double D = 0.4 / 2 + s.L[s.Nw] + 0.3;
     double q[JV];

@@ -7,13 +7,16 @@
 #include "core/console.h"
 #include "core/scene.h"
 #include "collide/interference.h"
+#include "collide/physical_model.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
 #include "path/outside_internal.h"
 #include "path/path_record.h"
+#include "path/row_gate.h"
 #include "path/slit_candidates.h"
+#include "solve/pose_adjust.h"
 
 namespace {
 
@@ -218,6 +221,7 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
     }
     int code = farPoseCheck(s, qOut, Mbad);
     if (code == 0) code = farMoveCheck(s, qOut, Mbad);
+    if (code == 0 && (code = gateRow(s, s.qIPATH[s.NPATH], qOut)) < 0) Mbad = Mmove;
     if (code < 0) return code;
     return collType < 0 ? 2 : 1;
 }
@@ -242,10 +246,93 @@ int nextFarJoint(const Scene& s, int M) {
 
 // ---- work lift ------------------------------------------------------------------------------
 
+namespace {
+
+// Step k of the turn of the work from the pose qb (direction v to w about J[N]): the work link
+// turned to cos v + sin w by the wrist, joint N unwound; returns the clamp flag of joint N-1.
+int workTurnStep(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int k, int nStep, double* q) {
+    const int N = s.N, Nw = s.Nw;
+    const double th = k * PI_C / nStep;
+    Vec3 d;
+    for (int i = 0; i < 3; ++i) d[i] = std::cos(th) * v[i] + std::sin(th) * w[i];
+    calJntMDir(s, q, Nw, d, q);
+    q[N] = qb[N] - k * qb[N] / nStep;
+    double qc = 0;
+    const int sgnL = clampJoint(s, N - 1, q[N - 1], &qc);
+    q[N - 1] = qc;
+    return sgnL;
+}
+
+// Least box clearance above the floor over the whole turn started from qb.
+double turnFloorClearance(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int nStep) {
+    double q[JV], least = 9;
+    copyJointVector(JV - 1, qb, q);
+    for (int k = 1; k <= nStep; ++k) {
+        const int sgnL = workTurnStep(s, qb, v, w, k, nStep, q);
+        PhysicalClearance c;
+        physicalClearance(s, q, c);
+        least = std::fmin(least, c.workFloor);
+        if (sgnL) break;
+    }
+    return least;
+}
+
+// The box rests on the floor at the goal, and the turn about the hand would sink its lower edge
+// into it: the work first rises straight up (same frame, joints in or near the wall held on the
+// slit plane) by the least height, in steps of 0.01, at which the whole turn keeps the box above
+// the floor. Returns that height in hundredths, 0 when the turn is clear as it is or when no
+// height up to 0.1 helps.
+int liftHeight(Scene& s, const double* qs, const Vec3& v, const Vec3& w, int nStep) {
+    if (turnFloorClearance(s, qs, v, w, nStep) >= 0) return 0;
+    // Between two steps of the turn the rows are joint-space straight, not the arc: a 9 degree
+    // step about a point 0.5 above the box edge sags by about 0.002.
+    const double spare = 0.005;
+    forwardKinematics(s, qs);
+    PoseTarget t;
+    t.rw = s.rw;
+    t.Ew = s.Ew;
+    const double z0 = s.rw[2];
+    for (int j = 1; j <= s.N; ++j)
+        if (s.J[j][1] > s.rhy1 - Margin && s.J[j][1] < s.rhy2 + Margin) t.planeJoints[t.planeCount++] = j;
+    for (int h = 1; h <= 10; ++h) {
+        t.rw[2] = z0 + 0.01 * h;
+        double q[JV];
+        if (adjustPose(s, qs, t, nullptr, 30, q) > 1e-9) continue;
+        if (turnFloorClearance(s, q, v, w, nStep) >= spare) {
+            tracef(s, "\n▼0:ワークを真上に%4.2f持ち上げてから回す(床との干渉を避ける)", 0.01 * h);
+            return h;
+        }
+    }
+    return 0;
+}
+
+// The rise itself, in steps of 0.01 (each solved for the straight line, so that the joint-space
+// rows between them do not tilt the box into the floor). Returns false when the record stopped.
+bool appendStraightLift(Scene& s, const double* qs, int h, double* q) {
+    forwardKinematics(s, qs);
+    PoseTarget t;
+    t.rw = s.rw;
+    t.Ew = s.Ew;
+    const double z0 = s.rw[2];
+    for (int j = 1; j <= s.N; ++j)
+        if (s.J[j][1] > s.rhy1 - Margin && s.J[j][1] < s.rhy2 + Margin) t.planeJoints[t.planeCount++] = j;
+    copyJointVector(JV - 1, qs, q);
+    for (int k = 1; k <= h && !pathStopped(s); ++k) {
+        t.rw[2] = z0 + 0.01 * k;
+        double qk[JV];
+        adjustPose(s, q, t, nullptr, 30, qk);
+        if (gateRow(s, s.qIPATH[s.NPATH], qk) < 0) break;  // the turn starts from here
+        appendFarStep(s, qk);
+        copyJointVector(JV - 1, qk, q);
+    }
+    return !pathStopped(s);
+}
+
+}  // namespace
+
 int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     const int N = s.N, Nw = s.Nw;
     double q[JV];
-    copyJointVector(JV - 1, qs, q);
     copyJointVector(JV - 1, qs, s.qr);
     forwardKinematics(s, qs);
     Vec3 u = {{0, s.J[N - 2][0] < s.J[N - 3][0] ? 1.0 : -1.0, 0}};
@@ -260,17 +347,16 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     }
     unitVec3(w, w);
     const int nStep = 20;  // integer part of pi / 0.08 + 1, at most 20
-    const double dth = PI_C / nStep, dqN = qs[N] / nStep;
+    double qb[JV];
+    if (!appendStraightLift(s, qs, liftHeight(s, qs, v, w, nStep), qb)) {
+        copyJointVector(JV - 1, s.qIPATH[s.NPATH], s.qr);
+        copyJointVector(JV - 1, s.qr, q1);
+        return 1;
+    }
+    copyJointVector(JV - 1, qb, q);
     for (int k = 1; k <= nStep; ++k) {
         if (pathStopped(s)) break;
-        const double th = k * dth;
-        Vec3 d;
-        for (int i = 0; i < 3; ++i) d[i] = std::cos(th) * v[i] + std::sin(th) * w[i];
-        calJntMDir(s, q, Nw, d, q);
-        q[N] = qs[N] - k * dqN;
-        double qc = 0;
-        const int sgnL = clampJoint(s, N - 1, q[N - 1], &qc);
-        q[N - 1] = qc;
+        const int sgnL = workTurnStep(s, qb, v, w, k, nStep, q);
         int Mbad = 0, collType = 0;
         double qa[JV];
         // The work alone decides whether the step is taken (no repair), then the far joints.
@@ -278,7 +364,7 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
         int K = 0, t1 = 0, t2 = 0;
         Vec3 P1, P2;
         if (JntMCollCheck(s, 'O', Nw, q, bw, bf, bs, K, P1, P2, t1, t2) < 0 ||
-            checkFarStep(s, Nw, q, qa, Mbad, collType) < 0) {
+            checkFarStep(s, Nw, q, qa, Mbad, collType) < 0 || gateRow(s, s.qIPATH[s.NPATH], q) < 0) {
             copyJointVector(JV - 1, s.qr, q1);
             return 1;
         }

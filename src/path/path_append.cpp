@@ -56,7 +56,7 @@ int appendPathSegment(Scene& s, const double* qFrom, double* qTo) {
     }
     // Nothing that the gate refuses is written: the B-calculation stops with the code of the
     // contact, as it stops on a full record.
-    const int code = gateRow(s, qTo);
+    const int code = gateRow(s, s.qIPATH[s.NPATH], qTo);
     if (code < 0) {
         s.sgnGateStop = 1;
         s.sgnMColl = code;

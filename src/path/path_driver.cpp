@@ -309,6 +309,8 @@ void calBFREESTART(Scene& s) {
     s.sgnPATH = 3;
     s.sgnLinearMotion = s.sgnCollAvoidMotion = 0;
     s.sgnJointReturn = 0;
+    s.returnBest = 1e300;
+    s.returnStall = 0;
     s.sgnMColl = 1;
     s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
     if (s.sgnWInAllJntOrderZ > 0) s.sgnPATH = 5;

@@ -9,6 +9,7 @@
 #include "model/vecops.h"
 #include "path/path_driver.h"
 #include "path/path_record.h"
+#include "path/row_gate.h"
 
 void calBLASTMOTION(Scene& s) {
     const int N = s.N;
@@ -16,6 +17,15 @@ void calBLASTMOTION(Scene& s) {
     s.sgnPATHEnd = 0;
     s.qr[0] = 0;
     wrapJointVector(N, s.qr, s.qr);
+    // The twenty steps lie on the straight joint motion to the initial pose: where the gate
+    // refuses it, the joint-space return of phase 5 carries on instead.
+    if (gateRow(s, s.qIPATH[s.NPATH], s.qInit) < 0) {
+        tracef(s, "\n最後の直線運動は干渉する→関節空間での復帰運動を続ける");
+        s.sgnPATH = 5;
+        s.sgnJointReturn = 1;
+        s.sgnMColl = 1;
+        return;
+    }
     double step[JV] = {};
     for (int i = 1; i <= N; ++i) step[i] = (s.qr[i] - s.qInit[i]) / 20.0;
     for (int k = 0; k < 20; ++k) {
@@ -103,7 +113,11 @@ void keepSmoothingSound(Scene& s) {
     for (int k = 1; k < n; ++k)
         if (smoothed(k) && !smoothedRowSound(s, s.qSIPATH[k])) takeBack(k);
     for (int k = 1; k <= n; ++k) {
-        if (weightedStep(s, s.qSIPATH[k - 1], s.qSIPATH[k]) <= 0.025 + 1e-9) continue;
+        // Each smoothed row and the motion to it pass the row gate, as every generated row did.
+        const bool sound = weightedStep(s, s.qSIPATH[k - 1], s.qSIPATH[k]) <= 0.025 + 1e-9 &&
+                           (!(smoothed(k) || smoothed(k - 1)) ||
+                            gateMotion(s, s.qSIPATH[k - 1], s.qSIPATH[k]).status == GateStatus::Accepted);
+        if (sound) continue;
         const bool here = smoothed(k), before = smoothed(k - 1);
         if (here) takeBack(k);
         if (before) takeBack(k - 1);

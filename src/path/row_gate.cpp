@@ -138,13 +138,20 @@ const char* gateStatusName(GateStatus status) {
     return "?";
 }
 
-int gateRow(Scene& s, const double* q) {
-    const GateVerdict v = gateMotion(s, s.qIPATH[s.NPATH], q);
+int gateRow(Scene& s, const double* from, const double* q) {
+    bool same = s.gateCached != 0;
+    for (int i = 1; i <= s.N && same; ++i) same = from[i] == s.gateFrom[i] && q[i] == s.gateTo[i];
+    if (same) return 0;
+    const GateVerdict v = gateMotion(s, from, q);
     s.gateStatus = v.status;
     s.gateShape = v.shape;
     s.gateOther = v.other;
     s.gateDepth = v.depth;
-    if (v.status == GateStatus::Accepted) return 0;
+    if (v.status == GateStatus::Accepted) {
+        for (int i = 0; i < JV; ++i) s.gateFrom[i] = from[i], s.gateTo[i] = q[i];
+        s.gateCached = 1;
+        return 0;
+    }
     ++s.gateRefusals;
     char who[32], what[32];
     shapeName(s, v.shape, who, sizeof who);

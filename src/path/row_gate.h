@@ -24,10 +24,11 @@ GateVerdict gatePose(Scene& s, const double* q);
 // between them: where the least clearances of two poses exceed what any point can move between
 // them the stretch is clear, otherwise it is halved, down to kGateResolution.
 GateVerdict gateMotion(Scene& s, const double* q0, const double* q1);
-// Judges the motion from the last row of the path record to q; a refusal is kept in the Scene
-// (gateStatus ...) and traced in one line. Returns the interference code of the refusal (0
-// accepted, -1 wall, -2 floor, -3 self, the work or a joint limit).
-int gateRow(Scene& s, const double* q);
+// Judges the motion from -> to that a phase is about to append (or to check as the motion it
+// chooses); a refusal is kept in the Scene (gateStatus ...) and traced in one line. Returns the
+// interference code of the refusal (0 accepted, -1 wall, -2 floor, -3 self, the work or a joint
+// limit). The last accepted motion is remembered, so that the append does not judge it again.
+int gateRow(Scene& s, const double* from, const double* to);
 // The interference code of a status (0 for Accepted and RecordFull).
 int gateCode(GateStatus status);
 const char* gateStatusName(GateStatus status);

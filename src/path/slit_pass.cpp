@@ -12,6 +12,7 @@
 #include "path/outside_wall.h"
 #include "path/path_driver.h"
 #include "path/path_record.h"
+#include "path/row_gate.h"
 #include "path/slit_candidates.h"
 
 namespace {
@@ -202,6 +203,13 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
     if (code == 0 && extrapolate) {
         const int link = slitLinkCheck(s, qx);
         if (link > 0) Jx = link;
+        // The gate judges the continued move as drawn; a refusal is the wall, floor or self
+        // interference of the shape it names.
+        const int g = Jx == 0 ? gateRow(s, s.qIPATH[s.NPATH], qx) : 0;
+        if (g < 0) {
+            code = g;
+            Jx = s.gateShape <= N ? s.gateShape : N;
+        }
     }
     JColl = Jx;
     tracef(s, "\n▼4:sgnColl=%d", code);

@@ -5,6 +5,7 @@
 #include "core/console.h"
 #include "core/scene.h"
 #include "collide/interference.h"
+#include "collide/physical_model.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
@@ -99,6 +100,8 @@ int slitLinkCheck(Scene& s, const double* q) {
             const double x = A[0] + t * (B[0] - A[0]);
             if (std::fabs(x - s.rhx) > kFaceCross) return i;
         }
+        // The links up to the first joint beyond the wall pass through the slit as drawn.
+        if (i <= s.N && i <= Mw && linkWallClearance(s, i) < 0) return i;
         // A straight link is lowest at an end: the joints up to MW keep the floor clearance.
         if (i >= 2 && i <= Mw && s.J[i][2] - (i >= s.Nw ? MarginW : Margin) < -tolFine) return i;
     }
