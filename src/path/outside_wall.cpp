@@ -277,6 +277,21 @@ double turnFloorClearance(Scene& s, const double* qb, const Vec3& v, const Vec3&
     return least;
 }
 
+// Steps of the turn from qb before the box or the arm first meets the wall, the arm or itself
+// (nStep when none does).
+int turnClearSteps(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int nStep) {
+    double q[JV];
+    copyJointVector(JV - 1, qb, q);
+    for (int k = 1; k <= nStep; ++k) {
+        const int sgnL = workTurnStep(s, qb, v, w, k, nStep, q);
+        PhysicalClearance c;
+        physicalClearance(s, q, c);
+        if (std::fmin(c.wall, std::fmin(c.work, c.self)) < 0) return k - 1;
+        if (sgnL) break;
+    }
+    return nStep;
+}
+
 // The box rests on the floor at the goal, and the turn about the hand would sink its lower edge
 // into it: the work first rises straight up (same frame, joints in or near the wall held on the
 // slit plane) by the least height, in steps of 0.01, at which the whole turn keeps the box above
@@ -347,6 +362,18 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     }
     unitVec3(w, w);
     const int nStep = 20;  // integer part of pi / 0.08 + 1, at most 20
+    // The box swings through a half circle beside the arm. Where it would strike the arm or the
+    // wall on its way, the second trial turns it the other way round (the first keeps the turn
+    // as it is), so that the two trials leave the box on different sides of the arm.
+    const int clear = s.sgnArmDir == 'U' ? turnClearSteps(s, qs, v, w, nStep) : nStep;
+    if (clear < nStep) {
+        const Vec3 w2 = {{-w[0], -w[1], -w[2]}};
+        const int clear2 = turnClearSteps(s, qs, v, w2, nStep);
+        if (clear2 > 0) {
+            w = w2;
+            tracef(s, "\n▼0:ワークを逆向きに回す(干渉なしの回転 %d→%dステップ)", clear, clear2);
+        }
+    }
     double qb[JV];
     if (!appendStraightLift(s, qs, liftHeight(s, qs, v, w, nStep), qb)) {
         copyJointVector(JV - 1, s.qIPATH[s.NPATH], s.qr);
