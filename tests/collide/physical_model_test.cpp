@@ -1,0 +1,95 @@
+// The geometry of the shapes as drawn: distances against dense sampling, and the sweep bound
+// against the motion of every point that forward kinematics gives along a straight joint move.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "collide/physical_model.h"
+#include "model/kinematics.h"
+#include "support/test_scene.h"
+
+namespace {
+
+double pointBox(const double* p, const Vec3& lo, const Vec3& hi) {
+    double d = 0;
+    for (int k = 0; k < 3; ++k) {
+        const double e = std::max({lo[k] - p[k], 0.0, p[k] - hi[k]});
+        d += e * e;
+    }
+    return std::sqrt(d);
+}
+
+Vec3 randomPoint(std::mt19937& g, double r) {
+    std::uniform_real_distribution<double> u(-r, r);
+    return Vec3{{u(g), u(g), u(g)}};
+}
+
+}  // namespace
+
+TEST(PhysicalModel, DistancesMatchDenseSampling) {
+    std::mt19937 g(7);
+    const Vec3 lo{{-0.5, -0.2, -1}}, hi{{0.5, 0.2, 1}};
+    for (int n = 0; n < 2000; ++n) {
+        const Vec3 a = randomPoint(g, 2), b = randomPoint(g, 2);
+        const Vec3 c = randomPoint(g, 2), d = randomPoint(g, 2);
+        double box = 1e9, seg = 1e9;
+        const int m = 2000;
+        for (int i = 0; i <= m; ++i) {
+            const double t = double(i) / m;
+            const double p[3] = {a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1]), a[2] + t * (b[2] - a[2])};
+            box = std::min(box, pointBox(p, lo, hi));
+            for (int j = 0; j <= 200; ++j) {
+                const double u = double(j) / 200;
+                double e = 0;
+                for (int k = 0; k < 3; ++k) e += std::pow(p[k] - (c[k] + u * (d[k] - c[k])), 2);
+                seg = std::min(seg, std::sqrt(e));
+            }
+        }
+        // Sampling only overestimates, by at most half a sample spacing of the segments.
+        const double got = segmentBoxDistance(a, b, lo, hi);
+        EXPECT_LE(got, box + 1e-12);
+        EXPECT_GE(got, box - 0.004);
+        const double gs = segmentSegmentDistance(a, b, c, d);
+        EXPECT_LE(gs, seg + 1e-12);
+        EXPECT_GE(gs, seg - 0.02);
+    }
+}
+
+TEST(PhysicalModel, SweepBoundCoversEveryPointOfArmAndBox) {
+    std::mt19937 g(11);
+    std::uniform_real_distribution<double> q(-2.5, 2.5), dq(-0.3, 0.3);
+    for (int robot : {11, 21, 32, 41}) {
+        auto s = makeSceneWithRobot(robot / 10, robot % 10);
+        for (int n = 0; n < 200; ++n) {
+            double q0[JV] = {}, d[JV] = {};
+            for (int i = 1; i <= s->N; ++i) q0[i] = q(g), d[i] = dq(g);
+            // The joint points and the eight box corners, at the start and along the move.
+            auto points = [&](const double* qq, Vec3* P) {
+                forwardKinematics(*s, qq);
+                for (int j = 0; j <= s->Nw; ++j) P[j] = s->J[j];
+                for (int c = 0; c < 8; ++c)
+                    for (int r = 0; r < 3; ++r) {
+                        double v = s->rw[r];
+                        for (int k = 0; k < 3; ++k) {
+                            const double h = k < 2 ? kWorkHalf[k] : s->Hwork / 2;
+                            v += s->Ew(r, k) * ((c >> k) & 1 ? h : -h);
+                        }
+                        P[s->Nw + 1 + c][r] = v;
+                    }
+            };
+            Vec3 P0[JV + 8], P[JV + 8];
+            points(q0, P0);
+            double moved = 0;
+            for (int t = 1; t <= 50; ++t) {
+                double qt[JV] = {};
+                for (int i = 1; i <= s->N; ++i) qt[i] = q0[i] + d[i] * t / 50;
+                points(qt, P);
+                for (int j = 0; j <= s->Nw + 8; ++j)
+                    moved = std::max(moved, std::hypot(P[j][0] - P0[j][0], std::hypot(P[j][1] - P0[j][1], P[j][2] - P0[j][2])));
+            }
+            EXPECT_LE(moved, motionSweepBound(*s, d) + 1e-12) << "robot F" << robot;
+        }
+    }
+}
