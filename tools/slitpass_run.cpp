@@ -128,7 +128,10 @@ int main(int argc, char** argv) {
         if (s.quit) break;
     }
     SolveResult solved;
-    if (solve && !s.quit) solved = autoSolve(s);
+    if (solve && !s.quit) {
+        solved = autoSolve(s);
+        measureSolveClearance(s, solved);
+    }
     if (trace) {
         std::fputc('\n', trace);
         std::fflush(trace);

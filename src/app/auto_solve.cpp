@@ -6,6 +6,7 @@
 
 #include "app/keyboard.h"
 #include "core/scene.h"
+#include "path/row_gate.h"
 
 namespace {
 
@@ -124,4 +125,11 @@ SolveResult autoSolve(Scene& s) {
     }
     r.millis = msSince(t0);
     return r;
+}
+
+void measureSolveClearance(Scene& s, SolveResult& r) {
+    if (!r.complete) return;
+    const PathClearance c = pathClearance(s, s.qPATH, s.NPATH + 1);
+    const double v[5] = {c.wall, c.floor, c.workFloor, c.work, c.self};
+    for (int k = 0; k < 5; ++k) r.clearance[k] = v[k];
 }

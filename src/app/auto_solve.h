@@ -31,6 +31,8 @@ struct SolveResult {
     int rows = 0;            // NPATH of the complete path
     double millis = 0;       // wall-clock time of the whole solve
     double millisB = 0;      // time of the B keys of the successful trial
+    double clearance[5] = {9, 9, 9, 9, 9};  // least clearances of the forward path: wall, floor,
+                                             // box above the floor, box to the arm, self
     char stop[160] = "";     // what stopped the solve when no path was found
     char script[kSolveScriptSize] = "";  // the keys pressed, in the runner's notation ({SP} for space)
     int scriptLen = 0;
@@ -43,3 +45,6 @@ struct SolveResult {
 // final pose's error still too large, 'A' and more A keys as the display asks; SP to the next
 // start candidate when a candidate gives nothing; 'C' on a complete path. Every loop is bounded.
 SolveResult autoSolve(Scene& s);
+// Least clearances of the forward path of a complete solve, by kind, into r.clearance (the
+// rows and the poses between them; not part of the solve's time).
+void measureSolveClearance(Scene& s, SolveResult& r);

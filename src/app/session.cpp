@@ -114,7 +114,11 @@ void jsonSolve(std::FILE* out, const SolveResult& r) {
                  r.complete ? "complete" : "no path", r.candidate, r.candidatesTried);
     std::fprintf(out, "\"trial\": \"%c\", \"keys\": %d, \"sKeys\": %d, \"rows\": %d, ", r.complete ? r.trial : '-',
                  r.keys, r.sKeys, r.rows);
-    std::fprintf(out, "\"ms\": %.3f, \"msB\": %.3f, \"stop\": ", r.millis, r.millisB);
+    std::fprintf(out, "\"ms\": %.3f, \"msB\": %.3f, ", r.millis, r.millisB);
+    if (r.complete)
+        std::fprintf(out, "\"clearance\": {\"wall\": %.4f, \"floor\": %.4f, \"workFloor\": %.4f, \"work\": %.4f, \"self\": %.4f}, ",
+                     r.clearance[0], r.clearance[1], r.clearance[2], r.clearance[3], r.clearance[4]);
+    std::fprintf(out, "\"stop\": ");
     jsonString(out, r.stop);
     std::fprintf(out, ",\n    \"script\": ");
     jsonString(out, r.script);

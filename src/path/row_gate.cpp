@@ -168,3 +168,32 @@ int gateRow(Scene& s, const double* from, const double* q) {
         tracef(s, "\n〓行ゲート: %sが%sに%.4f入る→行を追加しない sgnPATH=%d", who, what, v.depth, s.sgnPATH);
     return gateCode(v.status);
 }
+
+PathClearance pathClearance(Scene& s, const double (*rows)[JV], int n) {
+    PathClearance least;
+    auto take = [&](const double* q) {
+        PhysicalClearance c;
+        physicalClearance(s, q, c);
+        least.wall = std::min(least.wall, c.wall);
+        least.floor = std::min(least.floor, c.floor);
+        least.workFloor = std::min(least.workFloor, c.workFloor);
+        least.work = std::min(least.work, c.work);
+        least.self = std::min(least.self, c.self);
+    };
+    for (int k = 0; k < n; ++k) {
+        take(rows[k]);
+        if (k + 1 >= n) break;
+        double d[JV] = {}, dmax = 0;
+        for (int i = 1; i <= s.N; ++i) {
+            d[i] = jointDiff(s, i, rows[k + 1][i], rows[k][i]);
+            dmax = std::max(dmax, std::fabs(d[i]));
+        }
+        const int m = std::isfinite(dmax) ? static_cast<int>(std::ceil(dmax / kGateResolution)) : 0;
+        for (int t = 1; t < m; ++t) {
+            double q[JV] = {};
+            for (int i = 1; i <= s.N; ++i) q[i] = rows[k][i] + d[i] * t / m;
+            take(q);
+        }
+    }
+    return least;
+}

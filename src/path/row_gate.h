@@ -29,6 +29,12 @@ GateVerdict gateMotion(Scene& s, const double* q0, const double* q1);
 // interference code of the refusal (0 accepted, -1 wall, -2 floor, -3 self, the work or a joint
 // limit). The last accepted motion is remembered, so that the append does not judge it again.
 int gateRow(Scene& s, const double* from, const double* to);
+// Least clearance of each kind over rows 0..n-1 of a path and the poses between consecutive
+// rows at most kGateResolution apart (the report of a finished path; not used by the gate).
+struct PathClearance {
+    double wall = 9, floor = 9, workFloor = 9, work = 9, self = 9;
+};
+PathClearance pathClearance(Scene& s, const double (*rows)[JV], int n);
 // The interference code of a status (0 for Accepted and RecordFull).
 int gateCode(GateStatus status);
 const char* gateStatusName(GateStatus status);
