@@ -173,7 +173,7 @@ char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2In, double zM,
         tracef(s, "\n  J[M]の前はRP関節：一気運動可能");
         Vec3 P;
         for (int k = 0; k < 3; ++k) P[k] = s.J[MF][k] + Lsum * eG[k];
-        if (P[1] - s.rhy2 - m < 0 || P[2] - m < 0) {
+        if (P[1] - s.rhy2 - m < 0 || P[2] - m > 0) {
             Vec3 eOut;
             const int r = WOutChangeArmDir(s, Mw, M, qs2, s.mm[M], eG, eOut);
             eG = eOut;
