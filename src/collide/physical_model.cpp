@@ -41,6 +41,19 @@ Vec3 toBox(const Scene& s, const Vec3& p) {
                  s.Ew(0, 2) * r[0] + s.Ew(1, 2) * r[1] + s.Ew(2, 2) * r[2]}};
 }
 
+// Lower bound of the distance from segment a-b to the box lo..hi: the distance between the
+// segment's bounding box and the box. Cheap, and exact enough to skip the exact distance where
+// it cannot be the least one.
+double boxGap(const Vec3& a, const Vec3& b, const Vec3& lo, const Vec3& hi) {
+    double d = 0;
+    for (int k = 0; k < 3; ++k) {
+        const double sLo = std::min(a[k], b[k]), sHi = std::max(a[k], b[k]);
+        const double e = std::max({lo[k] - sHi, sLo - hi[k], 0.0});
+        d += e * e;
+    }
+    return std::sqrt(d);
+}
+
 void wallBlocks(const Scene& s, Vec3 lo[2], Vec3 hi[2]) {
     const double h = s.Wslit / 2;
     lo[0] = Vec3{{s.rhx + h, s.rhy1, s.rh[2]}};
@@ -125,6 +138,7 @@ void physicalClearance(Scene& s, const double* q, PhysicalClearance& c) {
     wallBlocks(s, lo, hi);
     for (int k = 1; k <= Nw; ++k) {
         for (int b = 0; b < 2; ++b) {
+            if (boxGap(A[k], B[k], lo[b], hi[b]) - kCapsuleRadius >= c.wall) continue;
             const double d = segmentBoxDistance(A[k], B[k], lo[b], hi[b]) - kCapsuleRadius;
             if (d < c.wall) c.wall = d, c.wallShape = k, c.wallBlock = b;
         }
@@ -145,12 +159,20 @@ void physicalClearance(Scene& s, const double* q, PhysicalClearance& c) {
     for (int k = 0; k < 3; ++k) low -= std::fabs(s.Ew(2, k)) * half[k];
     c.workFloor = low + kWorkFloorSink;
     const Vec3 blo{{-half[0], -half[1], -half[2]}}, bhi{{half[0], half[1], half[2]}};
+    const double diag = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
     for (int k = 1; k <= N; ++k) {
+        // The box lies inside the ball of its half diagonal about the work point.
+        if (segmentSegmentDistance(A[k], B[k], s.rw, s.rw) - diag - kCapsuleRadius >= c.work) continue;
         const double d = segmentBoxDistance(toBox(s, A[k]), toBox(s, B[k]), blo, bhi) - kCapsuleRadius;
         if (d < c.work) c.work = d, c.workLink = k;
     }
     // Self: link axes, link Nw ending at the work point; links that meet past zero-length links
     // are neighbours.
+    double half2[JV + 1];
+    for (int k = 1; k <= Nw; ++k) {
+        const Vec3 d = sub(s.J[k], s.J[k - 1]);
+        half2[k] = 0.5 * std::sqrt(dot(d, d));
+    }
     for (int M = 2; M <= Nw; ++M) {
         int Ms = M;
         for (int k = 0; k < 2 && Ms > 1 && s.L[Ms] < 0.001; ++k) --Ms;
@@ -159,6 +181,13 @@ void physicalClearance(Scene& s, const double* q, PhysicalClearance& c) {
             const Vec3 gap = sub(s.J[K], s.J[Ms - 1]);
             if (dot(gap, gap) < 1e-10) continue;
             const double need = (M == Nw ? 0.31 : 0.21) - 0.001;
+            // Each segment lies in the ball of half its length about its middle.
+            double gap2 = 0;
+            for (int r = 0; r < 3; ++r) {
+                const double e = 0.5 * (s.J[Ms - 1][r] + s.J[Ms][r] - s.J[K - 1][r] - s.J[K][r]);
+                gap2 += e * e;
+            }
+            if (std::sqrt(gap2) - half2[Ms] - half2[K] - need >= c.self) continue;
             const double d = segmentSegmentDistance(s.J[Ms - 1], s.J[Ms], s.J[K - 1], s.J[K]) - need;
             if (d < c.self) c.self = d, c.selfA = M, c.selfB = K;
         }

@@ -44,5 +44,6 @@ struct Kinematics {
     // kinematics once per joint they judge, and the second and later runs find them here.
     // Robot selection clears fkValid when it changes the model.
     double qFK[JV] = {};
+    double cosFK[JV] = {}, sinFK[JV] = {};  // of qFK
     int fkValid = 0;
 };

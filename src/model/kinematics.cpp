@@ -33,11 +33,23 @@ inline void mulVec(const Mat3& A, const Vec3& v, Vec3& out) {
 
 // The frame of joint i after its turn is the frame before it turned by q[i] about its z axis,
 // EJ[i] = EA[i] Rz(q[i]), so each joint costs one full product and one turn.
+// The frames of the joints before the first changed value are those of the last call, and a
+// joint whose value did not change keeps its sine and cosine: calculations that move a few
+// joints at a time (line searches, the gate's halvings) pay only for what moved.
 void forwardKinematics(Scene& s, const double* q) {
     const int N = s.N, Nw = s.Nw;
-    if (s.fkValid && std::memcmp(s.qFK + 1, q + 1, sizeof(double) * N) == 0) return;
-    for (int i = 1; i <= N; ++i) {
-        const double c = std::cos(q[i]), sn = std::sin(q[i]);
+    int i0 = 1;
+    if (s.fkValid) {
+        // Bit for bit, so that 0.0 and -0.0 are not taken for one another.
+        while (i0 <= N && std::memcmp(&s.qFK[i0], &q[i0], sizeof(double)) == 0) ++i0;
+        if (i0 > N) return;
+    }
+    for (int i = i0; i <= N; ++i) {
+        if (!s.fkValid || std::memcmp(&s.qFK[i], &q[i], sizeof(double)) != 0) {
+            s.cosFK[i] = std::cos(q[i]);
+            s.sinFK[i] = std::sin(q[i]);
+        }
+        const double c = s.cosFK[i], sn = s.sinFK[i];
         mul(s.EJ[i - 1], s.Erel[i], s.EA[i]);
         rotZ(s.EA[i], c, sn, s.EJ[i]);
         mulVec(s.EJ[i - 1], s.mm0[i], s.mm[i]);
