@@ -75,7 +75,7 @@ int SlitPassBOpt(Scene& s, const double* q0in, double step, double* q2, int& JCo
         tracef(s, n > 0 ? " → 複数解から最適解選択へ\n" : " → 解なし，壁隙間通り抜け不能");
         if (n == 0) {
             JColl = 0;
-            break;
+            return 0;
         }
         copyQv(q0, sel);
         const int r = SelectSlitPassSolT(s, q0, n, s.qCand, sel, JColl);
@@ -94,8 +94,7 @@ int SlitPassBOpt(Scene& s, const double* q0in, double step, double* q2, int& JCo
         printVec(s, 0, 2, s.J[6].data());
         if (r < 1) {
             tracef(s, "→解なし 干渉関節 JColl=%d", JColl);
-            if (!havePick) return r;
-            break;  // a reduced step found nothing: the earlier pick stands
+            return r;
         }
         copyQv(sel, pick);
         havePick = true;
