@@ -90,6 +90,18 @@ struct RowGateState {
     int sgnGateStop = 0;     // 1 once an append was refused: the B-calculation stops
     double gateFrom[JV] = {}, gateTo[JV] = {};  // the last motion accepted
     int gateCached = 0;
+    // The last two poses judged, with the scene they were judged in: consecutive motions share
+    // their ends.
+    struct GateMemo {
+        double q[JV];
+        double scene[4];  // rhx, rhy1, rhy2, rh z
+        int robot;        // the robot (sgnROBOT, lower and upper)
+        int status, shape, other;
+        double depth, fixed, moving;
+        int valid;
+    };
+    GateMemo gateMemo[2] = {};
+    int gateMemoNext = 0;
 };
 
 struct PathState : PathRecordState, PathDriverState, SlitPassState, OutsideWallState, FreeSpaceState, RowGateState {};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "collide/physical_model.h"
 #include "core/console.h"
@@ -30,7 +31,30 @@ struct Judged {
     double fixed = 0, moving = 0;
 };
 
+Judged judgeNew(Scene& s, const double* q);
+
+bool sameScene(const Scene& s, const RowGateState::GateMemo& m) {
+    return m.valid && m.robot == s.sgnROBOT[0] * 10 + s.sgnROBOT[1] && m.scene[0] == s.rhx && m.scene[1] == s.rhy1 && m.scene[2] == s.rhy2 &&
+           m.scene[3] == s.rh[2];
+}
+
 Judged judge(Scene& s, const double* q) {
+    for (const RowGateState::GateMemo& m : s.gateMemo)
+        if (sameScene(s, m) && std::memcmp(m.q + 1, q + 1, sizeof(double) * s.N) == 0)
+            return Judged{GateVerdict{static_cast<GateStatus>(m.status), m.shape, m.other, m.depth}, m.fixed, m.moving};
+    const Judged j = judgeNew(s, q);
+    RowGateState::GateMemo& m = s.gateMemo[s.gateMemoNext];
+    s.gateMemoNext ^= 1;
+    std::memcpy(m.q, q, sizeof m.q);
+    m.scene[0] = s.rhx, m.scene[1] = s.rhy1, m.scene[2] = s.rhy2, m.scene[3] = s.rh[2];
+    m.robot = s.sgnROBOT[0] * 10 + s.sgnROBOT[1];
+    m.status = static_cast<int>(j.v.status), m.shape = j.v.shape, m.other = j.v.other;
+    m.depth = j.v.depth, m.fixed = j.fixed, m.moving = j.moving;
+    m.valid = 1;
+    return j;
+}
+
+Judged judgeNew(Scene& s, const double* q) {
     Judged j;
     for (int i = 1; i <= s.N; ++i)
         if (!std::isfinite(q[i])) {
