@@ -219,25 +219,44 @@ struct Segment {
     Aabb box;
 };
 
-// Signed distance of two FCL shapes (negative: the penetration depth).
+// Distance of two FCL shapes; signed: negative is the penetration depth (EPA), else -1 when they
+// touch.
 double fclDistance(const fcl::CollisionGeometryd& g1, const fcl::Transform3d& t1, const fcl::CollisionGeometryd& g2,
-                   const fcl::Transform3d& t2) {
+                   const fcl::Transform3d& t2, bool signedDepth) {
     fcl::DistanceRequestd request;
-    request.enable_signed_distance = true;
+    request.enable_signed_distance = signedDepth;
+    // GJK stops when a step gains less than this: the default (1e-6) leaves a ball or a capsule's
+    // end against a face up to 1e-4 long. EPA keeps the default: finer, it trips over its own
+    // rounding (an assertion in FCL 0.7).
+    if (!signedDepth) request.distance_tolerance = 1e-13;
     fcl::DistanceResultd result;
     return fcl::distance(&g1, t1, &g2, t2, request, result);
 }
 
-// Signed distance of the capsule around seg to the shape g at t (a ball where seg has no length).
-double capsuleDistance(const Segment& seg, const fcl::CollisionGeometryd& g, const fcl::Transform3d& t) {
-    const fcl::Vector3d a = vec(seg.a), b = vec(seg.b);
-    const double len = (b - a).norm();
+// Signed distance of the capsule of radius r around a-b (a ball where a = b) to the shape g at t.
+double capsuleDistance(const Vec3& a, const Vec3& b, double r, const fcl::CollisionGeometryd& g,
+                       const fcl::Transform3d& t, bool signedDepth) {
+    const fcl::Vector3d va = vec(a), vb = vec(b);
+    const double len = (vb - va).norm();
     fcl::Transform3d tc = fcl::Transform3d::Identity();
-    tc.translation() = (a + b) / 2;
-    if (len < 1e-9) return fclDistance(fcl::Sphered(kRadius), tc, g, t);
+    tc.translation() = (va + vb) / 2;
+    if (len < 1e-9) return fclDistance(fcl::Sphered(r), tc, g, t, signedDepth);
     // FCL's capsule lies along its own z axis, centred on its origin.
-    tc.linear() = fcl::Quaterniond::FromTwoVectors(fcl::Vector3d::UnitZ(), (b - a) / len).toRotationMatrix();
-    return fclDistance(fcl::Capsuled(kRadius, len), tc, g, t);
+    tc.linear() = fcl::Quaterniond::FromTwoVectors(fcl::Vector3d::UnitZ(), (vb - va) / len).toRotationMatrix();
+    return fclDistance(fcl::Capsuled(r, len), tc, g, t, signedDepth);
+}
+
+// Clearance of the capsule of radius kRadius around seg from the convex shape g at t: the
+// distance of its axis less kRadius. Where the capsule overlaps g with its axis outside, a thin
+// capsule round the same axis gives that distance by GJK; only an axis that (nearly) reaches g
+// takes EPA's penetration depth.
+double clearanceOf(const Segment& seg, const fcl::CollisionGeometryd& g, const fcl::Transform3d& t) {
+    const double d = capsuleDistance(seg.a, seg.b, kRadius, g, t, false);
+    if (d > 0) return d;
+    constexpr double thin = 1e-3;
+    const double dThin = capsuleDistance(seg.a, seg.b, thin, g, t, false);
+    if (dThin > 0) return dThin + thin - kRadius;
+    return std::min(capsuleDistance(seg.a, seg.b, kRadius, g, t, true), thin - kRadius);
 }
 
 // The wall blocks of a scene: left (towards -x) and right of the slit.
@@ -280,12 +299,12 @@ void judge(const Scene& s, const Wall& wall, const double* q, const double* skip
     for (int k = 0; k <= N; ++k)
         for (int side = 0; side < 2; ++side)
             if (gap(seg[k].box, wall.box[side]) - kRadius < skip[kWallClear])
-                take(out.kind[kWallClear], capsuleDistance(seg[k], wall.block, wall.at[side]), seg[k].part,
+                take(out.kind[kWallClear], clearanceOf(seg[k], wall.block, wall.at[side]), seg[k].part,
                      kPartLeftWall + side);
     const Segment ball{rw, rw, kPartWork, boxAround(rw, rw)};
     for (int side = 0; side < 2; ++side)
         if (gap(ball.box, wall.box[side]) - kRadius < skip[kWallClear])
-            take(out.kind[kWallClear], capsuleDistance(ball, wall.block, wall.at[side]), kPartWork,
+            take(out.kind[kWallClear], clearanceOf(ball, wall.block, wall.at[side]), kPartWork,
                  kPartLeftWall + side);
 
     // Floor: the lowest end of each capsule's axis. The base column stands on the floor: link 1,
@@ -311,7 +330,7 @@ void judge(const Scene& s, const Wall& wall, const double* q, const double* skip
     const fcl::Boxd workShape(2 * half[0], 2 * half[1], 2 * half[2]);
     for (int k = 0; k < N; ++k)
         if (gap(seg[k].box, workBox) - kRadius < skip[kWorkClear])
-            take(out.kind[kWorkClear], capsuleDistance(seg[k], workShape, boxAt), kPartWork, seg[k].part);
+            take(out.kind[kWorkClear], clearanceOf(seg[k], workShape, boxAt), kPartWork, seg[k].part);
 
     // Self: axis segments of each link against the links before it but its neighbour.
     for (int M = 2; M <= Nw; ++M) {

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     PathCheckLimits lim;
     lim.pointModel = pointModel;
     const PathCheckReport r = checkPath(s, rows, n, forward ? s.qInit : nullptr, forward ? nullptr : s.qInit, lim);
-    std::printf("%s path of %d rows (%s, %s), %s model: %s\n", robot, n, forward ? "forward" : "reverse",
+    std::printf("%s path of %d rows (%s, %s; %s model): %s\n", robot, n, forward ? "forward" : "reverse",
                 forward ? "starts at the initial pose" : "ends at the initial pose", pointModel ? "point" : "physical",
                 r.ok ? "valid" : r.fault.c_str());
     if (pointModel) {
