@@ -120,8 +120,8 @@ double linkWallClearance(const Scene& s, int k) {
            kCapsuleRadius;
 }
 
-void physicalClearance(Scene& s, const double* q, PhysicalClearance& c) {
-    c = PhysicalClearance();
+void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
+    c = ShapeClearance();
     const int N = s.N, Nw = s.Nw;
     for (int i = 1; i <= N - 1 && c.limitJoint == 0; ++i) {
         const double lim = i == N - 1 ? s.qLimitWrist : s.JRTYPE[i] != 'R' ? s.qLimit : INFINITY;
@@ -194,15 +194,15 @@ void physicalClearance(Scene& s, const double* q, PhysicalClearance& c) {
     }
 }
 
-Contact worstContact(const PhysicalClearance& c, double& depth) {
+ShapeContact worstContact(const ShapeClearance& c, double& depth) {
     depth = 0;
-    if (c.limitJoint) return Contact::Limit;
-    Contact kind = Contact::None;
+    if (c.limitJoint) return ShapeContact::Limit;
+    ShapeContact kind = ShapeContact::None;
     const double v[5] = {c.wall, c.floor, c.workFloor, c.work, c.self};
-    const Contact k[5] = {Contact::Wall, Contact::Floor, Contact::WorkFloor, Contact::Work, Contact::Self};
+    const ShapeContact k[5] = {ShapeContact::Wall, ShapeContact::Floor, ShapeContact::WorkFloor, ShapeContact::Work, ShapeContact::Self};
     for (int i = 0; i < 5; ++i)
         if (!(v[i] >= -depth)) depth = -v[i], kind = k[i];
-    if (kind != Contact::None && !std::isfinite(depth)) depth = INFINITY;
+    if (kind != ShapeContact::None && !std::isfinite(depth)) depth = INFINITY;
     return kind;
 }
 

@@ -13,12 +13,12 @@ constexpr double kWallBlockHeight = 7.5;
 constexpr double kWorkFloorSink = 0.001;                  // the box rests on the floor at the goal
 
 // The kinds of contact, in the order a pose is judged.
-enum class Contact { None, Limit, Wall, Floor, WorkFloor, Work, Self };
+enum class ShapeContact { None, Limit, Wall, Floor, WorkFloor, Work, Self };
 
 // Least clearance of each kind in one pose, with the shapes that give it. A shape index k in
 // 1..N is link k (segment J[k-1]..J[k]); Nw is the hand (wall, floor) or the work (self).
 // The links that start at the base (the base column) are not judged against the floor.
-struct PhysicalClearance {
+struct ShapeClearance {
     double wall = 9, floor = 9, workFloor = 9, work = 9, self = 9;
     int wallShape = 0, wallBlock = 0;   // block 0 beyond the slit in +x, 1 in -x
     int floorShape = 0;
@@ -28,12 +28,12 @@ struct PhysicalClearance {
 };
 
 // Judges q (runs forwardKinematics on it). Allocates nothing.
-void physicalClearance(Scene& s, const double* q, PhysicalClearance& out);
+void physicalClearance(Scene& s, const double* q, ShapeClearance& out);
 // Clearance of the capsule of link k (1..N) from the wall blocks, in the pose of the last
 // forward kinematics.
 double linkWallClearance(const Scene& s, int k);
 // The kind of the worst violation of c (None when every clearance is >= 0), and its depth.
-Contact worstContact(const PhysicalClearance& c, double& depth);
+ShapeContact worstContact(const ShapeClearance& c, double& depth);
 // Bound on how far any point of the arm or the box can move along the straight joint-space
 // motion by dq (joints 1..N): the sum over joints of |dq| times the reach beyond the joint.
 double motionSweepBound(const Scene& s, const double* dq);

@@ -269,7 +269,7 @@ double turnFloorClearance(Scene& s, const double* qb, const Vec3& v, const Vec3&
     copyJointVector(JV - 1, qb, q);
     for (int k = 1; k <= nStep; ++k) {
         const int sgnL = workTurnStep(s, qb, v, w, k, nStep, q);
-        PhysicalClearance c;
+        ShapeClearance c;
         physicalClearance(s, q, c);
         least = std::fmin(least, c.workFloor);
         if (sgnL) break;
@@ -284,7 +284,7 @@ int turnClearSteps(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int
     copyJointVector(JV - 1, qb, q);
     for (int k = 1; k <= nStep; ++k) {
         const int sgnL = workTurnStep(s, qb, v, w, k, nStep, q);
-        PhysicalClearance c;
+        ShapeClearance c;
         physicalClearance(s, q, c);
         if (std::fmin(c.wall, std::fmin(c.work, c.self)) < 0) return k - 1;
         if (sgnL) break;

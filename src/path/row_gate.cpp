@@ -11,15 +11,15 @@
 
 namespace {
 
-GateStatus statusOf(Contact c) {
+GateStatus statusOf(ShapeContact c) {
     switch (c) {
-        case Contact::None: return GateStatus::Accepted;
-        case Contact::Limit: return GateStatus::Limit;
-        case Contact::Wall: return GateStatus::Wall;
-        case Contact::Floor:
-        case Contact::WorkFloor: return GateStatus::Floor;
-        case Contact::Work: return GateStatus::Work;
-        case Contact::Self: return GateStatus::Self;
+        case ShapeContact::None: return GateStatus::Accepted;
+        case ShapeContact::Limit: return GateStatus::Limit;
+        case ShapeContact::Wall: return GateStatus::Wall;
+        case ShapeContact::Floor:
+        case ShapeContact::WorkFloor: return GateStatus::Floor;
+        case ShapeContact::Work: return GateStatus::Work;
+        case ShapeContact::Self: return GateStatus::Self;
     }
     return GateStatus::Limit;
 }
@@ -63,20 +63,20 @@ Judged judgeNew(Scene& s, const double* q) {
             j.v.depth = INFINITY;
             return j;
         }
-    PhysicalClearance c;
+    ShapeClearance c;
     physicalClearance(s, q, c);
     double depth = 0;
-    const Contact kind = worstContact(c, depth);
+    const ShapeContact kind = worstContact(c, depth);
     j.v.status = statusOf(kind);
     j.v.depth = depth;
     switch (kind) {
-        case Contact::Limit: j.v.shape = c.limitJoint; break;
-        case Contact::Wall: j.v.shape = c.wallShape, j.v.other = c.wallBlock; break;
-        case Contact::Floor: j.v.shape = c.floorShape; break;
-        case Contact::WorkFloor: j.v.shape = s.Nw + 1; break;
-        case Contact::Work: j.v.shape = s.Nw + 1, j.v.other = c.workLink; break;
-        case Contact::Self: j.v.shape = c.selfA, j.v.other = c.selfB; break;
-        case Contact::None: break;
+        case ShapeContact::Limit: j.v.shape = c.limitJoint; break;
+        case ShapeContact::Wall: j.v.shape = c.wallShape, j.v.other = c.wallBlock; break;
+        case ShapeContact::Floor: j.v.shape = c.floorShape; break;
+        case ShapeContact::WorkFloor: j.v.shape = s.Nw + 1; break;
+        case ShapeContact::Work: j.v.shape = s.Nw + 1, j.v.other = c.workLink; break;
+        case ShapeContact::Self: j.v.shape = c.selfA, j.v.other = c.selfB; break;
+        case ShapeContact::None: break;
     }
     j.fixed = std::min({c.wall, c.floor, c.workFloor});
     j.moving = std::min(c.work, c.self);
@@ -196,7 +196,7 @@ int gateRow(Scene& s, const double* from, const double* q) {
 PathClearance pathClearance(Scene& s, const double (*rows)[JV], int n) {
     PathClearance least;
     auto take = [&](const double* q) {
-        PhysicalClearance c;
+        ShapeClearance c;
         physicalClearance(s, q, c);
         least.wall = std::min(least.wall, c.wall);
         least.floor = std::min(least.floor, c.floor);

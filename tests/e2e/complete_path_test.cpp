@@ -1,5 +1,5 @@
 // Whole sessions: the keys a user would press give a complete path that the independent check
-// finds collision-free in the point model, reverse and forward, and 'C' plays it to the goal; for every robot with
+// finds collision-free as drawn (the physical model), reverse and forward, and 'C' plays it to the goal; for every robot with
 // its default slit and goal, and for moved scenes whose paths once stopped or grazed the wall band
 // or the self clearance between rows (a joint off the slit plane between pass-out poses on F22,
 // the work skimming the far band on F41 goal y -0.1, the pass-out going back and forth and a dip
@@ -31,12 +31,10 @@ TEST(CompletePath, DefaultAndMovedScenesGetCollisionFreePathsPlayedToTheGoal) {
         const SolveResult r = autoSolve(*s);
         ASSERT_TRUE(r.complete == 1 && s->sgnPATH == 7) << r.stop;
         const int n = s->NPATH + 1;
-        PathCheckLimits pointModel;  // the calculations' own model, until the paths pass the physical one
-        pointModel.pointModel = true;
-        const PathCheckReport rev = checkPath(*s, s->qIPATH, n, s->qAfinal, s->qInit, pointModel);
+        const PathCheckReport rev = checkPath(*s, s->qIPATH, n, s->qAfinal, s->qInit);
         EXPECT_TRUE(rev.ok) << rev.fault;
         // The forward path is the reverse path turned round (smoothed), checked the same way.
-        const PathCheckReport fwd = checkPath(*s, s->qPATH, n, s->qInit, s->qAfinal, pointModel);
+        const PathCheckReport fwd = checkPath(*s, s->qPATH, n, s->qInit, s->qAfinal);
         EXPECT_TRUE(fwd.ok) << fwd.fault;
         // Playback: 's' until the goal is reached, within one press per row.
         ASSERT_EQ(s->sgnCAL, 'C');

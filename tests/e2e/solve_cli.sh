@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The one-command solve as a user calls it: a complete path file for every robot, checked by
-# the independent path check (in the point model, until the paths pass the physical one);
+# the independent path check (the shapes as drawn);
 # refused options, bad path files and an unsolvable scene with their exit codes.
 set -u
 run=$1 check=$2
@@ -13,11 +13,11 @@ for r in F11 F12 F21 F22 F31 F32 F41 F42; do
     fail "$r: no path: $(cat "$dir/$r.err")"
   grep -q '"result": "complete"' "$dir/$r.json" || fail "$r: solve object does not say complete"
   head -n 1 "$dir/$r.txt" | grep -q "^# robot $r rh " || fail "$r: path file header"
-  "$check" --point-model "$dir/$r.txt" >"$dir/$r.check" || fail "$r: path check: $(cat "$dir/$r.check")"
+  "$check" "$dir/$r.txt" >"$dir/$r.check" || fail "$r: path check: $(cat "$dir/$r.check")"
 done
 # The forward path of the same solve passes the same check.
 "$run" --robot F31 --solve --forward --path-out "$dir/fwd.txt" >/dev/null 2>&1 || fail "forward solve"
-"$check" --point-model "$dir/fwd.txt" | grep -q '(forward, .*): valid' || fail "forward path check"
+"$check" "$dir/fwd.txt" | grep -q '(forward, .*): valid' || fail "forward path check"
 
 # Bad path files: exit 2 and a message; the values are counted per line.
 head -n 1 "$dir/F31.txt" >"$dir/bad-empty.txt"
