@@ -183,7 +183,6 @@ void checkPointPose(const Scene& s, const double* q, int row, bool isRow, const 
     }
 }
 
-
 // ---- Physical model ----
 
 constexpr double kRadius = 0.1;  // capsules of the links and the hand; the work's ball at the wall
@@ -392,6 +391,12 @@ std::string describeClearances(const PhysicalClearance& c) {
 
 PhysicalClearance judgePose(const Scene& s, const double* q) {
     PhysicalClearance c;
+    for (int i = 1; i <= s.N; ++i)
+        if (!std::isfinite(q[i])) {
+            // A pose that cannot be placed is clear of nothing.
+            for (Contact& k : c.kind) k = Contact{-std::numeric_limits<double>::infinity(), kPartJoint + i, 0, -1};
+            return c;
+        }
     double all[kClearKinds];
     std::fill(all, all + kClearKinds, std::numeric_limits<double>::infinity());
     judge(s, Wall(s), q, all, c);

@@ -23,8 +23,8 @@
 enum ClearanceKind { kWallClear, kFloorClear, kWorkFloorClear, kWorkClear, kSelfClear, kLimitClear, kClearKinds };
 const char* clearanceKindName(int kind);
 
-// Parts named in a contact: links by their number 1..Nw (link Nw is the hand's axis to the work
-// point), and these.
+// Parts named in a contact: links by their number 1..N, and these (the hand: its capsule, or in
+// the self clearance its axis to the work point).
 enum ModelPart { kPartHand = 100, kPartWork, kPartLeftWall, kPartRightWall, kPartFloor, kPartJoint = 200 };
 std::string partName(int part);  // "link 4", "hand", "work", "left wall block", "floor", "joint 7"
 
@@ -40,7 +40,7 @@ struct PhysicalClearance {
     Contact kind[kClearKinds];
 };
 
-// Every clearance of one pose, computed exactly.
+// Every clearance of one pose, computed exactly (all -infinity for a non-finite joint value).
 PhysicalClearance judgePose(const Scene& s, const double* q);
 
 struct PathCheckLimits {

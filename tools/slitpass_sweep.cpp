@@ -1,5 +1,6 @@
 // slitpass-sweep: solves a grid of slit and goal positions around each robot's defaults with the
-// automatic solve, checks every path with the independent path check, and prints a table.
+// automatic solve, checks every path with the independent path check (the physical model, and the
+// point model of the calculations for comparison), and prints a table.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -17,7 +18,7 @@ namespace {
 const char* const kRobots[8] = {"F11", "F12", "F21", "F22", "F31", "F32", "F41", "F42"};
 
 struct Row {
-    int tried = 0, solvedA = 0, accepted = 0, complete = 0, valid = 0;
+    int tried = 0, solvedA = 0, accepted = 0, complete = 0, valid = 0, validPoint = 0;
     std::vector<double> ms;
 };
 
@@ -39,7 +40,8 @@ void usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: slitpass-sweep [--robot NAME|all] [--verbose]\n"
                  "  solves 36 scenes per robot (slit x -0.1, 0, +0.1; goal x -0.1, 0, +0.1; goal y -0.1 .. +0.2\n"
-                 "  around the robot's defaults) and checks each path independently\n");
+                 "  around the robot's defaults) and checks each path independently, in the physical model\n"
+                 "  and in the point model\n");
 }
 
 }  // namespace
@@ -69,8 +71,9 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | median ms | worst ms |\n");
-    std::printf("|---|---|---|---|---|---|---|---|\n");
+    std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | valid (point model) "
+                "| median ms | worst ms |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|\n");
     Row total;
     for (const std::string& robot : robots) {
         Row row;
@@ -99,32 +102,38 @@ int main(int argc, char** argv) {
             }
             ++row.complete;
             row.ms.push_back(res.millis);
+            PathCheckLimits pointModel;
+            pointModel.pointModel = true;
+            row.validPoint += checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit, pointModel).ok &&
+                              checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal, pointModel).ok;
             const PathCheckReport rev = checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit);
             const PathCheckReport fwd = checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal);
             if (rev.ok && fwd.ok) {
                 ++row.valid;
             } else if (verbose) {
-                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: invalid %s path of %d rows: %s\n",
+                const PathCheckReport& bad = rev.ok ? fwd : rev;
+                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: invalid %s path of %d rows: %s\n  %s\n",
                              robot.c_str(), kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4],
-                             rev.ok ? "forward" : "reverse", s->NPATH + 1,
-                             rev.ok ? fwd.fault.c_str() : rev.fault.c_str());
+                             rev.ok ? "forward" : "reverse", s->NPATH + 1, bad.fault.c_str(),
+                             describeClearances(bad.least).c_str());
             }
         }
         std::sort(row.ms.begin(), row.ms.end());
         const double med = row.ms.empty() ? 0 : row.ms[row.ms.size() / 2];
         const double worst = row.ms.empty() ? 0 : row.ms.back();
         std::fprintf(stderr, "\r%*s\r", 40, "");
-        std::printf("| %s | %d | %d | %d | %d | %d | %.1f | %.1f |\n", robot.c_str(), row.tried, row.solvedA,
-                    row.accepted, row.complete, row.valid, med, worst);
+        std::printf("| %s | %d | %d | %d | %d | %d | %d | %.1f | %.1f |\n", robot.c_str(), row.tried, row.solvedA,
+                    row.accepted, row.complete, row.valid, row.validPoint, med, worst);
         std::fflush(stdout);
         total.tried += row.tried;
         total.solvedA += row.solvedA;
         total.accepted += row.accepted;
         total.complete += row.complete;
         total.valid += row.valid;
+        total.validPoint += row.validPoint;
     }
     if (robots.size() > 1)
-        std::printf("| all | %d | %d | %d | %d | %d | | |\n", total.tried, total.solvedA, total.accepted, total.complete,
-                    total.valid);
+        std::printf("| all | %d | %d | %d | %d | %d | %d | | |\n", total.tried, total.solvedA, total.accepted,
+                    total.complete, total.valid, total.validPoint);
     return 0;
 }

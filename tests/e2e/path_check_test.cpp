@@ -106,20 +106,15 @@ TEST(PathCheck, FclClearancesMatchTheDefinitionsByHand) {
 TEST(PathCheck, EachRuleFailsThePathThatBreaksIt) {
     auto s = makeScene();  // F21: joint 1 R on the floor, joint 2 Q at z = 1, the work 6.4 above it
     double rows[2][JV] = {};
-    // Leaning by joint 2 alone puts the work 1 + 6.4 cos q2 high, the box turned with the arm.
-    // Lowest corner 0.02 under the floor: a fault; 0.0005 under: the box rests on the floor.
+    // Leaning by joint 2 alone (q2 past 90 degrees) turns the box with the arm: its lowest corner
+    // is 1 + 6.4 cos q2 - 0.175 sin q2 + 0.1 cos q2 high. 0.02 under the floor: a fault; 0.0005
+    // under: the box rests on the floor.
     for (double under : {0.02, 0.0005}) {
-        double q2 = 1.7;
-        for (int it = 0; it < 60; ++it)  // Newton on the lowest corner's height
-            q2 -= (1 + 6.4 * std::cos(q2) - 0.175 * std::sin(q2) + 0.1 * std::cos(q2) + under) /
-                  (-6.4 * std::sin(q2) - 0.175 * std::cos(q2) - 0.1 * std::sin(q2));
-        rows[0][2] = q2;
+        rows[0][2] = std::acos(-(1 + under) / std::hypot(6.5, 0.175)) - std::atan2(0.175, 6.5);
         const PathCheckReport r = checkRows(*s, rows, 1);
         EXPECT_NEAR(r.least.kind[kWorkFloorClear].clearance, 0.001 - under, 1e-9);
         EXPECT_EQ(r.ok, under < 0.001) << r.fault;
-        if (!r.ok) {
-            EXPECT_NE(r.fault.find("workFloor"), std::string::npos) << r.fault;
-        }
+        EXPECT_EQ(r.fault.find("workFloor") != std::string::npos, !r.ok) << r.fault;
     }
 
     // Leaning at the middle of the slit over the wall: link 4 crosses both faces with its axis in
