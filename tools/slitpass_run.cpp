@@ -20,7 +20,7 @@ namespace {
 void usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: slitpass-run [--robot FNN] [--slit X,Y,Z] [--goal X,Y,Z] [--solve] [--json]\n"
-                 "                    [--trace FILE|-|none] [--path-out FILE [--forward]] [SCRIPT]\n"
+                 "                    [--trace FILE|-|none] [--path-out FILE [--forward]] [--shorten] [SCRIPT]\n"
                  "  SCRIPT       keys pressed in order; {SP} and {ESC} name those keys,\n"
                  "               {x*N} presses x N times (x may be {SP}), e.g. 'F21{a*3}b{SP}'\n"
                  "  --json       print the state summary as JSON on standard output\n"
@@ -31,7 +31,9 @@ void usage(std::FILE* out) {
                  "  --slit X,Y,Z move the slit base point rh there by the slit keys (0.01 steps)\n"
                  "  --goal X,Y,Z move the work goal there by the goal keys (0.01 steps)\n"
                  "  --solve      after the script, solve the whole task as a user at the keys would: exit 0\n"
-                 "               with a complete path, 1 without one\n");
+                 "               with a complete path, 1 without one\n"
+                 "  --shorten    with --solve: shorten the forward path (JSON 'shorten'; with --forward the\n"
+                 "               path file holds the shortened motion)\n");
 }
 
 int fail(const std::string& message) {
@@ -50,6 +52,7 @@ int main(int argc, char** argv) {
     std::string pathOut;
     bool forward = false;
     bool solve = false;
+    bool shorten = false;
     std::string robot, slitText, goalText;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -57,6 +60,8 @@ int main(int argc, char** argv) {
             json = true;
         } else if (a == "--solve") {
             solve = true;
+        } else if (a == "--shorten") {
+            shorten = true;
         } else if (a == "--robot" || a == "--slit" || a == "--goal") {
             if (i + 1 >= argc) return fail(a + " needs a value");
             (a == "--robot" ? robot : a == "--slit" ? slitText : goalText) = argv[++i];
@@ -97,6 +102,7 @@ int main(int argc, char** argv) {
     }
 
     if (forward && pathOut.empty()) return fail("--forward needs --path-out FILE");
+    if (shorten && !solve) return fail("--shorten needs --solve");
     std::FILE* pathFile = nullptr;
     if (!pathOut.empty()) {
         pathFile = std::fopen(pathOut.c_str(), "w");
@@ -131,6 +137,7 @@ int main(int argc, char** argv) {
     if (solve && !s.quit) {
         solved = autoSolve(s);
         measureSolveClearance(s, solved);
+        if (shorten) shortenSolve(s, solved);
     }
     if (trace) {
         std::fputc('\n', trace);
@@ -151,7 +158,8 @@ int main(int argc, char** argv) {
         std::fclose(pathFile);
         std::remove(pathOut.c_str());
     } else if (pathFile) {
-        writePathFile(s, forward, pathFile);
+        // With --shorten the forward path written is the shortened motion.
+        writePathFile(s, forward, pathFile, forward && shorten && solved.shortened);
         std::fclose(pathFile);
     }
     if (trace && trace != stdout) std::fclose(trace);

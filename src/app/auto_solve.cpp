@@ -7,6 +7,7 @@
 #include "app/keyboard.h"
 #include "core/scene.h"
 #include "path/row_gate.h"
+#include "path/shorten.h"
 
 namespace {
 
@@ -132,4 +133,13 @@ void measureSolveClearance(Scene& s, SolveResult& r) {
     const PathClearance c = pathClearance(s, s.qPATH, s.NPATH + 1);
     const double v[5] = {c.wall, c.floor, c.workFloor, c.work, c.self};
     for (int k = 0; k < 5; ++k) r.clearance[k] = v[k];
+}
+
+void shortenSolve(Scene& s, SolveResult& r) {
+    if (!r.complete) return;
+    const ShortenReport sr = shortenPath(s, s.qPATH, s.NPATH + 1);
+    r.shortened = s.NSHORT >= 0 ? 1 : 0;
+    r.lengthBefore = sr.lengthBefore, r.lengthAfter = sr.lengthAfter;
+    r.trailBefore = sr.trailBefore, r.trailAfter = sr.trailAfter;
+    r.shortMaxStep = sr.maxStep, r.shortMillis = sr.millis, r.shortRows = sr.rows;
 }

@@ -33,6 +33,12 @@ struct SolveResult {
     double millisB = 0;      // time of the B keys of the successful trial
     double clearance[5] = {9, 9, 9, 9, 9};  // least clearances of the forward path: wall, floor,
                                              // box above the floor, box to the arm, self
+    // The shortened motion (--shorten): lengths before and after (rad), work-point trails, the
+    // largest joint step, rows and time; shortened = 0 when it was not asked for.
+    int shortened = 0;
+    double lengthBefore = 0, lengthAfter = 0, trailBefore = 0, trailAfter = 0;
+    double shortMaxStep = 0, shortMillis = 0;
+    int shortRows = 0;
     char stop[160] = "";     // what stopped the solve when no path was found
     char script[kSolveScriptSize] = "";  // the keys pressed, in the runner's notation ({SP} for space)
     int scriptLen = 0;
@@ -48,3 +54,6 @@ SolveResult autoSolve(Scene& s);
 // Least clearances of the forward path of a complete solve, by kind, into r.clearance (the
 // rows and the poses between them; not part of the solve's time).
 void measureSolveClearance(Scene& s, SolveResult& r);
+// Shortens the forward path of a complete solve (the shortened motion, beside the forward path)
+// and keeps its figures in r.
+void shortenSolve(Scene& s, SolveResult& r);

@@ -9,6 +9,7 @@
 #include "model/wall_goal.h"
 #include "path/path_driver.h"
 #include "path/path_record.h"
+#include "path/shorten.h"
 
 namespace {
 
@@ -133,6 +134,7 @@ void modeO(Scene& s, unsigned char key) {
         tracef(s, "\n目標  rwp[]=(%6.3f %6.3f %6.3f)", s.rwp[0], s.rwp[1], s.rwp[2]);
         s.NPATHth = 0;
         s.NPATH = 0;
+        clearShortMotion(s);
         s.sgnNMAX = 'U';
         s.sgnGateStop = 0;
         s.gateRefusals = 0;
@@ -206,7 +208,8 @@ void modeC(Scene& s, unsigned char key) {
         return;
     }
     s.dirMOVE = (key == 's') ? 1 : -1;
-    stepMotion(s);
+    if (s.sgnPlayShort) stepShortMotion(s);
+    else stepMotion(s);
     redraw(s);
 }
 
@@ -247,7 +250,13 @@ void keyboard(Scene& s, unsigned char key) {
             return;
         case 'C':
             s.sgnCAL = 'C';
+            s.sgnPlayShort = 0;
             calCMOTION(s);
+            redraw(s);
+            return;
+        case 'H':
+            // The shortened motion, beside the forward path of 'C'.
+            if (!startShortMotion(s)) tracef(s, "\n短縮運動:経路が完成していない→'B','s'で経路を完成させる");
             redraw(s);
             return;
         default:

@@ -118,6 +118,11 @@ void jsonSolve(std::FILE* out, const SolveResult& r) {
     if (r.complete)
         std::fprintf(out, "\"clearance\": {\"wall\": %.4f, \"floor\": %.4f, \"workFloor\": %.4f, \"work\": %.4f, \"self\": %.4f}, ",
                      r.clearance[0], r.clearance[1], r.clearance[2], r.clearance[3], r.clearance[4]);
+    if (r.shortened)
+        std::fprintf(out,
+                     "\"shorten\": {\"length\": [%.4f, %.4f], \"trail\": [%.4f, %.4f], \"maxStep\": %.4f, "
+                     "\"rows\": %d, \"ms\": %.3f}, ",
+                     r.lengthBefore, r.lengthAfter, r.trailBefore, r.trailAfter, r.shortMaxStep, r.shortRows, r.shortMillis);
     std::fprintf(out, "\"stop\": ");
     jsonString(out, r.stop);
     std::fprintf(out, ",\n    \"script\": ");
@@ -214,12 +219,13 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
     std::fprintf(out, "\n}\n");
 }
 
-void writePathFile(Scene& s, bool forward, std::FILE* out) {
+void writePathFile(Scene& s, bool forward, std::FILE* out, bool shortened) {
     std::fprintf(out, "# robot F%d%d rh %.15g %.15g %.15g goal %.15g %.15g %.15g\n", s.sgnROBOT[0], s.sgnROBOT[1],
                  s.rh[0], s.rh[1], s.rh[2], s.rwp[0], s.rwp[1], s.rwp[2]);
-    if (forward) convertPath(s);
-    for (int k = 0; k <= s.NPATH && k < NMAX; ++k) {
-        const double* row = forward ? s.qPATH[k] : s.qIPATH[k];
+    if (forward && !shortened) convertPath(s);
+    const int last = shortened ? s.NSHORT : s.NPATH;
+    for (int k = 0; k <= last && k < NMAX; ++k) {
+        const double* row = shortened ? s.qSHORT[k] : forward ? s.qPATH[k] : s.qIPATH[k];
         for (int i = 1; i <= s.N; ++i) std::fprintf(out, i == 1 ? "%.17g" : " %.17g", row[i]);
         std::fputc('\n', out);
     }

@@ -19,4 +19,4 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
 // Writes the path record: "# robot F21 rh <x> <y> <z> goal <x> <y> <z>" (goal = rwp), then one
 // line per row 0..NPATH with joints 1..N as %.17g. forward: the forward path of the C-motion
 // (the reverse path smoothed and turned around, as 'C' computes it), else the reverse path.
-void writePathFile(Scene& s, bool forward, std::FILE* out);
+void writePathFile(Scene& s, bool forward, std::FILE* out, bool shortened = false);

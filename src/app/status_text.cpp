@@ -147,7 +147,8 @@ StatusText statusB(const Scene& s) {
 
 StatusText statusC(const Scene& s) {
     Block b;
-    if (s.sgnPATHEnd == 1) b.line[1] = "(C) Robot Motion from Initial to Goal\n";
+    if (s.sgnPATHEnd == 1)
+        b.line[1] = s.sgnPlayShort ? "(C) Shortened Motion from Initial to Goal (H)\n" : "(C) Robot Motion from Initial to Goal\n";
     if (s.sgnPATHEnd != 0) {
         if (s.sgnMOVE == 'M') b.line[2] = "Hit  's'   to Move Robot\n";
         if (s.sgnMOVE == 'E') b.line[2] = "**Reached Goal by Pass Through thick Slit**\n";

@@ -104,4 +104,16 @@ struct RowGateState {
     int gateMemoNext = 0;
 };
 
-struct PathState : PathRecordState, PathDriverState, SlitPassState, OutsideWallState, FreeSpaceState, RowGateState {};
+// The shortened forward motion: the forward path with stretches replaced by straight joint
+// motions the row gate accepts, corners cut, resampled to the record's step. Played in C mode
+// beside the forward path.
+struct ShortPathState {
+    double qSHORTV[NMAX][JV] = {};  // vertices of the shortened path (NMAX x JV), unwrapped
+    int NSHORTV = 0;                // last vertex
+    double qSHORT[NMAX][JV] = {};   // its rows (NMAX x JV); row 0 the initial pose
+    Vec3 rwSHORT[NMAX] = {};        // work point of each row
+    int NSHORT = -1;                // last row; -1 while there is none
+    int sgnPlayShort = 0;           // 1 while C mode plays the shortened motion
+};
+
+struct PathState : PathRecordState, PathDriverState, SlitPassState, OutsideWallState, FreeSpaceState, RowGateState, ShortPathState {};

@@ -13,6 +13,7 @@
 #include "path/outside_wall.h"
 #include "path/path_driver.h"
 #include "path/path_record.h"
+#include "path/shorten.h"
 #include "path/slit_pass.h"
 
 namespace {
@@ -178,6 +179,7 @@ void calBPREP(Scene& s) {
     copyJointVector(JV - 1, s.qr, s.qAfinal);
     copyJointVector(JV - 1, s.qr, s.qs);
     s.NPATH = s.NPATHth = 0;
+    clearShortMotion(s);
     s.NPATHmax = 0;
     s.sgnNMAX = 'U';
     s.sgnGateStop = 0;

@@ -106,6 +106,16 @@ GateVerdict gateMotion(Scene& s, const double* q0, const double* q1) {
     const Judged b = judge(s, q1);
     if (b.v.status != GateStatus::Accepted) return b.v;
     if (!std::isfinite(dmax)) return GateVerdict{GateStatus::Limit, 0, 0, INFINITY};
+    // A long motion is probed at eighths first: a stretch that cuts the wall or the arm is
+    // usually refused there, before the halving goes deep into its first half.
+    if (dmax > 8 * kGateResolution) {
+        for (int k : {4, 2, 6, 1, 3, 5, 7}) {
+            double q[JV] = {};
+            for (int i = 1; i <= N; ++i) q[i] = q0[i] + dq[i] * (k / 8.0);
+            const Judged m = judge(s, q);
+            if (m.v.status != GateStatus::Accepted) return m.v;
+        }
+    }
     const double sweep = motionSweepBound(s, dq);
     // Stretches still to show clear: parameters and the clearances judged at their ends. Each
     // halving leaves one stretch pending, so the depth of the halving bounds the stack.

@@ -75,7 +75,8 @@ void drawScene(Scene& s) {
     }
     if (s.sgnCAL == 'C') {
         const int last = clampRow(s.nMOVE, NMAX);
-        for (int k = 0; k <= last; ++k) drawBall(s.rwPATH[k], 0.05, BLACK);
+        const Vec3* trail = s.sgnPlayShort ? s.rwSHORT : s.rwPATH;
+        for (int k = 0; k <= last; ++k) drawBall(trail[k], 0.05, BLACK);
     }
     if (s.sgnCAL != 'F') {
         drawRobot(s, s.qr, s.JColl);

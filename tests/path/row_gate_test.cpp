@@ -96,7 +96,9 @@ TEST(RowGate, AgreesWithTheIndependentJudge) {
                 if (a[k] < 0 || b < 0) {
                     ++contacts;
                     EXPECT_TRUE(a[k] < 1e-6 && b < 1e-6) << "F" << robot << " pose " << n << " kind " << k << ": " << a[k] << " vs " << b;
-                    if (a[k] > -0.099) EXPECT_NEAR(a[k], b, 1e-6) << "F" << robot << " pose " << n << " kind " << k;
+                    if (a[k] > -0.099) {
+                        EXPECT_NEAR(a[k], b, 1e-6) << "F" << robot << " pose " << n << " kind " << k;
+                    }
                 } else {
                     EXPECT_NEAR(a[k], b, 1e-6) << "F" << robot << " pose " << n << " kind " << k;
                 }
