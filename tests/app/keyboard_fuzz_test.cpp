@@ -31,7 +31,8 @@ std::string breach(const Scene& s) {
     for (int r = 0; r <= s.NPATH; ++r)
         if (!finiteRow(s.qIPATH[r], N)) return "path row not finite";
     if (s.nBACK < 0 || s.nBACK > s.NPATH) return "nBACK out of range";
-    if (s.nMOVE < 0 || s.nMOVE > s.NPATH) return "nMOVE out of range";
+    if (s.nMOVE < 0 || s.nMOVE > (s.sgnPlayShort ? s.NSHORT : s.NPATH)) return "nMOVE out of range";
+    if (s.sgnPlayShort && (s.NSHORT < 0 || s.NSHORT >= NMAX)) return "NSHORT out of range";
     if (s.cntRBT < 0 || s.cntRBT > 1) return "cntRBT out of range";
     if (s.sgnSpin == 1 && (s.spinJoint < 1 || s.spinJoint > 6)) return "spinJoint out of range";
     if (!std::strchr("ABCFOG0", s.sgnCAL)) return std::string("unknown mode ") + s.sgnCAL;
@@ -73,7 +74,7 @@ void pressAtRandom(Scene& s, std::mt19937& rng, const std::string& keys, double 
 TEST(KeyboardFuzz, RandomScriptsKeepTheStateSound) {
     std::mt19937 rng(20261207);
     // Half of the keys come from the commands so that modes are actually reached and worked.
-    for (int n = 0; n < 300; ++n) pressAtRandom(*makeScene(), rng, "FOAGBCabsS0123456 PpQqXxZz!#&", 0.5, 40, "");
+    for (int n = 0; n < 300; ++n) pressAtRandom(*makeScene(), rng, "FOAGBCHabsS0123456 PpQqXxZz!#&", 0.5, 40, "");
 }
 
 TEST(KeyboardFuzz, GoalAndPathKeysOnEveryRobot) {
@@ -89,6 +90,6 @@ TEST(KeyboardFuzz, GoalAndPathKeysOnEveryRobot) {
         auto s = makeSceneWithRobot(lower, upper);
         for (int k = 0; k < 300 && s->sgnSOLAEnd != 1; ++k) keyboard(*s, "aab"[k % 3]);
         keyboard(*s, 'B');
-        pressAtRandom(*s, rng, "BBsssssssssSSCCsssSOGA0a14", 0, 80, name + "(aab)B");
+        pressAtRandom(*s, rng, "BBsssssssssSSCCHsssSOGA0a14", 0, 80, name + "(aab)B");
     }
 }

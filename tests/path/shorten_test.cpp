@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "app/auto_solve.h"
+#include "app/keyboard.h"
+#include "app/status_text.h"
 #include "path/row_gate.h"
 #include "path/shorten.h"
 #include "path_check.h"
@@ -32,4 +35,27 @@ TEST(Shorten, ValidShorterAndTheSameOnEveryRun) {
         ASSERT_EQ(s->NSHORT + 1, rows);
         EXPECT_EQ(std::memcmp(first, s->qSHORT, sizeof(double) * JV * rows), 0) << "F" << robot;
     }
+}
+
+TEST(Shorten, KeyHPlaysTheShortenedMotionAndCTheForwardPath) {
+    auto s = makeSceneWithRobot(3, 1);
+    ASSERT_EQ(autoSolve(*s).complete, 1);
+    auto title = [&] {
+        const StatusText st = chooseStatusLines(*s);
+        for (int k = 0; k < st.n; ++k)
+            if (std::strstr(st.line[k].text, "(C)")) return std::string(st.line[k].text);
+        return std::string();
+    };
+    keyboard(*s, 'H');
+    ASSERT_EQ(s->sgnPlayShort, 1);
+    EXPECT_NE(title().find("Shortened"), std::string::npos) << title();
+    int presses = 0;
+    for (; s->sgnMOVE != 'E' && presses <= NMAX; ++presses) keyboard(*s, 's');
+    EXPECT_EQ(presses, s->NSHORT);  // one row a step
+    EXPECT_EQ(std::memcmp(s->qr, s->qSHORT[s->NSHORT], sizeof s->qr), 0);
+    keyboard(*s, 'S');
+    EXPECT_EQ(s->nMOVE, s->NSHORT - 1);
+    keyboard(*s, 'C');
+    EXPECT_EQ(s->sgnPlayShort, 0);
+    EXPECT_EQ(title().find("Shortened"), std::string::npos) << title();
 }
