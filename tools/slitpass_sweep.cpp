@@ -11,6 +11,7 @@
 #include "core/scene.h"
 #include "app/scene_options.h"
 #include "app/startup.h"
+#include "path/shorten.h"
 #include "path_check.h"
 
 namespace {
@@ -20,6 +21,9 @@ const char* const kRobots[8] = {"F11", "F12", "F21", "F22", "F31", "F32", "F41",
 struct Row {
     int tried = 0, solvedA = 0, accepted = 0, complete = 0, valid = 0, validPoint = 0;
     std::vector<double> ms;
+    // --shorten: the shortened motions that the judge finds valid, and the lengths before and after.
+    int shortValid = 0;
+    std::vector<double> lenBefore, lenAfter, shortMs;
 };
 
 // Offsets of the grid from the robot's default slit and goal.
@@ -38,17 +42,17 @@ std::unique_ptr<Scene> freshScene(const char* robot) {
 
 void usage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: slitpass-sweep [--robot NAME|all] [--verbose]\n"
+                 "usage: slitpass-sweep [--robot NAME|all] [--verbose] [--shorten]\n"
                  "  solves 36 scenes per robot (slit x -0.1, 0, +0.1; goal x -0.1, 0, +0.1; goal y -0.1 .. +0.2\n"
                  "  around the robot's defaults) and checks each path independently, in the physical model\n"
-                 "  and in the point model\n");
+                 "  and in the point model; --shorten also shortens each complete path and adds its lengths\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> robots(kRobots, kRobots + 8);
-    bool verbose = false;
+    bool verbose = false, shorten = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--robot" && i + 1 < argc) {
@@ -56,6 +60,8 @@ int main(int argc, char** argv) {
             if (r != "all") robots = {r};
         } else if (a == "--verbose") {
             verbose = true;
+        } else if (a == "--shorten") {
+            shorten = true;
         } else if (a == "-h" || a == "--help") {
             usage(stdout);
             return 0;
@@ -72,8 +78,9 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | valid (point model) "
-                "| median ms | worst ms |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+                "| median ms | worst ms |%s\n",
+                shorten ? " shortened valid | median length (rad) | shortened | median shortening ms |" : "");
+    std::printf("|---|---|---|---|---|---|---|---|---|%s\n", shorten ? "---|---|---|---|" : "");
     Row total;
     for (const std::string& robot : robots) {
         Row row;
@@ -106,6 +113,13 @@ int main(int argc, char** argv) {
             pointModel.pointModel = true;
             row.validPoint += checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit, pointModel).ok &&
                               checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal, pointModel).ok;
+            if (shorten) {
+                const ShortenReport sr = shortenPath(*s, s->qPATH, s->NPATH + 1);
+                row.shortValid += s->NSHORT >= 0 && checkPath(*s, s->qSHORT, s->NSHORT + 1, s->qInit, s->qAfinal).ok;
+                row.lenBefore.push_back(sr.lengthBefore);
+                row.lenAfter.push_back(sr.lengthAfter);
+                row.shortMs.push_back(sr.millis);
+            }
             const PathCheckReport rev = checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit);
             const PathCheckReport fwd = checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal);
             if (rev.ok && fwd.ok) {
@@ -122,8 +136,17 @@ int main(int argc, char** argv) {
         const double med = row.ms.empty() ? 0 : row.ms[row.ms.size() / 2];
         const double worst = row.ms.empty() ? 0 : row.ms.back();
         std::fprintf(stderr, "\r%*s\r", 40, "");
-        std::printf("| %s | %d | %d | %d | %d | %d | %d | %.1f | %.1f |\n", robot.c_str(), row.tried, row.solvedA,
+        std::printf("| %s | %d | %d | %d | %d | %d | %d | %.1f | %.1f |", robot.c_str(), row.tried, row.solvedA,
                     row.accepted, row.complete, row.valid, row.validPoint, med, worst);
+        if (shorten) {
+            auto median = [](std::vector<double> v) {
+                std::sort(v.begin(), v.end());
+                return v.empty() ? 0.0 : v[v.size() / 2];
+            };
+            std::printf(" %d | %.1f | %.1f | %.1f |", row.shortValid, median(row.lenBefore), median(row.lenAfter),
+                        median(row.shortMs));
+        }
+        std::printf("\n");
         std::fflush(stdout);
         total.tried += row.tried;
         total.solvedA += row.solvedA;
@@ -131,9 +154,11 @@ int main(int argc, char** argv) {
         total.complete += row.complete;
         total.valid += row.valid;
         total.validPoint += row.validPoint;
+        total.shortValid += row.shortValid;
     }
     if (robots.size() > 1)
-        std::printf("| all | %d | %d | %d | %d | %d | %d | | |\n", total.tried, total.solvedA, total.accepted,
-                    total.complete, total.valid, total.validPoint);
+        std::printf("| all | %d | %d | %d | %d | %d | %d | | |%s\n", total.tried, total.solvedA, total.accepted,
+                    total.complete, total.valid, total.validPoint,
+                    shorten ? (" " + std::to_string(total.shortValid) + " | | | |").c_str() : "");
     return 0;
 }

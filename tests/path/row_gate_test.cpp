@@ -9,6 +9,7 @@
 
 #include "app/auto_solve.h"
 #include "collide/physical_model.h"
+#include "path/path_record.h"
 #include "path/row_gate.h"
 #include "path_check.h"
 #include "support/capture.h"
@@ -106,4 +107,19 @@ TEST(RowGate, AgreesWithTheIndependentJudge) {
         }
         EXPECT_GT(contacts, 0) << "F" << robot << ": no pose in contact";
     }
+}
+
+TEST(RowGate, LastMotionThroughTheWallGivesWayToTheJointSpaceReturn) {
+    // From the final pose, reaching through the slit, the straight motion to the upright pose
+    // cuts the wall: nothing is appended and phase 5 returns by checked joint steps instead.
+    auto s = makeSceneWithRobot(2, 1);
+    ASSERT_TRUE(startPathByKeys(*s));
+    for (int i = 0; i < JV; ++i) s->qr[i] = s->qIPATH[0][i];
+    TraceCapture cap(*s);
+    calBLASTMOTION(*s);
+    EXPECT_EQ(s->NPATH, 0);
+    EXPECT_EQ(s->sgnPATH, 5);
+    EXPECT_EQ(s->sgnJointReturn, 1);
+    EXPECT_EQ(s->sgnPATHEnd, 0);
+    EXPECT_NE(cap.text().find("行ゲート"), std::string::npos);
 }
