@@ -67,45 +67,43 @@ double trailLength(Scene& s, const double (*rows)[JV], int n) {
     return len;
 }
 
-ShortenReport shortenPath(Scene& s, const double (*path)[JV], int n) {
-    const auto t0 = std::chrono::steady_clock::now();
-    ShortenReport rep;
-    s.NSHORT = -1;
-    s.NSHORTV = -1;
-    if (n < 1 || n > NMAX) return rep;
-    const int N = s.N;
-    rep.lengthBefore = pathLength(s, path, n);
-    rep.trailBefore = trailLength(s, path, n);
-    double (*V)[JV] = s.qSHORTV;
+namespace {
 
-    // The path unwrapped: each row continues the one before by its wrapped difference, so that
-    // a straight line between vertices is a motion without jumps.
+// Vertices of the shortened path in s.qSHORTV (returns the last index), the stages up to
+// `stages` applied: 1 shortcuts from each vertex, 2 random shortcuts, 3 corner cuts.
+int shortVertices(Scene& s, const double (*path)[JV], int n, int stages, int& calls) {
+    const int N = s.N;
+    double (*V)[JV] = s.qSHORTV;
     // 1. From each vertex, the furthest row the gate reaches straight (by halving the range
-    //    between the next row, always reached, and the last one).
+    //    between the next row, always reached, and the last one). The path is unwrapped: each
+    //    row continues the one before by its wrapped difference, so that a straight line
+    //    between vertices is a motion without jumps.
     double cur[JV], cand[JV];
     copyRow(path[0], cur);
     int nv = 0;
     copyRow(cur, V[nv]);
-    int i = 0;
-    // Unwrapped row k is built on demand from row i by the wrapped differences.
     auto unwrapped = [&](int from, const double* qFrom, int to, double* out) {
         copyRow(qFrom, out);
         for (int k = from + 1; k <= to; ++k)
             for (int j = 1; j <= N; ++j) out[j] += jointDiff(s, j, path[k][j], path[k - 1][j]);
     };
+    int i = 0;
     while (i < n - 1) {
-        int lo = i + 1, hi = n - 1, best = i + 1;
-        unwrapped(i, cur, hi, cand);
-        if (straightAccepted(s, cur, cand, rep.gateCalls)) {
-            best = hi;
-        } else {
-            while (hi - lo > 1) {
-                const int mid = (lo + hi) / 2;
-                unwrapped(i, cur, mid, cand);
-                if (straightAccepted(s, cur, cand, rep.gateCalls)) lo = mid;
-                else hi = mid;
+        int best = i + 1;
+        if (stages >= 1) {
+            int lo = i + 1, hi = n - 1;
+            unwrapped(i, cur, hi, cand);
+            if (straightAccepted(s, cur, cand, calls)) {
+                best = hi;
+            } else {
+                while (hi - lo > 1) {
+                    const int mid = (lo + hi) / 2;
+                    unwrapped(i, cur, mid, cand);
+                    if (straightAccepted(s, cur, cand, calls)) lo = mid;
+                    else hi = mid;
+                }
+                best = lo;
             }
-            best = lo;
         }
         unwrapped(i, cur, best, cand);
         copyRow(cand, cur);
@@ -115,7 +113,7 @@ ShortenReport shortenPath(Scene& s, const double (*path)[JV], int n) {
 
     // 2. Random shortcuts: a point on segment a and one on a later segment b joined straight.
     Lcg rng;
-    for (int t = 0; t < kShortcutTries && nv >= 2; ++t) {
+    for (int t = 0; stages >= 2 && t < kShortcutTries && nv >= 2; ++t) {
         int a = static_cast<int>(rng.next() * nv), b = static_cast<int>(rng.next() * nv);
         if (a > b) std::swap(a, b);
         if (b - a < 1) continue;
@@ -127,7 +125,7 @@ ShortenReport shortenPath(Scene& s, const double (*path)[JV], int n) {
         double along = dist(s, pa, V[a + 1]) + dist(s, V[b], pb);
         for (int k = a + 1; k < b; ++k) along += dist(s, V[k], V[k + 1]);
         if (dist(s, pa, pb) >= along - 1e-9) continue;
-        if (!straightAccepted(s, pa, pb, rep.gateCalls)) continue;
+        if (!straightAccepted(s, pa, pb, calls)) continue;
         // V[0..a], pa, pb, V[b+1..nv]: the b - a vertices between become two.
         const int tail = nv - b;
         if (a + 2 + tail >= NMAX - 1) continue;
@@ -142,12 +140,12 @@ ShortenReport shortenPath(Scene& s, const double (*path)[JV], int n) {
     }
 
     // 3. Corner cutting.
-    for (int round = 0; round < kCornerRounds; ++round) {
+    for (int round = 0; stages >= 3 && round < kCornerRounds; ++round) {
         for (int k = 1; k < nv && nv + 1 < NMAX - 1; ++k) {
             double p[JV], r[JV];
             lerp(s, V[k], V[k - 1], 0.25, p);
             lerp(s, V[k], V[k + 1], 0.25, r);
-            if (!straightAccepted(s, p, r, rep.gateCalls)) continue;
+            if (!straightAccepted(s, p, r, calls)) continue;
             for (int m = nv; m > k; --m) copyRow(V[m], V[m + 1]);
             copyRow(p, V[k]);
             copyRow(r, V[k + 1]);
@@ -155,25 +153,54 @@ ShortenReport shortenPath(Scene& s, const double (*path)[JV], int n) {
             ++k;  // the next corner is the one after r
         }
     }
-    s.NSHORTV = nv;
-    rep.vertices = nv + 1;
+    return nv;
+}
 
-    // 4. Resampling: rows at most kShortStep apart in every joint, wrapped for the record.
+// Rows of the vertices at most kShortStep apart in every joint, into qSHORT (wrapped), each
+// motion from one row to the next judged by the gate again: a row that falls between the poses
+// the gate judged on a segment is judged itself. Returns the last row, -1 when a motion is
+// refused or the table is full.
+int resampleJudged(Scene& s, int nv, int& calls) {
+    const int N = s.N;
+    const double (*V)[JV] = s.qSHORTV;
     int rows = 0;
     copyRow(V[0], s.qSHORT[0]);
-    bool full = false;
-    for (int k = 0; k < nv && !full; ++k) {
+    for (int k = 0; k < nv; ++k) {
         double dmax = 0;
         for (int j = 1; j <= N; ++j) dmax = std::max(dmax, std::fabs(V[k + 1][j] - V[k][j]));
         const int m = std::max(1, static_cast<int>(std::ceil(dmax / kShortStep - 1e-9)));
         for (int t = 1; t <= m; ++t) {
-            if (rows + 1 >= NMAX - 1) {
-                full = true;
-                break;
-            }
-            lerp(s, V[k], V[k + 1], static_cast<double>(t) / m, s.qSHORT[++rows]);
+            if (rows + 1 >= NMAX - 1) return -1;
+            lerp(s, V[k], V[k + 1], static_cast<double>(t) / m, s.qSHORT[rows + 1]);
+            ++calls;
+            if (gateMotion(s, s.qSHORT[rows], s.qSHORT[rows + 1]).status != GateStatus::Accepted) return -1;
+            ++rows;
         }
     }
+    return rows;
+}
+
+}  // namespace
+
+ShortenReport shortenPath(Scene& s, const double (*path)[JV], int n) {
+    const auto t0 = std::chrono::steady_clock::now();
+    ShortenReport rep;
+    s.NSHORT = -1;
+    s.NSHORTV = -1;
+    if (n < 1 || n > NMAX) return rep;
+    const int N = s.N;
+    rep.lengthBefore = pathLength(s, path, n);
+    rep.trailBefore = trailLength(s, path, n);
+    // Where a row of the result is refused (a pose between the ones the gate judged on a long
+    // segment), the result of the stages before is taken; with no stage, the path itself.
+    int nv = 0, rows = -1;
+    for (int stages = 3; stages >= 0 && rows < 0; --stages) {
+        nv = shortVertices(s, path, n, stages, rep.gateCalls);
+        rows = resampleJudged(s, nv, rep.gateCalls);
+    }
+    if (rows < 0) return rep;
+    s.NSHORTV = nv;
+    rep.vertices = nv + 1;
     for (int k = 0; k <= rows; ++k) {
         wrapJointVector(N, s.qSHORT[k], s.qSHORT[k]);
         forwardKinematics(s, s.qSHORT[k]);
@@ -182,7 +209,7 @@ ShortenReport shortenPath(Scene& s, const double (*path)[JV], int n) {
             for (int j = 1; j <= N; ++j)
                 rep.maxStep = std::max(rep.maxStep, std::fabs(jointDiff(s, j, s.qSHORT[k][j], s.qSHORT[k - 1][j])));
     }
-    s.NSHORT = full ? -1 : rows;
+    s.NSHORT = rows;
     rep.rows = rows + 1;
     rep.lengthAfter = pathLength(s, s.qSHORT, rows + 1);
     rep.trailAfter = trailLength(s, s.qSHORT, rows + 1);
