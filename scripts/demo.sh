@@ -2,7 +2,7 @@
 # Makes docs/demo.gif, the animation of a whole task in the real window under a display of its
 # own: the headless runner solves the task for the robot (default F21), its key script is typed
 # into the window, then 's' moves the robot in C mode, a frame every few presses, to the goal.
-# Usage: demo.sh [BUILD_DIR [ROBOT]]
+# Usage: [DEMO_VIEW=KEYS] demo.sh [BUILD_DIR [ROBOT]]
 set -euo pipefail
 build=${1:-build}
 robot=${2:-F21}
@@ -16,6 +16,12 @@ start=$SECONDS
 mkdir -p docs
 wl_start_xvfb
 rl_solve "$build" "$robot"
+# The view keys typed after the solve (1 degree or 0.1 a press): the start-up view, looking
+# along the wall so that both sides of it show, moved back and down until the whole motion of
+# F21 stays clear of the key legend and the status lines. DEMO_VIEW="" keeps the start-up view.
+repeat() { printf "%${2}s" "" | tr ' ' "$1"; }
+view=${DEMO_VIEW-$(repeat p 2)$(repeat Q 6)$(repeat r 9)$(repeat x 40)$(repeat Y 12)$(repeat z 60)}
+RL_SCRIPT+=$view
 echo "demo: robot $robot, ${#RL_SCRIPT} keys to type, a path of $RL_ROWS rows," \
   "$RL_GOAL_PRESSES presses of 's' to the goal"
 wl_start_program "$build/slitpass"
@@ -50,10 +56,11 @@ size=$(($(wc -c <"$WL_DIR/runner-trace.txt") - 1))
 cmp -s -n "$size" "$WL_DIR/runner-trace.txt" "$WL_DIR/stdout" ||
   wl_fail "the window's console trace differs from the runner's: the window did not make the same path"
 
-# 300x300, 64 colours, 0.12 s a frame and 3 s on the goal.
+# The window's own size (600x600, so that the key legend and the status lines stay apart and
+# legible), 64 colours, 0.12 s a frame and 3 s on the goal.
 all=("$frames"/*.png)
 convert -loop 0 -delay 12 "${all[@]:0:nframe-1}" -delay 300 "${all[nframe-1]}" \
-  -resize 300x300 +dither -colors 64 -layers Optimize "$WL_DIR/demo.gif"
+  +dither -colors 64 -layers Optimize "$WL_DIR/demo.gif"
 bytes=$(wc -c <"$WL_DIR/demo.gif")
 [ "$bytes" -lt 2000000 ] || wl_fail "the animation has $bytes bytes, more than 2 MB"
 mv "$WL_DIR/demo.gif" docs/demo.gif

@@ -1,17 +1,23 @@
 // slitpass-run: runs the start-up sequence without a window, feeds a key script to the key
 // dispatcher and reports the state.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/auto_solve.h"
 #include "app/keyboard.h"
+#include "app/output_file.h"
+#include "app/path_export.h"
 #include "app/scene_options.h"
 #include "app/session.h"
 #include "app/startup.h"
+#include "app/urdf_export.h"
 #include "core/console.h"
 #include "core/scene.h"
 
@@ -20,13 +26,18 @@ namespace {
 void usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: slitpass-run [--robot FNN] [--slit X,Y,Z] [--goal X,Y,Z] [--solve] [--json]\n"
-                 "                    [--trace FILE|-|none] [--path-out FILE [--forward]] [--shorten] [SCRIPT]\n"
+                 "                    [--trace FILE|-|none] [--path-out FILE [--forward] [--format F] [--speed V]]\n"
+                 "                    [--urdf FILE] [--scene-urdf FILE] [--shorten] [SCRIPT]\n"
                  "  SCRIPT       keys pressed in order; {SP} and {ESC} name those keys,\n"
                  "               {x*N} presses x N times (x may be {SP}), e.g. 'F21{a*3}b{SP}'\n"
                  "  --json       print the state summary as JSON on standard output\n"
                  "  --trace T    console trace to file T, '-' for standard output, 'none' (default)\n"
                  "  --path-out F write the reverse path of the B-calculation to file F after the script\n"
                  "  --forward    with --path-out: write the forward path of the C-motion instead\n"
+                 "  --format F   with --path-out: txt (default), csv or json (both with time stamps)\n"
+                 "  --speed V    with --path-out: the time stamps move the fastest joint at V rad/s (default 1)\n"
+                 "  --urdf F     write the robot as URDF to file F after the script\n"
+                 "  --scene-urdf F  write the floor, the wall at the slit and the goal as URDF to file F\n"
                  "  --robot FNN  choose the robot (F11 F12 F21 F22 F31 F32 F41 F42) as 'F' and two digits do\n"
                  "  --slit X,Y,Z move the slit base point rh there by the slit keys (0.01 steps)\n"
                  "  --goal X,Y,Z move the work goal there by the goal keys (0.01 steps)\n"
@@ -54,9 +65,17 @@ int main(int argc, char** argv) {
     bool solve = false;
     bool shorten = false;
     std::string robot, slitText, goalText;
+    std::string formatText, speedText, urdfOut, sceneUrdfOut;
+    bool haveFormat = false, haveSpeed = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--json") {
+        if (a == "--format" || a == "--speed" || a == "--urdf" || a == "--scene-urdf") {
+            if (i + 1 >= argc) return fail(a + " needs a value");
+            (a == "--format" ? formatText : a == "--speed" ? speedText : a == "--urdf" ? urdfOut : sceneUrdfOut) =
+                argv[++i];
+            haveFormat = haveFormat || a == "--format";
+            haveSpeed = haveSpeed || a == "--speed";
+        } else if (a == "--json") {
             json = true;
         } else if (a == "--solve") {
             solve = true;
@@ -93,6 +112,30 @@ int main(int argc, char** argv) {
     std::string error;
     if (!parseKeyScript(script, keys, error)) return fail("malformed key script: " + error);
 
+    if (forward && pathOut.empty()) return fail("--forward needs --path-out FILE");
+    if ((haveFormat || haveSpeed) && pathOut.empty()) return fail("--format and --speed need --path-out FILE");
+    PathFormat format = PathFormat::Txt;
+    if (haveFormat && !parsePathFormat(formatText, format))
+        return fail("--format must be txt, csv or json, not '" + formatText + "'");
+    double speed = 1.0;
+    if (haveSpeed) {
+        char* end = nullptr;
+        speed = std::strtod(speedText.c_str(), &end);
+        if (speedText.empty() || *end || !std::isfinite(speed) || speed <= 0)
+            return fail("--speed needs a positive number of rad/s, not '" + speedText + "'");
+    }
+    Vec3 slit{}, goal{};
+    if (!slitText.empty() && !parseVec3(slitText, slit)) return fail("--slit needs three numbers X,Y,Z");
+    if (!goalText.empty() && !parseVec3(goalText, goal)) return fail("--goal needs three numbers X,Y,Z");
+
+    // Every output file is written whole after the run or not at all; a place that cannot take
+    // one is refused before anything runs.
+    OutputFile pathFile, urdfFile, sceneUrdfFile;
+    const std::pair<const std::string*, OutputFile*> outputs[] = {
+        {&pathOut, &pathFile}, {&urdfOut, &urdfFile}, {&sceneUrdfOut, &sceneUrdfFile}};
+    for (const auto& [name, file] : outputs)
+        if (!name->empty() && !file->open(*name, error)) return fail(error);
+
     std::FILE* trace = nullptr;
     if (tracePath == "-") {
         trace = stdout;
@@ -101,18 +144,7 @@ int main(int argc, char** argv) {
         if (!trace) return fail("cannot open trace file '" + tracePath + "'");
     }
 
-    if (forward && pathOut.empty()) return fail("--forward needs --path-out FILE");
     if (shorten && !solve) return fail("--shorten needs --solve");
-    std::FILE* pathFile = nullptr;
-    if (!pathOut.empty()) {
-        pathFile = std::fopen(pathOut.c_str(), "w");
-        if (!pathFile) return fail("cannot open path file '" + pathOut + "'");
-    }
-
-    Vec3 slit{}, goal{};
-    if (!slitText.empty() && !parseVec3(slitText, slit)) return fail("--slit needs three numbers X,Y,Z");
-    if (!goalText.empty() && !parseVec3(goalText, goal)) return fail("--goal needs three numbers X,Y,Z");
-
     auto scene = std::make_unique<Scene>();
     Scene& s = *scene;
     s.trace = trace;
@@ -153,14 +185,24 @@ int main(int argc, char** argv) {
         std::printf("robot F%d%d mode %c sgnP=%d sgnT=%d sgnSOLAEnd=%d\n", s.sgnROBOT[0], s.sgnROBOT[1], s.sgnCAL,
                     s.sgnP, s.sgnT, s.sgnSOLAEnd);
     }
-    if (pathFile && solve && !solved.complete) {
+    if (!pathOut.empty() && solve && !solved.complete) {
         // No complete path: no path file either.
-        std::fclose(pathFile);
+        pathFile.discard();
         std::remove(pathOut.c_str());
-    } else if (pathFile) {
+    } else if (!pathOut.empty()) {
         // With --shorten the forward path written is the shortened motion.
-        writePathFile(s, forward, pathFile, forward && shorten && solved.shortened);
-        std::fclose(pathFile);
+        PathRows rows = recordedPath(s, forward);
+        if (forward && shorten && solved.shortened) rows = PathRows{s.qSHORT, s.NSHORT + 1, "shortened"};
+        writePath(s, rows, format, speed, pathFile.stream());
+        if (!pathFile.commit(error)) return fail(error);
+    }
+    if (!urdfOut.empty()) {
+        writeRobotUrdf(s, urdfFile.stream());
+        if (!urdfFile.commit(error)) return fail(error);
+    }
+    if (!sceneUrdfOut.empty()) {
+        writeSceneUrdf(s, sceneUrdfFile.stream());
+        if (!sceneUrdfFile.commit(error)) return fail(error);
     }
     if (trace && trace != stdout) std::fclose(trace);
     if (solve && !solved.complete) {

@@ -8,7 +8,6 @@
 #include "app/status_text.h"
 #include "core/scene.h"
 #include "model/kinematics.h"
-#include "path/path_record.h"
 
 
 bool parseKeyScript(const std::string& script, std::vector<unsigned char>& keys, std::string& error) {
@@ -217,16 +216,4 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
     std::fprintf(out, "%s]", keys.empty() ? "" : "\n  ");
     if (solve) jsonSolve(out, *solve);
     std::fprintf(out, "\n}\n");
-}
-
-void writePathFile(Scene& s, bool forward, std::FILE* out, bool shortened) {
-    std::fprintf(out, "# robot F%d%d rh %.15g %.15g %.15g goal %.15g %.15g %.15g\n", s.sgnROBOT[0], s.sgnROBOT[1],
-                 s.rh[0], s.rh[1], s.rh[2], s.rwp[0], s.rwp[1], s.rwp[2]);
-    if (forward && !shortened) convertPath(s);
-    const int last = shortened ? s.NSHORT : s.NPATH;
-    for (int k = 0; k <= last && k < NMAX; ++k) {
-        const double* row = shortened ? s.qSHORT[k] : forward ? s.qPATH[k] : s.qIPATH[k];
-        for (int i = 1; i <= s.N; ++i) std::fprintf(out, i == 1 ? "%.17g" : " %.17g", row[i]);
-        std::fputc('\n', out);
-    }
 }

@@ -15,8 +15,3 @@ bool parseKeyScript(const std::string& script, std::vector<unsigned char>& keys,
 // solve (may be null): the result of the automatic solve, reported as a "solve" object.
 void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const std::vector<double>& keyMillis,
                       std::FILE* out, const SolveResult* solve = nullptr);
-
-// Writes the path record: "# robot F21 rh <x> <y> <z> goal <x> <y> <z>" (goal = rwp), then one
-// line per row 0..NPATH with joints 1..N as %.17g. forward: the forward path of the C-motion
-// (the reverse path smoothed and turned around, as 'C' computes it), else the reverse path.
-void writePathFile(Scene& s, bool forward, std::FILE* out, bool shortened = false);

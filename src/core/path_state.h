@@ -8,19 +8,22 @@ constexpr int NMAX = 3000;  // rows of every path table
 // spare row keeps every write inside the table.
 constexpr int NSOLMAX = 49;
 
+// The tables of NMAX rows (several MB in all) have no initialiser: a Scene comes from
+// Scene::operator new, whose zeroed pages are touched only when a row is written (see scene.h).
+
 // The path record, its smoothed and forward copies, and the playback.
 struct PathRecordState {
-    double qIPATH[NMAX][JV] = {};   // reverse path (NMAX x JV); row 0 the final pose
+    double qIPATH[NMAX][JV];        // reverse path (NMAX x JV); row 0 the final pose
     int NPATH = 0;                  // last row written
-    Vec3 rwIPATH[NMAX] = {};        // work point of each row
-    Vec3 JpIPATH[NMAX] = {};        // position of joint MpTrack of each row
+    Vec3 rwIPATH[NMAX];             // work point of each row
+    Vec3 JpIPATH[NMAX];             // position of joint MpTrack of each row
     // Work point of the straight initial pose, the end of the reverse path (z = 7.4 for every
     // robot of the catalogue).
     Vec3 rwInit = {{0.0, 0.0, 7.4}};
     int MpTrack = 0;
-    double qSIPATH[NMAX][JV] = {};  // smoothed reverse path (NMAX x JV)
-    double qPATH[NMAX][JV] = {};    // forward path (NMAX x JV)
-    Vec3 rwPATH[NMAX] = {};         // forward work-point trail
+    double qSIPATH[NMAX][JV];       // smoothed reverse path (NMAX x JV)
+    double qPATH[NMAX][JV];         // forward path (NMAX x JV)
+    Vec3 rwPATH[NMAX];              // forward work-point trail
     char sgnNMAX = 'U';             // 'O' once an append found the record full
     int NPATHmax = 0;
     int nMOVE = 0;
@@ -42,12 +45,12 @@ struct PathDriverState {
 // Slit pass-out cycles: the pose after each cycle, its change, and the envelopes that keep the
 // arm from returning to where it was.
 struct SlitPassState {
-    double qIPATHth[NMAX][JV] = {};   // pose after each cycle (NMAX x JV)
+    double qIPATHth[NMAX][JV];        // pose after each cycle (NMAX x JV)
     int NPATHth = 0;
-    double dqIPATHth[NMAX][JV] = {};  // change of each cycle (NMAX x JV)
-    double qPassHist[NMAX][JV] = {};  // working copy of qIPATHth for the envelopes
-    double qPassMax[NMAX][JV] = {};   // envelope of each cycle: largest joint values
-    double qPassMin[NMAX][JV] = {};   // smallest joint values
+    double dqIPATHth[NMAX][JV];       // change of each cycle (NMAX x JV)
+    double qPassHist[NMAX][JV];       // working copy of qIPATHth for the envelopes
+    double qPassMax[NMAX][JV];        // envelope of each cycle: largest joint values
+    double qPassMin[NMAX][JV];        // smallest joint values
     int cntOpt = 0;                   // step reductions in the current cycle
     double qCand[NSOLMAX + 1][JV] = {};  // candidates of one generation
     int kLM[NSOLMAX + 1][3] = {};        // joints [k, L, M] that produced each candidate
@@ -108,10 +111,10 @@ struct RowGateState {
 // motions the row gate accepts, corners cut, resampled to the record's step. Played in C mode
 // beside the forward path.
 struct ShortPathState {
-    double qSHORTV[NMAX][JV] = {};  // vertices of the shortened path (NMAX x JV), unwrapped
+    double qSHORTV[NMAX][JV];       // vertices of the shortened path (NMAX x JV), unwrapped
     int NSHORTV = 0;                // last vertex
-    double qSHORT[NMAX][JV] = {};   // its rows (NMAX x JV); row 0 the initial pose
-    Vec3 rwSHORT[NMAX] = {};        // work point of each row
+    double qSHORT[NMAX][JV];        // its rows (NMAX x JV); row 0 the initial pose
+    Vec3 rwSHORT[NMAX];             // work point of each row
     int NSHORT = -1;                // last row; -1 while there is none
     int sgnPlayShort = 0;           // 1 while C mode plays the shortened motion
 };

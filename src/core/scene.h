@@ -2,6 +2,7 @@
 // sub-structs. The groups are base classes so that every quantity is reached by its own name
 // (s.qr, s.rhy1, s.sgnCAL), exactly as the calculations speak of them.
 #pragma once
+#include <cstddef>
 #include <cstdio>
 
 #include "core/collide_state.h"
@@ -97,7 +98,15 @@ struct Scene : RobotModel,
                CollideState,
                SolveState,
                PathState,
-               Hooks {};
+               Hooks {
+    // The NMAX-row tables start at zero without a byte of them being written: every Scene is
+    // allocated by the operator new below (zeroed pages, untouched until a row is written), and
+    // the constructor leaves those tables as it finds them. A new process so pays only for the
+    // rows it uses. A Scene is never made on the stack (it is several MB).
+    Scene() {}
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p) noexcept;
+};
 
 // Calls the redraw hook, if any.
 void redraw(Scene& s);

@@ -79,9 +79,14 @@ static int clampTo(double limit, double q, double* out) {
     return result;
 }
 
+double jointLimit(const Scene& s, int i) {
+    if (i < s.N - 1 && s.JRTYPE[i] != 'R') return s.qLimit;
+    if (i == s.N - 1) return s.qLimitWrist;
+    return 0;
+}
+
 int clampJoint(const Scene& s, int i, double q, double* out) {
     *out = q;
-    if (i < s.N - 1 && s.JRTYPE[i] != 'R') return clampTo(s.qLimit, q, out);
-    if (i == s.N - 1) return clampTo(s.qLimitWrist, q, out);
-    return 0;
+    const double limit = jointLimit(s, i);
+    return limit > 0 ? clampTo(limit, q, out) : 0;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/scene.h"
+#include "model/body_shapes.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 
@@ -22,10 +23,6 @@ const float HIGHLIGHT_COLOUR[4] = {1.0f, 1.0f, 0.0f, 1.0f};
 namespace {
 
 constexpr double kDegree = 0.01745329252;  // radians per degree
-constexpr double kLinkRadius = 0.1;
-constexpr double kJointLength = 0.22, kJointRadius = 0.105;
-constexpr double kWallLength = 4.0, kWallHeight = 7.5;
-constexpr double kWorkX = 0.35, kWorkY = 0.3;
 constexpr double kWorkFeatureRadius = 0.08;
 
 // Unit circle and unit sphere tables, filled once; drawing allocates nothing.
