@@ -30,6 +30,7 @@ screenshot: build
 
 demo: build
 	bash scripts/demo.sh $(BUILD) $(ROBOT)
+	DEMO_MOTION=H bash scripts/demo.sh $(BUILD) $(ROBOT)
 
 clean:
 	rm -rf $(BUILD) $(ASAN)

@@ -2,7 +2,8 @@
 # Makes docs/demo.gif, the animation of a whole task in the real window under a display of its
 # own: the headless runner solves the task for the robot (default F21), its key script is typed
 # into the window, then 's' moves the robot in C mode, a frame every few presses, to the goal.
-# Usage: [DEMO_VIEW=KEYS] demo.sh [BUILD_DIR [ROBOT]]
+# With DEMO_MOTION=H it plays the shortened motion ('H') instead and makes docs/demo-short.gif.
+# Usage: [DEMO_VIEW=KEYS] [DEMO_MOTION=C|H] demo.sh [BUILD_DIR [ROBOT]]
 set -euo pipefail
 build=${1:-build}
 robot=${2:-F21}
@@ -22,6 +23,17 @@ rl_solve "$build" "$robot"
 repeat() { printf "%${2}s" "" | tr ' ' "$1"; }
 view=${DEMO_VIEW-$(repeat p 2)$(repeat Q 6)$(repeat r 9)$(repeat x 40)$(repeat Y 12)$(repeat z 60)}
 RL_SCRIPT+=$view
+motion=${DEMO_MOTION:-C}
+out=docs/demo.gif
+if [ "$motion" = H ]; then
+  # The shortened motion: one row a press, its last row reached after rows - 1 presses.
+  rows=$("$build/slitpass-run" --robot "$robot" --solve --shorten --json |
+    sed -n 's/.*"shorten": {[^}]*"rows": \([0-9]*\).*/\1/p')
+  [ -n "$rows" ] || wl_fail "no shortened motion for robot $robot"
+  RL_SCRIPT+=H
+  RL_GOAL_PRESSES=$((rows - 1))
+  out=docs/demo-short.gif
+fi
 echo "demo: robot $robot, ${#RL_SCRIPT} keys to type, a path of $RL_ROWS rows," \
   "$RL_GOAL_PRESSES presses of 's' to the goal"
 wl_start_program "$build/slitpass"
@@ -63,5 +75,5 @@ convert -loop 0 -delay 12 "${all[@]:0:nframe-1}" -delay 300 "${all[nframe-1]}" \
   +dither -colors 64 -layers Optimize "$WL_DIR/demo.gif"
 bytes=$(wc -c <"$WL_DIR/demo.gif")
 [ "$bytes" -lt 2000000 ] || wl_fail "the animation has $bytes bytes, more than 2 MB"
-mv "$WL_DIR/demo.gif" docs/demo.gif
-echo "demo: wrote docs/demo.gif ($nframe frames, $bytes bytes) in $((SECONDS - start)) s"
+mv "$WL_DIR/demo.gif" "$out"
+echo "demo: wrote $out ($nframe frames, $bytes bytes) in $((SECONDS - start)) s"
