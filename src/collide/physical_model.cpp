@@ -160,11 +160,13 @@ void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
     c.workFloor = low + kWorkFloorSink;
     const Vec3 blo{{-half[0], -half[1], -half[2]}}, bhi{{half[0], half[1], half[2]}};
     const double diag = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
-    for (int k = 1; k <= N; ++k) {
+    // From the wrist down: the links nearest the box come first, so that the ball bound below
+    // skips most of the others.
+    for (int k = N; k >= 1; --k) {
         // The box lies inside the ball of its half diagonal about the work point.
         if (segmentSegmentDistance(A[k], B[k], s.rw, s.rw) - diag - kCapsuleRadius >= c.work) continue;
         const double d = segmentBoxDistance(toBox(s, A[k]), toBox(s, B[k]), blo, bhi) - kCapsuleRadius;
-        if (d < c.work) c.work = d, c.workLink = k;
+        if (d < c.work || (d == c.work && k < c.workLink)) c.work = d, c.workLink = k;
     }
     // Self: link axes, link Nw ending at the work point; links that meet past zero-length links
     // are neighbours.
