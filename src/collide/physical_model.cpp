@@ -122,6 +122,9 @@ double linkWallClearance(const Scene& s, int k) {
 
 void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
     c = ShapeClearance();
+    for (int k = 0; k < JV + 2; ++k) c.shapeFixed[k] = c.shapeMoving[k] = 9;
+    auto fixedAt = [&](int k, double v) { c.shapeFixed[k] = std::min(c.shapeFixed[k], v); };
+    auto movingAt = [&](int k, double v) { c.shapeMoving[k] = std::min(c.shapeMoving[k], v); };
     const int N = s.N, Nw = s.Nw;
     for (int i = 1; i <= N - 1 && c.limitJoint == 0; ++i) {
         const double lim = i == N - 1 ? s.qLimitWrist : s.JRTYPE[i] != 'R' ? s.qLimit : INFINITY;
@@ -138,34 +141,49 @@ void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
     wallBlocks(s, lo, hi);
     for (int k = 1; k <= Nw; ++k) {
         for (int b = 0; b < 2; ++b) {
-            if (boxGap(A[k], B[k], lo[b], hi[b]) - kCapsuleRadius >= c.wall) continue;
+            const double gap = boxGap(A[k], B[k], lo[b], hi[b]) - kCapsuleRadius;
+            if (gap >= c.wall) {
+                fixedAt(k, gap);
+                continue;
+            }
             const double d = segmentBoxDistance(A[k], B[k], lo[b], hi[b]) - kCapsuleRadius;
+            fixedAt(k, d);
             if (d < c.wall) c.wall = d, c.wallShape = k, c.wallBlock = b;
         }
         // The base column (links that start at the base) stands on the floor.
         const Vec3& base = s.Jstraight[k - 1];
         if (k == s.Nw || base[0] != 0 || base[1] != 0 || base[2] != 0) {
             const double z = std::min(A[k][2], B[k][2]) - kCapsuleRadius;
+            fixedAt(k, z);
             if (z < c.floor) c.floor = z, c.floorShape = k;
         }
     }
     // Against the wall the work counts as a ball of the capsule radius at the work point.
     for (int b = 0; b < 2; ++b) {
         const double d = segmentBoxDistance(s.rw, s.rw, lo[b], hi[b]) - kCapsuleRadius;
+        fixedAt(Nw + 1, d);
         if (d < c.wall) c.wall = d, c.wallShape = Nw + 1, c.wallBlock = b;
     }
     const double half[3] = {kWorkHalf[0], kWorkHalf[1], s.Hwork / 2};
     double low = s.rw[2];
     for (int k = 0; k < 3; ++k) low -= std::fabs(s.Ew(2, k)) * half[k];
     c.workFloor = low + kWorkFloorSink;
+    fixedAt(Nw + 1, c.workFloor);
     const Vec3 blo{{-half[0], -half[1], -half[2]}}, bhi{{half[0], half[1], half[2]}};
     const double diag = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
     // From the wrist down: the links nearest the box come first, so that the ball bound below
     // skips most of the others.
     for (int k = N; k >= 1; --k) {
         // The box lies inside the ball of its half diagonal about the work point.
-        if (segmentSegmentDistance(A[k], B[k], s.rw, s.rw) - diag - kCapsuleRadius >= c.work) continue;
+        const double ball = segmentSegmentDistance(A[k], B[k], s.rw, s.rw) - diag - kCapsuleRadius;
+        if (ball >= c.work) {
+            movingAt(k, ball);
+            movingAt(Nw + 1, ball);
+            continue;
+        }
         const double d = segmentBoxDistance(toBox(s, A[k]), toBox(s, B[k]), blo, bhi) - kCapsuleRadius;
+        movingAt(k, d);
+        movingAt(Nw + 1, d);
         if (d < c.work || (d == c.work && k < c.workLink)) c.work = d, c.workLink = k;
     }
     // Self: link axes, link Nw ending at the work point; links that meet past zero-length links
@@ -189,8 +207,15 @@ void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
                 const double e = 0.5 * (s.J[Ms - 1][r] + s.J[Ms][r] - s.J[K - 1][r] - s.J[K][r]);
                 gap2 += e * e;
             }
-            if (std::sqrt(gap2) - half2[Ms] - half2[K] - need >= c.self) continue;
+            const double ball = std::sqrt(gap2) - half2[Ms] - half2[K] - need;
+            if (ball >= c.self) {
+                movingAt(Ms, ball);
+                movingAt(K, ball);
+                continue;
+            }
             const double d = segmentSegmentDistance(s.J[Ms - 1], s.J[Ms], s.J[K - 1], s.J[K]) - need;
+            movingAt(Ms, d);
+            movingAt(K, d);
             if (d < c.self) c.self = d, c.selfA = M, c.selfB = K;
         }
     }
@@ -208,14 +233,26 @@ ShapeContact worstContact(const ShapeClearance& c, double& depth) {
     return kind;
 }
 
-double motionSweepBound(const Scene& s, const double* dq) {
-    // Reach beyond joint j: the links after it, the work offset and the half diagonal of the box.
+
+void shapeSweepBounds(const Scene& s, const double* dq, double* out) {
+    const int N = s.N, Nw = s.Nw;
     const double boxReach = s.Lw + std::sqrt(kWorkHalf[0] * kWorkHalf[0] + kWorkHalf[1] * kWorkHalf[1] +
                                              s.Hwork * s.Hwork / 4);
+    out[0] = 0;
+    for (int k = 1; k <= N; ++k) {
+        // Joints j < k turn link k about J[j]; its points lie within the links j+1..k of it.
+        double reach = 0, sum = 0;
+        for (int j = k - 1; j >= 1; --j) {
+            reach += s.L[j + 1];
+            sum += std::fabs(dq[j]) * reach;
+        }
+        out[k] = sum;
+    }
+    // The hand, the work link and the box move with every joint.
     double reach = boxReach, sum = 0;
-    for (int j = s.N; j >= 1; --j) {
+    for (int j = N; j >= 1; --j) {
         sum += std::fabs(dq[j]) * reach;
         reach += s.L[j];
     }
-    return sum;
+    out[Nw] = out[Nw + 1] = sum;
 }

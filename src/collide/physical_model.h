@@ -25,6 +25,10 @@ struct ShapeClearance {
     int workLink = 0;                   // link the box comes closest to
     int selfA = 0, selfB = 0;           // the two links of the least self clearance
     int limitJoint = 0;                 // first joint beyond its limit, 0 when none
+    // Per shape (1..N the links, Nw the hand and the work link, Nw+1 the box): the least
+    // clearance against the wall and the floor, and against the other moving shapes. A shape
+    // whose exact distance was skipped holds the lower bound that let it be skipped.
+    double shapeFixed[JV + 2], shapeMoving[JV + 2];
 };
 
 // Judges q (runs forwardKinematics on it). Allocates nothing.
@@ -34,9 +38,11 @@ void physicalClearance(Scene& s, const double* q, ShapeClearance& out);
 double linkWallClearance(const Scene& s, int k);
 // The kind of the worst violation of c (None when every clearance is >= 0), and its depth.
 ShapeContact worstContact(const ShapeClearance& c, double& depth);
-// Bound on how far any point of the arm or the box can move along the straight joint-space
-// motion by dq (joints 1..N): the sum over joints of |dq| times the reach beyond the joint.
-double motionSweepBound(const Scene& s, const double* dq);
+// Bound on how far any point of each shape (out[1..Nw+1], shapes as in ShapeClearance) can move
+// along the straight joint-space motion by dq (joints 1..N): the sum over the joints before the
+// shape of |dq| times the joint's reach to the far end of the shape (link k moves only with the
+// joints before it; the hand and the box with all of them).
+void shapeSweepBounds(const Scene& s, const double* dq, double* out);
 
 // Geometry, exposed for the tests: distance from a segment to an axis-aligned box lo..hi, and
 // between two segments.

@@ -101,6 +101,7 @@ struct RowGateState {
         int robot;        // the robot (sgnROBOT, lower and upper)
         int status, shape, other;
         double depth, fixed, moving;
+        double shapeFixed[JV + 2], shapeMoving[JV + 2];
         int valid;
     };
     GateMemo gateMemo[2] = {};

@@ -29,6 +29,7 @@ GateStatus statusOf(ShapeContact c) {
 struct Judged {
     GateVerdict v;
     double fixed = 0, moving = 0;
+    double shapeFixed[JV + 2], shapeMoving[JV + 2];  // per shape, as ShapeClearance
 };
 
 Judged judgeNew(Scene& s, const double* q);
@@ -40,8 +41,12 @@ bool sameScene(const Scene& s, const RowGateState::GateMemo& m) {
 
 Judged judge(Scene& s, const double* q) {
     for (const RowGateState::GateMemo& m : s.gateMemo)
-        if (sameScene(s, m) && std::memcmp(m.q + 1, q + 1, sizeof(double) * s.N) == 0)
-            return Judged{GateVerdict{static_cast<GateStatus>(m.status), m.shape, m.other, m.depth}, m.fixed, m.moving};
+        if (sameScene(s, m) && std::memcmp(m.q + 1, q + 1, sizeof(double) * s.N) == 0) {
+            Judged j{GateVerdict{static_cast<GateStatus>(m.status), m.shape, m.other, m.depth}, m.fixed, m.moving, {}, {}};
+            std::memcpy(j.shapeFixed, m.shapeFixed, sizeof j.shapeFixed);
+            std::memcpy(j.shapeMoving, m.shapeMoving, sizeof j.shapeMoving);
+            return j;
+        }
     const Judged j = judgeNew(s, q);
     RowGateState::GateMemo& m = s.gateMemo[s.gateMemoNext];
     s.gateMemoNext ^= 1;
@@ -50,12 +55,15 @@ Judged judge(Scene& s, const double* q) {
     m.robot = s.sgnROBOT[0] * 10 + s.sgnROBOT[1];
     m.status = static_cast<int>(j.v.status), m.shape = j.v.shape, m.other = j.v.other;
     m.depth = j.v.depth, m.fixed = j.fixed, m.moving = j.moving;
+    std::memcpy(m.shapeFixed, j.shapeFixed, sizeof m.shapeFixed);
+    std::memcpy(m.shapeMoving, j.shapeMoving, sizeof m.shapeMoving);
     m.valid = 1;
     return j;
 }
 
 Judged judgeNew(Scene& s, const double* q) {
     Judged j;
+    for (int k = 0; k < JV + 2; ++k) j.shapeFixed[k] = j.shapeMoving[k] = -INFINITY;
     for (int i = 1; i <= s.N; ++i)
         if (!std::isfinite(q[i])) {
             j.v.status = GateStatus::Limit;
@@ -80,6 +88,8 @@ Judged judgeNew(Scene& s, const double* q) {
     }
     j.fixed = std::min({c.wall, c.floor, c.workFloor});
     j.moving = std::min(c.work, c.self);
+    std::memcpy(j.shapeFixed, c.shapeFixed, sizeof j.shapeFixed);
+    std::memcpy(j.shapeMoving, c.shapeMoving, sizeof j.shapeMoving);
     return j;
 }
 
@@ -116,32 +126,46 @@ GateVerdict gateMotion(Scene& s, const double* q0, const double* q1) {
             if (m.v.status != GateStatus::Accepted) return m.v;
         }
     }
-    const double sweep = motionSweepBound(s, dq);
+    // Per shape, how far its points can move over the whole motion; two moving shapes approach
+    // each other at most by the sum of their bounds.
+    const int nShapes = s.Nw + 1;
+    double sweep[JV + 2];
+    shapeSweepBounds(s, dq, sweep);
+    double sweepMax = 0;
+    for (int k = 1; k <= nShapes; ++k) sweepMax = std::max(sweepMax, sweep[k]);
     // Stretches still to show clear: parameters and the clearances judged at their ends. Each
     // halving leaves one stretch pending, so the depth of the halving bounds the stack.
     struct Stretch {
         double t0, t1;
-        double f0, m0, f1, m1;
+        const Judged* a;
+        const Judged* b;
+        int depth;
     };
+    // The judged middle of a stretch at depth d is kept in middles[d + 1]: when the next
+    // stretch of that depth is halved, the one before it and all below it are done.
+    Judged ends[2] = {a, b};
+    Judged middles[64];
     Stretch stack[64];
     int top = 0;
-    stack[top++] = Stretch{0, 1, a.fixed, a.moving, b.fixed, b.moving};
+    stack[top++] = Stretch{0, 1, &ends[0], &ends[1], 0};
     while (top > 0) {
         const Stretch st = stack[--top];
         const double span = st.t1 - st.t0;
         if (dmax * span <= kGateResolution) continue;
-        // Between two poses a point moves at most sweep * span from either end; two moving
-        // shapes approach each other at most twice as fast.
-        const double d = sweep * span;
-        if (st.f0 + st.f1 >= d && st.m0 + st.m1 >= 2 * d) continue;
+        bool clear = true;
+        for (int k = 1; k <= nShapes && clear; ++k)
+            clear = st.a->shapeFixed[k] + st.b->shapeFixed[k] >= sweep[k] * span &&
+                    st.a->shapeMoving[k] + st.b->shapeMoving[k] >= (sweep[k] + sweepMax) * span;
+        if (clear) continue;
+        if (st.depth + 1 >= 64 || top + 2 > 64) return GateVerdict{GateStatus::Limit, 0, 0, INFINITY};  // unreachable
         const double tm = 0.5 * (st.t0 + st.t1);
         double q[JV] = {};
         for (int i = 1; i <= N; ++i) q[i] = q0[i] + dq[i] * tm;
-        const Judged m = judge(s, q);
+        Judged& m = middles[st.depth + 1];
+        m = judge(s, q);
         if (m.v.status != GateStatus::Accepted) return m.v;
-        if (top + 2 > 64) return GateVerdict{GateStatus::Limit, 0, 0, INFINITY};  // unreachable
-        stack[top++] = Stretch{st.t0, tm, st.f0, st.m0, m.fixed, m.moving};
-        stack[top++] = Stretch{tm, st.t1, m.fixed, m.moving, st.f1, st.m1};
+        stack[top++] = Stretch{st.t0, tm, st.a, &m, st.depth + 1};
+        stack[top++] = Stretch{tm, st.t1, &m, st.b, st.depth + 1};
     }
     return GateVerdict{};
 }

@@ -81,15 +81,22 @@ TEST(PhysicalModel, SweepBoundCoversEveryPointOfArmAndBox) {
             };
             Vec3 P0[JV + 8], P[JV + 8];
             points(q0, P0);
-            double moved = 0;
+            // Per point, the shape whose bound must cover it: joint j ends link j (the base none),
+            // the work point and the box corners belong to the box.
+            double bound[JV + 2];
+            shapeSweepBounds(*s, d, bound);
+            double moved[JV + 8] = {};
             for (int t = 1; t <= 50; ++t) {
                 double qt[JV] = {};
                 for (int i = 1; i <= s->N; ++i) qt[i] = q0[i] + d[i] * t / 50;
                 points(qt, P);
                 for (int j = 0; j <= s->Nw + 8; ++j)
-                    moved = std::max(moved, std::hypot(P[j][0] - P0[j][0], std::hypot(P[j][1] - P0[j][1], P[j][2] - P0[j][2])));
+                    moved[j] = std::max(moved[j], std::hypot(P[j][0] - P0[j][0], std::hypot(P[j][1] - P0[j][1], P[j][2] - P0[j][2])));
             }
-            EXPECT_LE(moved, motionSweepBound(*s, d) + 1e-12) << "robot F" << robot;
+            for (int j = 1; j <= s->Nw + 8; ++j) {
+                const double b = j <= s->N ? bound[j] : bound[s->Nw + 1];
+                EXPECT_LE(moved[j], b + 1e-12) << "robot F" << robot << " point " << j;
+            }
         }
     }
 }
