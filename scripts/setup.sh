@@ -3,7 +3,7 @@
 # installed with apt-get; otherwise the exact command is printed and set-up fails.
 set -euo pipefail
 PACKAGES=(cmake make g++ libgtest-dev libbenchmark-dev freeglut3-dev libglu1-mesa-dev
-          xvfb xdotool x11-apps imagemagick)
+          xvfb xdotool x11-apps imagemagick libompl-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

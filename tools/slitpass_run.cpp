@@ -1,13 +1,16 @@
 // slitpass-run: runs the start-up sequence without a window, feeds a key script to the key
 // dispatcher and reports the state.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/auto_solve.h"
+#include "app/plan_solve.h"
 #include "app/keyboard.h"
 #include "app/scene_options.h"
 #include "app/session.h"
@@ -19,7 +22,8 @@ namespace {
 
 void usage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: slitpass-run [--robot FNN] [--slit X,Y,Z] [--goal X,Y,Z] [--solve] [--json]\n"
+                 "usage: slitpass-run [--robot FNN] [--slit X,Y,Z] [--goal X,Y,Z] [--solve [--planner M]\n"
+                 "                    [--plan-time S]] [--json]\n"
                  "                    [--trace FILE|-|none] [--path-out FILE [--forward]] [SCRIPT]\n"
                  "  SCRIPT       keys pressed in order; {SP} and {ESC} name those keys,\n"
                  "               {x*N} presses x N times (x may be {SP}), e.g. 'F21{a*3}b{SP}'\n"
@@ -31,7 +35,11 @@ void usage(std::FILE* out) {
                  "  --slit X,Y,Z move the slit base point rh there by the slit keys (0.01 steps)\n"
                  "  --goal X,Y,Z move the work goal there by the goal keys (0.01 steps)\n"
                  "  --solve      after the script, solve the whole task as a user at the keys would: exit 0\n"
-                 "               with a complete path, 1 without one\n");
+                 "               with a complete path, 1 without one\n"
+                 "  --planner M  with --solve: native (default; the A and B keys only), auto (those first, then a\n"
+                 "               numeric final pose where A has none and the sampling planner where B stops)\n"
+                 "               or ompl (a final pose from the A keys or the numeric search, then the planner)\n"
+                 "  --plan-time S  time budget of the planner in seconds (default 10)\n");
 }
 
 int fail(const std::string& message) {
@@ -51,6 +59,8 @@ int main(int argc, char** argv) {
     bool forward = false;
     bool solve = false;
     std::string robot, slitText, goalText;
+    SolvePlan plan;
+    bool planGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--json") {
@@ -60,6 +70,20 @@ int main(int argc, char** argv) {
         } else if (a == "--robot" || a == "--slit" || a == "--goal") {
             if (i + 1 >= argc) return fail(a + " needs a value");
             (a == "--robot" ? robot : a == "--slit" ? slitText : goalText) = argv[++i];
+        } else if (a == "--planner") {
+            if (i + 1 >= argc) return fail("--planner needs a value: native, auto or ompl");
+            if (!solveMethodByName(argv[++i], plan.method))
+                return fail(std::string("unknown planner '") + argv[i] + "': native, auto or ompl");
+            planGiven = true;
+        } else if (a == "--plan-time") {
+            if (i + 1 >= argc) return fail("--plan-time needs a number of seconds");
+            const char* text = argv[++i];
+            char* end = nullptr;
+            const double v = std::strtod(text, &end);
+            if (end == text || *end != 0 || !(v > 0) || !std::isfinite(v))
+                return fail(std::string("--plan-time needs a positive number of seconds, not '") + text + "'");
+            plan.planSeconds = v;
+            planGiven = true;
         } else if (a == "--trace") {
             if (i + 1 >= argc) return fail("--trace needs a value: FILE, - or none");
             tracePath = argv[++i];
@@ -97,6 +121,7 @@ int main(int argc, char** argv) {
     }
 
     if (forward && pathOut.empty()) return fail("--forward needs --path-out FILE");
+    if (planGiven && !solve) return fail("--planner and --plan-time need --solve");
     std::FILE* pathFile = nullptr;
     if (!pathOut.empty()) {
         pathFile = std::fopen(pathOut.c_str(), "w");
@@ -129,7 +154,7 @@ int main(int argc, char** argv) {
     }
     SolveResult solved;
     if (solve && !s.quit) {
-        solved = autoSolve(s);
+        solved = solveScene(s, plan);
         measureSolveClearance(s, solved);
     }
     if (trace) {

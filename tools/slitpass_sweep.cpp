@@ -1,12 +1,20 @@
 // slitpass-sweep: solves a grid of slit and goal positions around each robot's defaults with the
-// automatic solve, checks every path with the independent path check, and prints a table.
+// automatic solve, checks every path with the independent path check, and prints a table. With
+// --planner auto or ompl, the table says which method gave the final pose and the path, whether
+// the path is valid in the physical model, and the time of each method.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/auto_solve.h"
+#include "app/plan_solve.h"
+#include "path/path_record.h"
+#include "path/row_gate.h"
 #include "core/scene.h"
 #include "app/scene_options.h"
 #include "app/startup.h"
@@ -19,7 +27,33 @@ const char* const kRobots[8] = {"F11", "F12", "F21", "F22", "F31", "F32", "F41",
 struct Row {
     int tried = 0, solvedA = 0, accepted = 0, complete = 0, valid = 0;
     std::vector<double> ms;
+    // With a fallback method: final pose by the A keys / the numeric search, path by B / the
+    // planner, valid in the physical model, and the times of the Parts, the numeric search and
+    // the planner where each ran.
+    int poseA = 0, poseNumeric = 0, pathB = 0, pathPlanner = 0, physical = 0;
+    std::vector<double> msParts, msNumeric, msPlanner;
 };
+
+// Valid in the physical model: every row accepted by the gate, every motion between rows clear
+// (the least clearances of rows and interpolated poses), consecutive rows within the record's
+// step.
+bool physicallyValid(Scene& s, const double (*rows)[JV], int n) {
+    for (int k = 0; k < n; ++k) {
+        if (gatePose(s, rows[k]).status != GateStatus::Accepted) return false;
+        if (k > 0 && weightedStep(s, rows[k - 1], rows[k]) > 0.025 + 1e-9) return false;
+    }
+    const PathClearance c = pathClearance(s, rows, n);
+    return std::min({c.wall, c.floor, c.workFloor, c.work, c.self}) >= 0;
+}
+
+// "median / worst" of a list of times, or "-".
+std::string times(std::vector<double> v) {
+    if (v.empty()) return "-";
+    std::sort(v.begin(), v.end());
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.0f / %.0f", v[v.size() / 2], v.back());
+    return buf;
+}
 
 // Offsets of the grid from the robot's default slit and goal.
 const double kSlitDx[3] = {-0.1, 0.0, 0.1};
@@ -37,9 +71,9 @@ std::unique_ptr<Scene> freshScene(const char* robot) {
 
 void usage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: slitpass-sweep [--robot NAME|all] [--verbose]\n"
+                 "usage: slitpass-sweep [--robot NAME|all] [--planner native|auto|ompl] [--plan-time S] [--verbose]\n"
                  "  solves 36 scenes per robot (slit x -0.1, 0, +0.1; goal x -0.1, 0, +0.1; goal y -0.1 .. +0.2\n"
-                 "  around the robot's defaults) and checks each path independently\n");
+                 "  around the robot's defaults) and checks each path independently; --planner as slitpass-run\n");
 }
 
 }  // namespace
@@ -47,9 +81,22 @@ void usage(std::FILE* out) {
 int main(int argc, char** argv) {
     std::vector<std::string> robots(kRobots, kRobots + 8);
     bool verbose = false;
+    SolvePlan plan;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--robot" && i + 1 < argc) {
+        if (a == "--planner" && i + 1 < argc) {
+            if (!solveMethodByName(argv[++i], plan.method)) {
+                std::fprintf(stderr, "slitpass-sweep: unknown planner '%s': native, auto or ompl\n", argv[i]);
+                return 2;
+            }
+        } else if (a == "--plan-time" && i + 1 < argc) {
+            char* end = nullptr;
+            plan.planSeconds = std::strtod(argv[++i], &end);
+            if (*end != 0 || !(plan.planSeconds > 0) || !std::isfinite(plan.planSeconds)) {
+                std::fprintf(stderr, "slitpass-sweep: --plan-time needs a positive number of seconds\n");
+                return 2;
+            }
+        } else if (a == "--robot" && i + 1 < argc) {
             std::string r = argv[++i];
             if (r != "all") robots = {r};
         } else if (a == "--verbose") {
@@ -69,8 +116,15 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | median ms | worst ms |\n");
-    std::printf("|---|---|---|---|---|---|---|---|\n");
+    const bool native = plan.method == SolveMethod::Native;
+    if (native) {
+        std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | median ms | worst ms |\n");
+        std::printf("|---|---|---|---|---|---|---|---|\n");
+    } else {
+        std::printf("| robot | scenes | final pose: A keys | numeric | path: B | planner | valid (physical) | "
+                    "ms A+B | ms numeric | ms planner |\n");
+        std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
+    }
     Row total;
     for (const std::string& robot : robots) {
         Row row;
@@ -85,20 +139,33 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "\r%s scene %2d/%d", robot.c_str(), k + 1, nScenes);
             if (!moveSlitByKeys(*s, slit, err) || !moveGoalByKeys(*s, goal, err)) continue;
             ++row.tried;
-            const SolveResult res = autoSolve(*s);
+            const SolveResult res = solveScene(*s, plan);
+            row.msParts.push_back(res.millisParts);
+            if (res.numericStarts > 0) row.msNumeric.push_back(res.millisNumeric);
+            if (res.planner[0]) row.msPlanner.push_back(res.millisPlanner);
+            row.poseA += std::strcmp(res.poseBy, "A keys") == 0;
+            row.poseNumeric += std::strcmp(res.poseBy, "numeric") == 0;
+            row.pathB += res.complete && std::strcmp(res.pathBy, "B") == 0;
+            row.pathPlanner += res.complete && std::strcmp(res.pathBy, "planner") == 0;
             const bool solvedA = res.finalPoses > 0;
             row.solvedA += solvedA;
             bool acceptedByB = false;
             for (int a = 0; a < res.nAttempts && a < kSolveMaxAttempts; ++a) acceptedByB |= res.attempts[a].trials > 0;
             row.accepted += acceptedByB;
             if (!res.complete) {
-                if (verbose && solvedA)
+                if (verbose && (solvedA || !native))
                     std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: %s\n", robot.c_str(), kSlitDx[k / 12],
                                  kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.stop);
                 continue;
             }
             ++row.complete;
             row.ms.push_back(res.millis);
+            const bool phys = physicallyValid(*s, s->qIPATH, s->NPATH + 1) && physicallyValid(*s, s->qPATH, s->NPATH + 1);
+            row.physical += phys;
+            if (!phys && verbose)
+                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: path by %s not valid in the physical model\n",
+                             robot.c_str(), kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.pathBy);
+            if (!native) continue;
             const PathCheckReport rev = checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit);
             const PathCheckReport fwd = checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal);
             if (rev.ok && fwd.ok) {
@@ -114,16 +181,29 @@ int main(int argc, char** argv) {
         const double med = row.ms.empty() ? 0 : row.ms[row.ms.size() / 2];
         const double worst = row.ms.empty() ? 0 : row.ms.back();
         std::fprintf(stderr, "\r%*s\r", 40, "");
-        std::printf("| %s | %d | %d | %d | %d | %d | %.1f | %.1f |\n", robot.c_str(), row.tried, row.solvedA,
-                    row.accepted, row.complete, row.valid, med, worst);
+        if (native)
+            std::printf("| %s | %d | %d | %d | %d | %d | %.1f | %.1f |\n", robot.c_str(), row.tried, row.solvedA,
+                        row.accepted, row.complete, row.valid, med, worst);
+        else
+            std::printf("| %s | %d | %d | %d | %d | %d | %d | %s | %s | %s |\n", robot.c_str(), row.tried, row.poseA,
+                        row.poseNumeric, row.pathB, row.pathPlanner, row.physical, times(row.msParts).c_str(),
+                        times(row.msNumeric).c_str(), times(row.msPlanner).c_str());
         std::fflush(stdout);
         total.tried += row.tried;
         total.solvedA += row.solvedA;
         total.accepted += row.accepted;
         total.complete += row.complete;
         total.valid += row.valid;
+        total.poseA += row.poseA;
+        total.poseNumeric += row.poseNumeric;
+        total.pathB += row.pathB;
+        total.pathPlanner += row.pathPlanner;
+        total.physical += row.physical;
     }
-    if (robots.size() > 1)
+    if (robots.size() > 1 && !native)
+        std::printf("| all | %d | %d | %d | %d | %d | %d | | | |\n", total.tried, total.poseA, total.poseNumeric,
+                    total.pathB, total.pathPlanner, total.physical);
+    else if (robots.size() > 1)
         std::printf("| all | %d | %d | %d | %d | %d | | |\n", total.tried, total.solvedA, total.accepted, total.complete,
                     total.valid);
     return 0;

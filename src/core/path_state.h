@@ -37,6 +37,10 @@ struct PathDriverState {
     int cntBTrial = 0;
     int sgnBResume = 0;
     int sgnPATHSave = 0;
+    // Outcome of the last automatic solve of key 'N' (app/plan_solve.h), for the status line:
+    // 0 none shown, 1 by the A and B keys, 2 final pose by the A keys and path by the planner,
+    // 3 final pose by the numeric search and path by the planner, -1 no path found.
+    int sgnAutoSolve = 0;
 };
 
 // Slit pass-out cycles: the pose after each cycle, its change, and the envelopes that keep the
