@@ -222,6 +222,8 @@ void modeC(Scene& s, unsigned char key) {
 void keyN(Scene& s) {
     SolvePlan plan;
     plan.method = SolveMethod::Auto;
+    plan.planSeconds = s.autoPlanSeconds;
+    plan.numericMs = s.autoNumericMs;
     tracef(s, "\n〓〓自動解法('N'): A,Bのキー→数値解の最終ポーズ→経路探索〓〓");
     const SolveResult r = solveScene(s, plan);
     if (!r.complete) {

@@ -16,6 +16,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kIterations = 100;
+// Half width of the band about the slit plane that a link may cross the wall faces in: the
+// capsule (radius 0.1) leaves 0.05 of the slit's half width, less what a slant costs.
+constexpr double kSlitBand = 0.03;
 
 // Joints in the wall or within Margin of its faces, of the pose of the last forward kinematics.
 int nearWallJoints(const Scene& s, int* list) {
@@ -54,6 +57,70 @@ struct Lcg {
     }
 };
 
+// The slit rule of the physical model as residuals: the joints in the wall on the slit plane,
+// and the links that cross its faces on the plane where they cross, for the pose of q.
+void slitResiduals(Scene& s, const double* q, PoseTarget& t) {
+    int inWall[JV] = {}, Mp = 1, Mw = 0;
+    const int n = classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    t.planeCount = 0;
+    for (int k = 0; k < n && k <= s.N; ++k)
+        if (inWall[k] >= 2 && inWall[k] <= s.N) t.planeJoints[t.planeCount++] = inWall[k];
+    t.faceCount = 0;
+    if (Mp + 1 <= s.Nw) t.faceLink[t.faceCount] = Mp + 1, t.faceY[t.faceCount++] = s.rhy1;
+    if (Mw <= s.Nw) t.faceLink[t.faceCount] = Mw, t.faceY[t.faceCount++] = s.rhy2;
+}
+
+// The goal alone from q; a limited joint that ends beyond its limit is held at the limit and
+// the others solve again (twice at most).
+void reachGoal(Scene& s, const double* q, const PoseTarget& goal, double* out) {
+    adjustPose(s, q, goal, nullptr, kIterations, out);
+    int fixed[JV] = {};
+    for (int round = 0; round < 2; ++round) {
+        bool over = false;
+        double held[JV];
+        copyJointVector(JV - 1, out, held);
+        for (int i = 1; i <= s.N; ++i) {
+            const double lim = (i == s.N - 1) ? s.qLimitWrist : (s.JRTYPE[i] != 'R' ? s.qLimit : INFINITY);
+            if (std::fabs(held[i]) > lim) {
+                held[i] = held[i] > 0 ? lim : -lim;
+                fixed[i] = 1;
+                over = true;
+            }
+        }
+        if (!over) return;
+        adjustPose(s, held, goal, fixed, kIterations, out);
+    }
+}
+
+// Poses at the goal from q0: the goal alone; then with the joints in or near the wall drawn
+// lightly to the slit plane; then with the slit rule held exactly, and within kSlitBand (a link
+// from a joint that cannot reach the plane crosses the wall at a slant); the rule's joints and
+// links taken again from each result. Each but the first is followed by the goal alone: the plane
+// is a preference, the goal is not.
+int posesFrom(Scene& s, const double* q0, const PoseTarget& goal, double (*out)[JV]) {
+    reachGoal(s, q0, goal, out[0]);
+    double q[JV];
+    PoseTarget t = goal;
+    forwardKinematics(s, out[0]);
+    t.planeCount = nearWallJoints(s, t.planeJoints);
+    t.planeWeight = 0.3;
+    adjustPose(s, out[0], t, nullptr, kIterations, q);
+    reachGoal(s, q, goal, out[1]);
+    t.planeWeight = 1.0;
+    for (int band = 0; band < 2; ++band) {
+        t.planeBand = band ? kSlitBand : 0;
+        copyJointVector(JV - 1, out[0], q);
+        for (int round = 0; round < 3; ++round) {
+            slitResiduals(s, q, t);
+            double next[JV];
+            adjustPose(s, q, t, nullptr, kIterations, next);
+            copyJointVector(JV - 1, next, q);
+        }
+        reachGoal(s, q, goal, out[2 + band]);
+    }
+    return 4;
+}
+
 }  // namespace
 
 NumericPose numericFinalPose(Scene& s, const double (*starts)[JV], int n, double budgetMs) {
@@ -64,14 +131,20 @@ NumericPose numericFinalPose(Scene& s, const double (*starts)[JV], int n, double
     goal.rw = s.rwp;
     goal.Ew = s.EwG;
     Lcg rng;
-    const int total = n + s.nqss0 + kNumericRandomStarts;
+    const int given = n + s.nqss0;
+    const int total = given + kNumericRandomStarts;
     for (int k = 0; k < total; ++k) {
         if (std::chrono::duration<double, std::milli>(Clock::now() - t0).count() > budgetMs) break;
         double q0[JV] = {};
         if (k < n) {
             copyJointVector(JV - 1, starts[k], q0);
-        } else if (k < n + s.nqss0) {
+        } else if (k < given) {
             copyJointVector(JV - 1, s.qss0[k - n], q0);
+        } else if (given > 0 && k % 2 == 0) {
+            // A given start turned at random: near the poses that reach the goal already.
+            const int g = (k / 2) % given;
+            copyJointVector(JV - 1, g < n ? starts[g] : s.qss0[g - n], q0);
+            for (int i = 1; i <= s.N; ++i) q0[i] += rng.uniform(-0.6, 0.6);
         } else {
             for (int i = 1; i <= s.N; ++i) {
                 const double lim = (i == s.N - 1) ? s.qLimitWrist : (s.JRTYPE[i] != 'R' ? s.qLimit : PI_C);
@@ -79,25 +152,24 @@ NumericPose numericFinalPose(Scene& s, const double (*starts)[JV], int n, double
             }
         }
         ++best.starts;
-        // First the goal alone, then the joints in or near the wall drawn towards the slit
-        // plane, then the goal alone again from there (the plane is a preference, the goal is not).
-        double q1[JV], q2[JV], q3[JV];
-        adjustPose(s, q0, goal, nullptr, kIterations, q1);
-        PoseTarget planar = goal;
-        forwardKinematics(s, q1);
-        planar.planeCount = nearWallJoints(s, planar.planeJoints);
-        planar.planeWeight = 0.3;
-        adjustPose(s, q1, planar, nullptr, kIterations, q2);
-        adjustPose(s, q2, goal, nullptr, kIterations, q3);
-        for (const double* q : {q3, q1}) {
+        double poses[4][JV];
+        const int m = posesFrom(s, q0, goal, poses);
+        for (int p = 0; p < m; ++p) {
             double w[JV] = {};
-            copyJointVector(JV - 1, q, w);
+            copyJointVector(JV - 1, poses[p], w);
             w[0] = 0;
             wrapJointVector(s.N, w, w);
             double errP = 0, errFrame = 0;
             goalErrors(s, w, errP, errFrame);
-            if (!(errP <= kNumericPoseTol && errFrame <= kNumericPoseTol)) continue;
-            if (gatePose(s, w).status != GateStatus::Accepted) continue;
+            if (!(errP <= kNumericPoseTol && errFrame <= kNumericPoseTol)) {
+                ++best.missed;
+                continue;
+            }
+            const GateStatus g = gatePose(s, w).status;
+            if (g != GateStatus::Accepted) {
+                ++best.refused[static_cast<int>(g)];
+                continue;
+            }
             ++best.accepted;
             const double off = slitOffsetOf(s, w);
             if (off < best.slitOffset) {

@@ -8,7 +8,7 @@
 struct Scene;
 
 constexpr double kNumericPoseTol = 1e-6;    // largest work position error (sum of |dx|) and frame error
-constexpr int kNumericRandomStarts = 48;    // seeded starts after the given ones and the candidates
+constexpr int kNumericRandomStarts = 2000;   // seeded starts after the given ones and the candidates
 
 struct NumericPose {
     int found = 0;
@@ -17,7 +17,9 @@ struct NumericPose {
     double errFrame = 0;    // largest column error of the work frame
     double slitOffset = 0;  // largest distance of a joint in or near the wall from the slit plane
     int starts = 0;         // starts tried
-    int accepted = 0;       // starts that gave a pose the gate accepts
+    int accepted = 0;       // poses at the goal that the gate accepts
+    int missed = 0;         // poses that did not reach the goal within the tolerance
+    int refused[7] = {};    // poses at the goal that the gate refused, by GateStatus
     double millis = 0;
 };
 
