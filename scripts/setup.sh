@@ -4,7 +4,7 @@
 set -euo pipefail
 PACKAGES=(cmake make g++ libgtest-dev libbenchmark-dev freeglut3-dev libglu1-mesa-dev
           xvfb xdotool x11-apps imagemagick
-          liburdfdom-dev libkdl-parser-dev liborocos-kdl-dev libconsole-bridge-dev libeigen3-dev jq libfcl-dev)
+          liburdfdom-dev libkdl-parser-dev liborocos-kdl-dev libconsole-bridge-dev libeigen3-dev jq libfcl-dev libompl-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/auto_solve.h"
+#include "app/plan_solve.h"
 #include "app/keyboard.h"
 #include "app/output_file.h"
 #include "app/path_export.h"
@@ -25,9 +26,10 @@ namespace {
 
 void usage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: slitpass-run [--robot FNN] [--slit X,Y,Z] [--goal X,Y,Z] [--solve] [--json]\n"
+                 "usage: slitpass-run [--robot FNN] [--slit X,Y,Z] [--goal X,Y,Z] [--solve [--planner M]\n"
+                 "                    [--plan-time S] [--shorten]] [--json]\n"
                  "                    [--trace FILE|-|none] [--path-out FILE [--forward] [--format F] [--speed V]]\n"
-                 "                    [--urdf FILE] [--scene-urdf FILE] [--shorten] [SCRIPT]\n"
+                 "                    [--urdf FILE] [--scene-urdf FILE] [SCRIPT]\n"
                  "  SCRIPT       keys pressed in order; {SP} and {ESC} name those keys,\n"
                  "               {x*N} presses x N times (x may be {SP}), e.g. 'F21{a*3}b{SP}'\n"
                  "  --json       print the state summary as JSON on standard output\n"
@@ -44,7 +46,11 @@ void usage(std::FILE* out) {
                  "  --solve      after the script, solve the whole task as a user at the keys would: exit 0\n"
                  "               with a complete path, 1 without one\n"
                  "  --shorten    with --solve: shorten the forward path (JSON 'shorten'; with --forward the\n"
-                 "               path file holds the shortened motion)\n");
+                 "               path file holds the shortened motion)\n"
+                 "  --planner M  with --solve: native (default; the A and B keys only), auto (those first, then a\n"
+                 "               numeric final pose where A has none and the sampling planner where B stops)\n"
+                 "               or ompl (a final pose from the A keys or the numeric search, then the planner)\n"
+                 "  --plan-time S  time budget of the planner in seconds (default 10)\n");
 }
 
 int fail(const std::string& message) {
@@ -67,6 +73,8 @@ int main(int argc, char** argv) {
     std::string robot, slitText, goalText;
     std::string formatText, speedText, urdfOut, sceneUrdfOut;
     bool haveFormat = false, haveSpeed = false;
+    SolvePlan plan;
+    bool planGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--format" || a == "--speed" || a == "--urdf" || a == "--scene-urdf") {
@@ -84,6 +92,20 @@ int main(int argc, char** argv) {
         } else if (a == "--robot" || a == "--slit" || a == "--goal") {
             if (i + 1 >= argc) return fail(a + " needs a value");
             (a == "--robot" ? robot : a == "--slit" ? slitText : goalText) = argv[++i];
+        } else if (a == "--planner") {
+            if (i + 1 >= argc) return fail("--planner needs a value: native, auto or ompl");
+            if (!solveMethodByName(argv[++i], plan.method))
+                return fail(std::string("unknown planner '") + argv[i] + "': native, auto or ompl");
+            planGiven = true;
+        } else if (a == "--plan-time") {
+            if (i + 1 >= argc) return fail("--plan-time needs a number of seconds");
+            const char* text = argv[++i];
+            char* end = nullptr;
+            const double v = std::strtod(text, &end);
+            if (end == text || *end != 0 || !(v > 0) || !std::isfinite(v))
+                return fail(std::string("--plan-time needs a positive number of seconds, not '") + text + "'");
+            plan.planSeconds = v;
+            planGiven = true;
         } else if (a == "--trace") {
             if (i + 1 >= argc) return fail("--trace needs a value: FILE, - or none");
             tracePath = argv[++i];
@@ -145,6 +167,7 @@ int main(int argc, char** argv) {
     }
 
     if (shorten && !solve) return fail("--shorten needs --solve");
+    if (planGiven && !solve) return fail("--planner and --plan-time need --solve");
     auto scene = std::make_unique<Scene>();
     Scene& s = *scene;
     s.trace = trace;
@@ -167,7 +190,7 @@ int main(int argc, char** argv) {
     }
     SolveResult solved;
     if (solve && !s.quit) {
-        solved = autoSolve(s);
+        solved = solveScene(s, plan);
         measureSolveClearance(s, solved);
         if (shorten) shortenSolve(s, solved);
     }

@@ -1,17 +1,24 @@
 // slitpass-sweep: solves a grid of slit and goal positions around each robot's defaults with the
 // automatic solve, checks every path with the independent path check (the physical model, and the
-// point model of the calculations for comparison), and prints a table.
+// point model of the calculations for comparison), and prints a table. With --planner auto or
+// ompl, the table says which method gave the final pose and the path, whether the path is valid
+// in the physical model, and the time of each method; --shorten adds the shortened motions.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/auto_solve.h"
+#include "app/plan_solve.h"
+#include "path/path_record.h"
+#include "path/shorten.h"
 #include "core/scene.h"
 #include "app/scene_options.h"
 #include "app/startup.h"
-#include "path/shorten.h"
 #include "path_check.h"
 
 namespace {
@@ -24,7 +31,34 @@ struct Row {
     // --shorten: the shortened motions that the judge finds valid, and the lengths before and after.
     int shortValid = 0;
     std::vector<double> lenBefore, lenAfter, shortMs;
+    // With a fallback method: final pose by the A keys / the numeric search, path by B / the
+    // planner, valid in the physical model, and the times of the Parts, the numeric search and
+    // the planner where each ran.
+    int poseA = 0, poseNumeric = 0, pathB = 0, pathPlanner = 0, physical = 0;
+    std::vector<double> msParts, msNumeric, msPlanner;
 };
+
+// Valid in the physical model by the independent judge, reverse and forward.
+bool physicallyValid(Scene& s, PathCheckReport* bad = nullptr) {
+    const PathCheckReport rev = checkPath(s, s.qIPATH, s.NPATH + 1, s.qAfinal, s.qInit);
+    const PathCheckReport fwd = checkPath(s, s.qPATH, s.NPATH + 1, s.qInit, s.qAfinal);
+    if (bad && !(rev.ok && fwd.ok)) *bad = rev.ok ? fwd : rev;
+    return rev.ok && fwd.ok;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// "median / worst" of a list of times, or "-".
+std::string times(std::vector<double> v) {
+    if (v.empty()) return "-";
+    std::sort(v.begin(), v.end());
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.0f / %.0f", v[v.size() / 2], v.back());
+    return buf;
+}
 
 // Offsets of the grid from the robot's default slit and goal.
 const double kSlitDx[3] = {-0.1, 0.0, 0.1};
@@ -42,10 +76,11 @@ std::unique_ptr<Scene> freshScene(const char* robot) {
 
 void usage(std::FILE* out) {
     std::fprintf(out,
-                 "usage: slitpass-sweep [--robot NAME|all] [--verbose] [--shorten]\n"
+                 "usage: slitpass-sweep [--robot NAME|all] [--planner native|auto|ompl] [--plan-time S] [--shorten]\n"
+                 "                      [--verbose]\n"
                  "  solves 36 scenes per robot (slit x -0.1, 0, +0.1; goal x -0.1, 0, +0.1; goal y -0.1 .. +0.2\n"
-                 "  around the robot's defaults) and checks each path independently, in the physical model\n"
-                 "  and in the point model; --shorten also shortens each complete path and adds its lengths\n");
+                 "  around the robot's defaults) and checks each path independently; --planner as slitpass-run;\n"
+                 "  --shorten also shortens each complete path and adds its lengths\n");
 }
 
 }  // namespace
@@ -53,9 +88,22 @@ void usage(std::FILE* out) {
 int main(int argc, char** argv) {
     std::vector<std::string> robots(kRobots, kRobots + 8);
     bool verbose = false, shorten = false;
+    SolvePlan plan;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--robot" && i + 1 < argc) {
+        if (a == "--planner" && i + 1 < argc) {
+            if (!solveMethodByName(argv[++i], plan.method)) {
+                std::fprintf(stderr, "slitpass-sweep: unknown planner '%s': native, auto or ompl\n", argv[i]);
+                return 2;
+            }
+        } else if (a == "--plan-time" && i + 1 < argc) {
+            char* end = nullptr;
+            plan.planSeconds = std::strtod(argv[++i], &end);
+            if (*end != 0 || !(plan.planSeconds > 0) || !std::isfinite(plan.planSeconds)) {
+                std::fprintf(stderr, "slitpass-sweep: --plan-time needs a positive number of seconds\n");
+                return 2;
+            }
+        } else if (a == "--robot" && i + 1 < argc) {
             std::string r = argv[++i];
             if (r != "all") robots = {r};
         } else if (a == "--verbose") {
@@ -77,10 +125,18 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | valid (point model) "
-                "| median ms | worst ms |%s\n",
-                shorten ? " shortened valid | median length (rad) | shortened | median shortening ms |" : "");
-    std::printf("|---|---|---|---|---|---|---|---|---|%s\n", shorten ? "---|---|---|---|" : "");
+    const bool native = plan.method == SolveMethod::Native;
+    if (native) {
+        std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | valid (point model) "
+                    "| median ms | worst ms |%s\n",
+                    shorten ? " shortened valid | median length (rad) | shortened | median shortening ms |" : "");
+        std::printf("|---|---|---|---|---|---|---|---|---|%s\n", shorten ? "---|---|---|---|" : "");
+    } else {
+        std::printf("| robot | scenes | final pose: A keys | numeric | path: B | planner | valid (physical) | "
+                    "ms A+B | ms numeric | ms planner |%s\n",
+                    shorten ? " shortened valid | median length (rad) | shortened | median shortening ms |" : "");
+        std::printf("|---|---|---|---|---|---|---|---|---|---|%s\n", shorten ? "---|---|---|---|" : "");
+    }
     Row total;
     for (const std::string& robot : robots) {
         Row row;
@@ -95,24 +151,35 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "\r%s scene %2d/%d", robot.c_str(), k + 1, nScenes);
             if (!moveSlitByKeys(*s, slit, err) || !moveGoalByKeys(*s, goal, err)) continue;
             ++row.tried;
-            const SolveResult res = autoSolve(*s);
+            const SolveResult res = solveScene(*s, plan);
+            row.msParts.push_back(res.millisParts);
+            if (res.numericStarts > 0) row.msNumeric.push_back(res.millisNumeric);
+            if (res.planner[0]) row.msPlanner.push_back(res.millisPlanner);
+            row.poseA += std::strcmp(res.poseBy, "A keys") == 0;
+            row.poseNumeric += std::strcmp(res.poseBy, "numeric") == 0;
+            row.pathB += res.complete && std::strcmp(res.pathBy, "B") == 0;
+            row.pathPlanner += res.complete && std::strcmp(res.pathBy, "planner") == 0;
             const bool solvedA = res.finalPoses > 0;
             row.solvedA += solvedA;
             bool acceptedByB = false;
             for (int a = 0; a < res.nAttempts && a < kSolveMaxAttempts; ++a) acceptedByB |= res.attempts[a].trials > 0;
             row.accepted += acceptedByB;
             if (!res.complete) {
-                if (verbose && solvedA)
+                if (verbose && (solvedA || !native))
                     std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: %s\n", robot.c_str(), kSlitDx[k / 12],
                                  kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.stop);
                 continue;
             }
             ++row.complete;
             row.ms.push_back(res.millis);
-            PathCheckLimits pointModel;
-            pointModel.pointModel = true;
-            row.validPoint += checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit, pointModel).ok &&
-                              checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal, pointModel).ok;
+            PathCheckReport bad;
+            const bool phys = physicallyValid(*s, &bad);
+            row.physical += phys;
+            row.valid += phys;
+            if (!phys && verbose)
+                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: path by %s not valid in the physical model: %s\n  %s\n",
+                             robot.c_str(), kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.pathBy,
+                             bad.fault.c_str(), describeClearances(bad.least).c_str());
             if (shorten) {
                 const ShortenReport sr = shortenPath(*s, s->qPATH, s->NPATH + 1);
                 row.shortValid += s->NSHORT >= 0 && checkPath(*s, s->qSHORT, s->NSHORT + 1, s->qInit, s->qAfinal).ok;
@@ -120,32 +187,26 @@ int main(int argc, char** argv) {
                 row.lenAfter.push_back(sr.lengthAfter);
                 row.shortMs.push_back(sr.millis);
             }
-            const PathCheckReport rev = checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit);
-            const PathCheckReport fwd = checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal);
-            if (rev.ok && fwd.ok) {
-                ++row.valid;
-            } else if (verbose) {
-                const PathCheckReport& bad = rev.ok ? fwd : rev;
-                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: invalid %s path of %d rows: %s\n  %s\n",
-                             robot.c_str(), kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4],
-                             rev.ok ? "forward" : "reverse", s->NPATH + 1, bad.fault.c_str(),
-                             describeClearances(bad.least).c_str());
-            }
+            if (!native) continue;
+            PathCheckLimits pointModel;
+            pointModel.pointModel = true;
+            row.validPoint += checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit, pointModel).ok &&
+                              checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal, pointModel).ok;
         }
         std::sort(row.ms.begin(), row.ms.end());
         const double med = row.ms.empty() ? 0 : row.ms[row.ms.size() / 2];
         const double worst = row.ms.empty() ? 0 : row.ms.back();
         std::fprintf(stderr, "\r%*s\r", 40, "");
-        std::printf("| %s | %d | %d | %d | %d | %d | %d | %.1f | %.1f |", robot.c_str(), row.tried, row.solvedA,
-                    row.accepted, row.complete, row.valid, row.validPoint, med, worst);
-        if (shorten) {
-            auto median = [](std::vector<double> v) {
-                std::sort(v.begin(), v.end());
-                return v.empty() ? 0.0 : v[v.size() / 2];
-            };
+        if (native)
+            std::printf("| %s | %d | %d | %d | %d | %d | %d | %.1f | %.1f |", robot.c_str(), row.tried, row.solvedA,
+                        row.accepted, row.complete, row.valid, row.validPoint, med, worst);
+        else
+            std::printf("| %s | %d | %d | %d | %d | %d | %d | %s | %s | %s |", robot.c_str(), row.tried, row.poseA,
+                        row.poseNumeric, row.pathB, row.pathPlanner, row.physical, times(row.msParts).c_str(),
+                        times(row.msNumeric).c_str(), times(row.msPlanner).c_str());
+        if (shorten)
             std::printf(" %d | %.1f | %.1f | %.1f |", row.shortValid, median(row.lenBefore), median(row.lenAfter),
                         median(row.shortMs));
-        }
         std::printf("\n");
         std::fflush(stdout);
         total.tried += row.tried;
@@ -155,10 +216,18 @@ int main(int argc, char** argv) {
         total.valid += row.valid;
         total.validPoint += row.validPoint;
         total.shortValid += row.shortValid;
+        total.poseA += row.poseA;
+        total.poseNumeric += row.poseNumeric;
+        total.pathB += row.pathB;
+        total.pathPlanner += row.pathPlanner;
+        total.physical += row.physical;
     }
-    if (robots.size() > 1)
+    const std::string shortAll = shorten ? " " + std::to_string(total.shortValid) + " | | | |" : "";
+    if (robots.size() > 1 && !native)
+        std::printf("| all | %d | %d | %d | %d | %d | %d | | | |%s\n", total.tried, total.poseA, total.poseNumeric,
+                    total.pathB, total.pathPlanner, total.physical, shortAll.c_str());
+    else if (robots.size() > 1)
         std::printf("| all | %d | %d | %d | %d | %d | %d | | |%s\n", total.tried, total.solvedA, total.accepted,
-                    total.complete, total.valid, total.validPoint,
-                    shorten ? (" " + std::to_string(total.shortValid) + " | | | |").c_str() : "");
+                    total.complete, total.valid, total.validPoint, shortAll.c_str());
     return 0;
 }

@@ -106,7 +106,9 @@ SolveResult autoSolve(Scene& s) {
         SolveAttempt dummy;
         SolveAttempt& at = r.nAttempts < kSolveMaxAttempts ? r.attempts[r.nAttempts++] : dummy;
         at.candidate = s.cntqs0;
-        if (!solveA(s, r, 0)) {
+        const bool solved = solveA(s, r, 0);
+        for (int i = 0; i < JV; ++i) at.qFinal[i] = s.qAfinal[i];
+        if (!solved) {
             std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
             continue;
         }
@@ -119,10 +121,42 @@ SolveResult autoSolve(Scene& s) {
             if (round > 0) {
                 press(s, r, 'A');
                 if (!solveA(s, r, 3)) break;
+                for (int i = 0; i < JV; ++i) at.qFinal[i] = s.qAfinal[i];
             }
             if (runCandidate(s, r, at, t0)) return r;
             if (!(s.sgnSOLAEnd == 0 && s.sgnMColl == 0 && (s.sgnP == 1 || s.sgnT == 1))) break;
         }
+    }
+    r.millis = msSince(t0);
+    return r;
+}
+
+SolveResult autoSolveA(Scene& s, bool (*accept)(Scene&, const double*)) {
+    SolveResult r;
+    const auto t0 = Clock::now();
+    if (s.sgnCAL != 'A') press(s, r, 'A');
+    const int candidates = s.nqss0 > 0 ? s.nqss0 : 1;
+    for (int c = 0; c < candidates; ++c) {
+        if (c > 0) press(s, r, ' ');
+        r.candidate = s.cntqs0;
+        r.candidatesTried = c + 1;
+        SolveAttempt dummy;
+        SolveAttempt& at = r.nAttempts < kSolveMaxAttempts ? r.attempts[r.nAttempts++] : dummy;
+        at.candidate = s.cntqs0;
+        const bool solved = solveA(s, r, 0);
+        for (int i = 0; i < JV; ++i) at.qFinal[i] = s.qAfinal[i];
+        if (!solved) {
+            std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
+            continue;
+        }
+        at.finalPose = 1;
+        if (accept && !accept(s, s.qAfinal)) {
+            std::snprintf(r.stop, sizeof r.stop, "final pose of start candidate %d refused by the gate", s.cntqs0);
+            continue;
+        }
+        ++r.finalPoses;
+        r.stop[0] = 0;
+        break;
     }
     r.millis = msSince(t0);
     return r;

@@ -1,5 +1,6 @@
 // The automatic solve: drives a Scene to a complete path with the keys a user would press.
 #pragma once
+#include "core/types.h"
 struct Scene;
 
 // Bounds of the key policy.
@@ -16,6 +17,7 @@ struct SolveAttempt {
     int status[2] = {0, 0};   // sgnMColl at its end
     int joint[2] = {0, 0};    // JColl at its end
     int rows[2] = {0, 0};     // NPATH at its end
+    double qFinal[JV] = {};   // the final pose the A keys gave (when finalPose), or where they ended
 };
 constexpr int kSolveMaxAttempts = 16;
 constexpr int kSolveScriptSize = 16384;  // room for the keys of a solve, as a key script
@@ -44,6 +46,21 @@ struct SolveResult {
     int scriptLen = 0;
     int nAttempts = 0;
     SolveAttempt attempts[kSolveMaxAttempts];
+    // Which method gave the final pose ("A keys", "numeric") and the path ("B", "planner"),
+    // empty when none did, and the time each fallback took (see app/plan_solve.h).
+    char poseBy[12] = "";
+    char pathBy[12] = "";
+    double millisParts = 0;    // the A and B keys (autoSolve, or the A keys alone)
+    double millisNumeric = 0;
+    double millisPlanner = 0;  // search, waypoint reduction and writing into the record
+    int numericFound = 0;
+    double numericErrP = 0, numericErrFrame = 0, numericSlitOffset = 0;
+    int numericStarts = 0;
+    char planner[16] = "";
+    char plannerStatus[48] = "";
+    int plannerWaypoints = 0;
+    double plannerLength = 0;  // joint-space length of the waypoints, rad
+    long plannerPoseChecks = 0, plannerMotionChecks = 0;
 };
 
 // From the current state: A by 'a', 'a', 'b' until solved; 'B' and 's' until the path is
@@ -51,6 +68,10 @@ struct SolveResult {
 // final pose's error still too large, 'A' and more A keys as the display asks; SP to the next
 // start candidate when a candidate gives nothing; 'C' on a complete path. Every loop is bounded.
 SolveResult autoSolve(Scene& s);
+// The A keys alone, candidate after candidate ('a', 'a', 'b' and Space, as autoSolve presses
+// them), until one gives an accepted final pose that accept(s, qAfinal) also takes; the pose is
+// left in qAfinal and finalPoses counts it. No 'B' is pressed.
+SolveResult autoSolveA(Scene& s, bool (*accept)(Scene&, const double*));
 // Least clearances of the forward path of a complete solve, by kind, into r.clearance (the
 // rows and the poses between them; not part of the solve's time).
 void measureSolveClearance(Scene& s, SolveResult& r);

@@ -1,9 +1,11 @@
 #include "app/keyboard.h"
 
+#include "app/plan_solve.h"
 #include "app/robot_choice.h"
 #include "app/startup.h"
 #include "core/console.h"
 #include "core/scene.h"
+#include "goal/a_progress.h"
 #include "goal/goal.h"
 #include "model/vecops.h"
 #include "model/wall_goal.h"
@@ -74,6 +76,7 @@ void keyA(Scene& s) {
         s.sgnARepeat = 1;
         s.cntBTrial = 0;
         copyJointVector(JV - 1, s.qAfinal, s.qr);
+        resetAProgress(s, false);
         redraw(s);
         return;
     }
@@ -92,6 +95,7 @@ void moveGoal(Scene& s, unsigned char key) {
     s.sgnWrkAlpha = alphaSide(s, s.rwp.data());
     s.sgnAab = 'c';
     s.sgnARepeat = 0;
+    resetAProgress(s, true);
     tracef(s, "\n変更した目標rwp[]=(%6.3f %6.3f %6.3f) sgnAab=%c", s.rwp[0], s.rwp[1], s.rwp[2], s.sgnAab);
     tracef(s, "\n厚壁位置    rh[] =(%6.3f %6.3f %6.3f) sgnARepeat=%d", s.rh[0], s.rh[1], s.rh[2], s.sgnARepeat);
     redraw(s);
@@ -112,9 +116,11 @@ void modeA(Scene& s, unsigned char key) {
         moveGoal(s, key);
     } else if (key == 'a') {
         calAa(s);
+        noteAProgress(s, 'a');
         redraw(s);
     } else if (key == 'b') {
         calAb(s);
+        noteAProgress(s, 'b');
         redraw(s);
     } else if (key == ' ') {
         nextCandidate(s);
@@ -213,6 +219,26 @@ void modeC(Scene& s, unsigned char key) {
     redraw(s);
 }
 
+// 'N': the automatic solve with its fallbacks on the current scene (the A and B keys first,
+// then the numeric final pose and the planner); a complete path is left converted by 'C', ready
+// to be played with 's'.
+void keyN(Scene& s) {
+    SolvePlan plan;
+    plan.method = SolveMethod::Auto;
+    plan.planSeconds = s.autoPlanSeconds;
+    plan.numericMs = s.autoNumericMs;
+    tracef(s, "\n〓〓自動解法('N'): A,Bのキー→数値解の最終ポーズ→経路探索〓〓");
+    const SolveResult r = solveScene(s, plan);
+    if (!r.complete) {
+        s.sgnAutoSolve = -1;
+        tracef(s, "\n〓〓自動解法('N'): 経路なし: %s (%.1fms)", r.stop, r.millis);
+    } else {
+        s.sgnAutoSolve = r.pathBy[0] == 'B' ? 1 : r.poseBy[0] == 'n' ? 3 : 2;
+        tracef(s, "\n〓〓自動解法('N'): 最終ポーズ %s, 経路 %s, NPATH=%d (%.1fms)", r.poseBy, r.pathBy, s.NPATH, r.millis);
+    }
+    redraw(s);
+}
+
 }  // namespace
 
 void keyboard(Scene& s, unsigned char key) {
@@ -222,7 +248,12 @@ void keyboard(Scene& s, unsigned char key) {
         return;
     }
     if (viewKey(s, key) || spinKey(s, key)) return;
+    // The outcome of 'N' stays on the status lines while its path is played.
+    if (key != 'N' && key != 'C' && key != 's' && key != 'S') s.sgnAutoSolve = 0;
     switch (key) {
+        case 'N':
+            keyN(s);
+            return;
         case '0':
             resetAll(s);
             redraw(s);

@@ -111,7 +111,7 @@ namespace {
 void jsonSolve(std::FILE* out, const SolveResult& r) {
     std::fprintf(out, ",\n  \"solve\": {\"result\": \"%s\", \"candidate\": %d, \"candidatesTried\": %d, ",
                  r.complete ? "complete" : "no path", r.candidate, r.candidatesTried);
-    std::fprintf(out, "\"trial\": \"%c\", \"keys\": %d, \"sKeys\": %d, \"rows\": %d, ", r.complete ? r.trial : '-',
+    std::fprintf(out, "\"trial\": \"%c\", \"keys\": %d, \"sKeys\": %d, \"rows\": %d, ", r.complete && r.trial != ' ' ? r.trial : '-',
                  r.keys, r.sKeys, r.rows);
     std::fprintf(out, "\"ms\": %.3f, \"msB\": %.3f, ", r.millis, r.millisB);
     if (r.complete)
@@ -122,6 +122,22 @@ void jsonSolve(std::FILE* out, const SolveResult& r) {
                      "\"shorten\": {\"length\": [%.4f, %.4f], \"trail\": [%.4f, %.4f], \"maxStep\": %.4f, "
                      "\"rows\": %d, \"ms\": %.3f}, ",
                      r.lengthBefore, r.lengthAfter, r.trailBefore, r.trailAfter, r.shortMaxStep, r.shortRows, r.shortMillis);
+    std::fprintf(out, "\"poseBy\": ");
+    jsonString(out, r.poseBy);
+    std::fprintf(out, ", \"pathBy\": ");
+    jsonString(out, r.pathBy);
+    std::fprintf(out, ", \"msParts\": %.3f, ", r.millisParts);
+    if (r.numericStarts > 0)
+        std::fprintf(out, "\"numeric\": {\"found\": %d, \"ms\": %.3f, \"starts\": %d, \"errP\": %.3g, \"errFrame\": %.3g, \"slitOffset\": %.4f}, ",
+                     r.numericFound, r.millisNumeric, r.numericStarts, r.numericErrP, r.numericErrFrame, r.numericSlitOffset);
+    if (r.planner[0]) {
+        std::fprintf(out, "\"planner\": {\"name\": ");
+        jsonString(out, r.planner);
+        std::fprintf(out, ", \"status\": ");
+        jsonString(out, r.plannerStatus);
+        std::fprintf(out, ", \"ms\": %.3f, \"waypoints\": %d, \"length\": %.4f, \"poseChecks\": %ld, \"motionChecks\": %ld}, ",
+                     r.millisPlanner, r.plannerWaypoints, r.plannerLength, r.plannerPoseChecks, r.plannerMotionChecks);
+    }
     std::fprintf(out, "\"stop\": ");
     jsonString(out, r.stop);
     std::fprintf(out, ",\n    \"script\": ");

@@ -48,6 +48,11 @@ StatusText statusA(const Scene& s) {
     };
     if (s.nqss0 == 0) {
         rows("####No Work Positioning Solution. Change Work Goal####", nullptr, nullptr, nullptr);
+    } else if (s.sgnAStall == 2 && s.sgnSOLAEnd != 1) {
+        rows("####No final pose under the slit rule####\n", "Hit 'N' for a numeric final pose and a planned path\n",
+             "Hit '1,4','2,5','3,6' to Move Goal Position to +-(x,y,z)\n", nullptr);
+    } else if (s.sgnAStall == 1 && s.sgnSOLAEnd != 1) {
+        rows("####No final pose from this start pose; Space for the next####\n", nullptr, nullptr, nullptr);
     } else if (s.sgnPS < 0) {
         rows("####Slit Pass Impossible. Change RobotType('F') or Obstacle('O')####", nullptr, nullptr, nullptr);
     } else if (P == 0 && T == 0) {
@@ -145,8 +150,20 @@ StatusText statusB(const Scene& s) {
     return b.finish();
 }
 
+// The outcome of key 'N', or nothing.
+const char* autoSolveLine(const Scene& s) {
+    switch (s.sgnAutoSolve) {
+        case 1: return "'N': Path by the A and B Calculations\n";
+        case 2: return "'N': Final Pose by A, Path by the Sampling Planner\n";
+        case 3: return "'N': Numeric Final Pose, Path by the Sampling Planner\n";
+        case -1: return "####'N': No Path Found (see the console)####\n";
+        default: return nullptr;
+    }
+}
+
 StatusText statusC(const Scene& s) {
     Block b;
+    b.line[3] = autoSolveLine(s);
     if (s.sgnPATHEnd == 1)
         b.line[1] = s.sgnPlayShort ? "(C) Shortened Motion from Initial to Goal (H)\n" : "(C) Robot Motion from Initial to Goal\n";
     if (s.sgnPATHEnd != 0) {
@@ -161,6 +178,11 @@ StatusText statusC(const Scene& s) {
 }  // namespace
 
 StatusText chooseStatusLines(const Scene& s) {
+    if (s.sgnAutoSolve < 0 && (s.sgnCAL == 'A' || s.sgnCAL == 'B')) {
+        StatusText out = s.sgnCAL == 'A' ? statusA(s) : statusB(s);
+        if (out.n < STATUS_MAX) out.line[out.n++] = {kLineX[4] + 0.3, kRowY, autoSolveLine(s)};
+        return out;
+    }
     switch (s.sgnCAL) {
         case 'F':
             return StatusText{};

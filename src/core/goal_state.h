@@ -2,7 +2,26 @@
 #pragma once
 #include "core/types.h"
 
-struct GoalCalcState {
+// Progress of the A keys from one start pose candidate (goal/a_progress.h): the state after each
+// of the last kAHistory presses of 'a' and of 'b', and the least error reached.
+constexpr int kAHistory = 12;
+struct AKeyState {
+    double q[5][JV];  // qr, qs, qAa, qAb, qAfinal
+    int flag[16];     // the indices and stages the next step depends on
+};
+
+struct AProgressState {
+    AKeyState aHist[2][kAHistory] = {};  // [0] after 'a', [1] after 'b' (ring buffers)
+    int aHistCount[2] = {0, 0};
+    int aCycled[2] = {0, 0};   // the key led back to a state it had left before, since the last fall
+    double aBest = 0;          // least errP + errT since the candidate was taken
+    int aPresses = 0;          // 'a' and 'b' presses since then
+    int aSinceBest = 0;        // presses since aBest last fell
+    int sgnAStall = 0;         // 1: no progress from this candidate; 2: none from any candidate
+    unsigned aStalledMask = 0; // candidates found without progress (bit cntqs0)
+};
+
+struct GoalCalcState : AProgressState {
     static constexpr int NQSS0 = 20;  // at most 17 candidates arise
     double qss0[NQSS0][JV] = {};
     int nqss0 = 0;

@@ -40,6 +40,12 @@ struct PathDriverState {
     int cntBTrial = 0;
     int sgnBResume = 0;
     int sgnPATHSave = 0;
+    // Outcome of the last automatic solve of key 'N' (app/plan_solve.h), for the status line:
+    // 0 none shown, 1 by the A and B keys, 2 final pose by the A keys and path by the planner,
+    // 3 final pose by the numeric search and path by the planner, -1 no path found.
+    int sgnAutoSolve = 0;
+    double autoPlanSeconds = 10;   // budgets of 'N': the planner's search
+    double autoNumericMs = 3000;   // and the numeric final pose
 };
 
 // Slit pass-out cycles: the pose after each cycle, its change, and the envelopes that keep the

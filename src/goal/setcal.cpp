@@ -3,6 +3,7 @@
 
 #include "core/console.h"
 #include "core/scene.h"
+#include "goal/a_progress.h"
 #include "goal/goal.h"
 #include "goal/goal_common.h"
 #include "model/kinematics.h"
@@ -115,6 +116,9 @@ int StartPose(Scene& s, int Lh, int Mh, int Iinv, int Jinv, int Kinv, const Vec3
 }
 
 int setcalA(Scene& s) {
+    // A new candidate search forgets which candidates gave no progress; the next candidate (SP)
+    // only starts its own count.
+    resetAProgress(s, s.sgnARepeat != 1);
     tracef(s, "\n\n■■=========setcalA() 通り抜け・ワーク位置決めの計算始め ==============■■");
     tracef(s, "\n sgnCAL=%c sgnAab=%c sgnARepeat=%d sgnBtoA=%d sgnAtoO=%d sgnSTART=%d", s.sgnCAL, s.sgnAab,
            s.sgnARepeat, s.sgnBtoA, s.sgnAtoO, s.sgnSTART);
@@ -219,5 +223,6 @@ int setcalA(Scene& s) {
     }
     tracef(s, "\n■■============setcalA() end sgnBtoA=%d sgnAtoO=%d ======================■■\n", s.sgnBtoA,
            s.sgnAtoO);
+    s.aBest = s.errP + s.errT;
     return 1;
 }

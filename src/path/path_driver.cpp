@@ -110,6 +110,8 @@ bool outOfSlit(Scene& s, int Mp) {
 
 }  // namespace
 
+void setPathTrack(Scene& s, const double* q) { setTrack(s, q); }
+
 void calBPREP(Scene& s) {
     const int N = s.N;
     s.sgnCAL = 'B';

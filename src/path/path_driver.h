@@ -19,5 +19,8 @@ void runBPhase(Scene& s);
 // ('I' up to the first joint beyond the wall, 'O' after it). bw, bf, bs have JV entries.
 // Returns the first negative interference code met (0 when none) and its joint in Jbad.
 int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, double* bf, double* bs, int& Jbad);
+// The joint whose positions the record keeps as the trail (MpTrack), from the wall
+// classification of q; leaves the forward kinematics of q in the Scene.
+void setPathTrack(Scene& s, const double* q);
 // Height order of the joints of q on the robot side: 1 when ordered, -1 otherwise.
 int jointHeightOrder(Scene& s, const double* q);

@@ -67,6 +67,15 @@ void smoothWindow(const Scene& s, int m, int j0, const double (*W)[JV], double* 
     }
 }
 
+double weightedStep(const Scene& s, const double* a, const double* b) {
+    double d = 0;
+    for (int i = 1; i <= s.N; ++i) {
+        const double w = std::fabs(jointDiff(s, i, b[i], a[i])) / (i >= s.N - 2 ? 5.0 : 1.0);
+        if (w > d) d = w;
+    }
+    return d;
+}
+
 namespace {
 
 // Window of 2h+1 rows of qIPATH centred on row k (h <= 5), smoothed from joint j0 into qSIPATH[k].
@@ -75,17 +84,6 @@ void smoothRow(Scene& s, int k, int h, int j0) {
     const int m = 2 * h + 1;
     for (int r = 0; r < m; ++r) copyJointVector(JV - 1, s.qIPATH[k - h + r], W[r]);
     smoothWindow(s, m, j0, W, s.qSIPATH[k]);
-}
-
-// Weighted size of the move from a to b, as the append measures it: the three wrist joints
-// count one fifth.
-double weightedStep(const Scene& s, const double* a, const double* b) {
-    double d = 0;
-    for (int i = 1; i <= s.N; ++i) {
-        const double w = std::fabs(jointDiff(s, i, b[i], a[i])) / (i >= s.N - 2 ? 5.0 : 1.0);
-        if (w > d) d = w;
-    }
-    return d;
 }
 
 // A smoothed row must be as sound as the rows it was averaged from: every joint clear by the

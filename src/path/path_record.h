@@ -13,6 +13,9 @@ struct Scene;
 // pathStopped.
 // Leaves J and rw of the last row written in the Scene; calls the redraw hook.
 int appendPathSegment(Scene& s, const double* qFrom, double* qTo);
+// Weighted size of the move from a to b as the append measures it: the largest joint change,
+// the three wrist joints counting one fifth ('R' joints the short way).
+double weightedStep(const Scene& s, const double* a, const double* b);
 // True once an append found the record full.
 bool pathFull(const Scene& s);
 // True once an append found the record full or the row gate refused a motion: the

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kMaxRes = 6 + JV;
+constexpr int kMaxRes = 6 + JV + 2;
 
 // Residuals of the pose last run through forward kinematics: work point, half the sum of the
 // cross products of the frame axes (a small rotation vector), plane offsets.
@@ -24,7 +24,18 @@ int residuals(const Scene& s, const PoseTarget& t, double* r) {
         rot[2] += 0.5 * (a[0] * b[1] - a[1] * b[0]);
     }
     for (int k = 0; k < 3; ++k) r[n++] = rot[k];
-    for (int p = 0; p < t.planeCount; ++p) r[n++] = t.planeWeight * (s.J[t.planeJoints[p]][0] - s.rhx);
+    auto offset = [&](double d) {
+        const double a = std::fabs(d) - t.planeBand;
+        return a > 0 ? t.planeWeight * std::copysign(a, d) : 0.0;
+    };
+    for (int p = 0; p < t.planeCount; ++p) r[n++] = offset(s.J[t.planeJoints[p]][0] - s.rhx);
+    for (int f = 0; f < t.faceCount; ++f) {
+        const Vec3& a = s.J[t.faceLink[f] - 1];
+        const Vec3& b = s.J[t.faceLink[f]];
+        const double dy = b[1] - a[1];
+        const double x = std::fabs(dy) > 1e-9 ? a[0] + (b[0] - a[0]) * (t.faceY[f] - a[1]) / dy : b[0];
+        r[n++] = offset(x - s.rhx);
+    }
     return n;
 }
 

@@ -10,7 +10,12 @@ struct PoseTarget {
     Mat3 Ew;             // work frame
     int planeJoints[JV]; // joints held on the plane x = rhx (count planeCount)
     int planeCount = 0;
-    double planeWeight = 1.0;
+    // Links (segment J[k-1]..J[k]) held on the plane where their line meets y = faceY.
+    int faceLink[2] = {0, 0};
+    double faceY[2] = {0, 0};
+    int faceCount = 0;
+    double planeWeight = 1.0;  // of the plane and face offsets
+    double planeBand = 0;      // offsets up to this size count as none
 };
 
 // Moves q towards the target from q0 in at most maxIter Gauss-Newton steps with damping and a

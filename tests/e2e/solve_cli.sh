@@ -14,7 +14,16 @@ for r in F11 F12 F21 F22 F31 F32 F41 F42; do
   grep -q '"result": "complete"' "$dir/$r.json" || fail "$r: solve object does not say complete"
   head -n 1 "$dir/$r.txt" | grep -q "^# robot $r rh " || fail "$r: path file header"
   "$check" "$dir/$r.txt" >"$dir/$r.check" || fail "$r: path check: $(cat "$dir/$r.check")"
+  # Where the A and B keys give the path, the fallbacks leave it alone, byte for byte.
+  "$run" --robot "$r" --solve --planner auto --path-out "$dir/$r.auto" >/dev/null 2>&1 || fail "$r: auto"
+  cmp -s "$dir/$r.txt" "$dir/$r.auto" || fail "$r: auto path differs from native"
 done
+# F11 with the goal 0.05 further: no final pose from the A keys; auto finds a numeric one and a
+# planned path that the independent check takes.
+"$run" --robot F11 --goal 0.2,3.18,0.1 --solve --planner auto --path-out "$dir/p.txt" --json >"$dir/p.json" 2>"$dir/err" ||
+  fail "auto on F11 goal y+0.05: $(cat "$dir/err")"
+grep -q '"poseBy": "numeric", "pathBy": "planner"' "$dir/p.json" || fail "auto on F11: methods not reported"
+"$check" "$dir/p.txt" >"$dir/p.check" || fail "auto on F11: path check: $(cat "$dir/p.check")"
 # The forward path of the same solve passes the same check.
 "$run" --robot F31 --solve --forward --path-out "$dir/fwd.txt" >/dev/null 2>&1 || fail "forward solve"
 "$check" "$dir/fwd.txt" | grep -q '(forward, .*): valid' || fail "forward path check"
@@ -41,6 +50,10 @@ expect_refused "slit" --slit 1.605,2.3,0 --solve
 expect_refused "wall is too far" --slit 9.6,2.3,0 --solve
 expect_refused "goal" --goal 2.35,1.0,0.1 --solve
 expect_refused "goal" --goal 2.35,3.6 --solve
+expect_refused "unknown planner" --solve --planner rrt
+expect_refused "plan-time" --solve --planner auto --plan-time -1
+expect_refused "plan-time" --solve --planner auto --plan-time 1s
+expect_refused "need --solve" --planner auto
 
 # A goal far out of reach: no final pose, exit 1 with one line saying what stopped it.
 "$run" --goal 2.35,9.6,0.1 --solve --path-out "$dir/none.txt" >/dev/null 2>"$dir/err"; rc=$?

@@ -6,6 +6,9 @@
 std::unique_ptr<Scene> makeScene() {
     auto s = std::make_unique<Scene>();
     s->trace = nullptr;
+    // Key 'N' within a test may not take the window's seconds.
+    s->autoPlanSeconds = 0.5;
+    s->autoNumericMs = 200;
     startUp(*s);
     return s;
 }

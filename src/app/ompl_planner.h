@@ -1,0 +1,50 @@
+// A sampling planner on the row gate: OMPL behind a small adapter. The state space holds joints
+// 1..N; 'R' joints wrap (they move the short way, as the gate and the path record take them),
+// the others keep their limits. A state is valid when gatePose accepts it and a motion when
+// gateMotion does, so that a planned path passes the same gate as every row of the record.
+// OMPL allocates while it plans; this runs only on request, never inside the key calculations.
+#pragma once
+#include <vector>
+
+#include "core/types.h"
+struct Scene;
+
+enum class PlannerKind { KPIECE1, RRTConnect, BiTRRT, BKPIECE1 };
+
+struct PlanOptions {
+    PlannerKind kind = PlannerKind::KPIECE1;
+    double seconds = 10;     // time budget of the search
+    unsigned seed = 1;       // seed of every random number generator the search creates
+    bool reduce = true;      // drop waypoints whose neighbours see each other (cheap, on the gate)
+    bool depthProjection = true;  // KPIECE's grid over the depth through the wall (else OMPL's own)
+    double range = 0.5;      // longest motion of one extension, rad (0: the planner's default)
+    double goalBias = -1;    // (negative: the planner's default)
+};
+
+struct JointRow {
+    double q[JV];
+};
+
+struct PlanResult {
+    int solved = 0;           // 1 when a path from start to goal was found within the budget
+    double millis = 0;        // search time
+    double millisReduce = 0;  // waypoint reduction time
+    long poseChecks = 0;      // gatePose calls
+    long motionChecks = 0;    // gateMotion calls
+    double length = 0;        // joint-space length of the waypoints ('R' joints wrapped), rad
+    char status[48] = "";     // OMPL's planner status
+    std::vector<JointRow> waypoints;  // start ... goal, wrapped, element 0 zero
+};
+
+// Plans from q0 to q1 (both must pass gatePose). Deterministic for a given scene and options as
+// long as the search ends before its budget.
+PlanResult planJointPath(Scene& s, const double* q0, const double* q1, const PlanOptions& o);
+// Name of a planner ("KPIECE1", ...) and back; false for an unknown name.
+const char* plannerName(PlannerKind k);
+bool plannerByName(const char* name, PlannerKind& k);
+
+// The adapter's joint space, exposed for the tests: distance and interpolation of two joint
+// vectors as the planner sees them, and whether a vector lies inside the space's bounds.
+double plannerDistance(Scene& s, const double* a, const double* b);
+void plannerInterpolate(Scene& s, const double* a, const double* b, double t, double* out);
+bool plannerInBounds(Scene& s, const double* q);
