@@ -1,5 +1,6 @@
 // slitpass-run: runs the start-up sequence without a window, feeds a key script to the key
 // dispatcher and reports the state.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/auto_solve.h"
+#include "app/ompl_planner.h"
 #include "app/plan_solve.h"
 #include "app/keyboard.h"
 #include "app/output_file.h"
@@ -133,6 +137,18 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> keys;
     std::string error;
     if (!parseKeyScript(script, keys, error)) return fail("malformed key script: " + error);
+    // This runner starts in the time of an empty program because it is linked without the
+    // planner; a run that asks for the planner is handed to its twin beside it, with the same
+    // arguments (nothing has been written yet).
+    const bool wantsPlanner = (solve && plan.method != SolveMethod::Native) ||
+                              std::find(keys.begin(), keys.end(), 'N') != keys.end();
+    if (wantsPlanner && !plannerAvailable()) {
+        std::string twin = argv[0];
+        const size_t slash = twin.rfind('/');
+        twin = (slash == std::string::npos ? std::string() : twin.substr(0, slash + 1)) + "slitpass-run-planner";
+        execv(twin.c_str(), argv);
+        return fail("the planner is not available: cannot start '" + twin + "'");
+    }
 
     if (forward && pathOut.empty()) return fail("--forward needs --path-out FILE");
     if ((haveFormat || haveSpeed) && pathOut.empty()) return fail("--format and --speed need --path-out FILE");

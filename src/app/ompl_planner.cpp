@@ -37,12 +37,10 @@ double msSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-// Limit of joint i: 'P'/'Q' joints below N-1 qLimit, joint N-1 qLimitWrist, the rest none
-// (the rule of the physical model and of the path preparation).
-double jointLimit(const Scene& s, int i) {
-    if (i == s.N - 1) return s.qLimitWrist;
-    if (i < s.N - 1 && s.JRTYPE[i] != 'R') return s.qLimit;
-    return INFINITY;
+// Limit of joint i by the joint-limit rule, infinite for an unlimited joint.
+double limitOf(const Scene& s, int i) {
+    const double l = jointLimit(s, i);
+    return l > 0 ? l : INFINITY;
 }
 
 bool wraps(const Scene& s, int i) { return s.JRTYPE[i] == 'R'; }
@@ -55,7 +53,7 @@ public:
     JointSpace(Scene& s, bool depth) : ob::RealVectorStateSpace(s.N), s_(s), depth_(depth) {
         ob::RealVectorBounds b(s.N);
         for (int i = 1; i <= s.N; ++i) {
-            const double lim = jointLimit(s, i);
+            const double lim = limitOf(s, i);
             b.setLow(i - 1, std::isfinite(lim) ? -lim : -PI_C);
             b.setHigh(i - 1, std::isfinite(lim) ? lim : PI_C);
         }
@@ -110,7 +108,7 @@ public:
     double getMaximumExtent() const override {
         double sum = 0;
         for (int i = 1; i <= s_.N; ++i) {
-            const double span = wraps(s_, i) && !std::isfinite(jointLimit(s_, i)) ? PI_C : bounds_.high[i - 1] - bounds_.low[i - 1];
+            const double span = wraps(s_, i) && !std::isfinite(limitOf(s_, i)) ? PI_C : bounds_.high[i - 1] - bounds_.low[i - 1];
             sum += span * span;
         }
         return std::sqrt(sum);
@@ -292,20 +290,9 @@ ob::PlannerPtr makePlanner(const ob::SpaceInformationPtr& si, const PlanOptions&
     return nullptr;
 }
 
-const char* const kNames[] = {"KPIECE1", "RRTConnect", "BiTRRT", "BKPIECE1"};
-
 }  // namespace
 
-const char* plannerName(PlannerKind k) { return kNames[static_cast<int>(k)]; }
-
-bool plannerByName(const char* name, PlannerKind& k) {
-    for (int i = 0; i < 4; ++i)
-        if (std::strcmp(name, kNames[i]) == 0) {
-            k = static_cast<PlannerKind>(i);
-            return true;
-        }
-    return false;
-}
+bool plannerAvailable() { return true; }
 
 PlanResult planJointPath(Scene& s, const double* q0, const double* q1, const PlanOptions& o) {
     PlanResult r;

@@ -6,10 +6,10 @@
 #pragma once
 #include <vector>
 
+#include "app/planner_kind.h"
 #include "core/types.h"
 struct Scene;
 
-enum class PlannerKind { KPIECE1, RRTConnect, BiTRRT, BKPIECE1 };
 
 struct PlanOptions {
     PlannerKind kind = PlannerKind::KPIECE1;
@@ -39,9 +39,9 @@ struct PlanResult {
 // Plans from q0 to q1 (both must pass gatePose). Deterministic for a given scene and options as
 // long as the search ends before its budget.
 PlanResult planJointPath(Scene& s, const double* q0, const double* q1, const PlanOptions& o);
-// Name of a planner ("KPIECE1", ...) and back; false for an unknown name.
-const char* plannerName(PlannerKind k);
-bool plannerByName(const char* name, PlannerKind& k);
+// False in a program linked without the planner (the quick runner): planJointPath then finds
+// nothing and says so in its status (the stand-ins in plan_solve.cpp).
+bool plannerAvailable();
 
 // The adapter's joint space, exposed for the tests: distance and interpolation of two joint
 // vectors as the planner sees them, and whether a vector lies inside the space's bounds.

@@ -59,7 +59,10 @@ TEST(UrdfExport, KdlChainOfEveryRobotAgreesWithForwardKinematics) {
             const double limit = i == N - 1 ? s->qLimitWrist : (i < N - 1 && s->JRTYPE[i] != 'R') ? s->qLimit : 0;
             ASSERT_TRUE(j);
             EXPECT_EQ(j->type, limit ? urdf::Joint::REVOLUTE : urdf::Joint::CONTINUOUS) << "joint " << i;
-            if (limit) EXPECT_TRUE(j->limits->upper == limit && j->limits->lower == -limit) << "joint " << i;
+            if (limit) {
+                EXPECT_EQ(j->limits->upper, limit) << "joint " << i;
+                EXPECT_EQ(j->limits->lower, -limit) << "joint " << i;
+            }
         }
         KDL::Tree tree;
         KDL::Chain chain;
