@@ -35,7 +35,7 @@ struct SolveResult {
     double millisB = 0;      // time of the B keys of the successful trial
     double clearance[5] = {9, 9, 9, 9, 9};  // least clearances of the forward path: wall, floor,
                                              // box above the floor, box to the arm, self
-    char stop[160] = "";     // what stopped the solve when no path was found
+    char stop[256] = "";     // what stopped the solve when no path was found
     char script[kSolveScriptSize] = "";  // the keys pressed, in the runner's notation ({SP} for space)
     int scriptLen = 0;
     int nAttempts = 0;
