@@ -14,6 +14,7 @@
 
 #include "app/auto_solve.h"
 #include "app/plan_solve.h"
+#include "model/joints.h"
 #include "path/path_record.h"
 #include "path/shorten.h"
 #include "core/scene.h"
@@ -74,13 +75,63 @@ std::unique_ptr<Scene> freshScene(const char* robot) {
     return s;
 }
 
+// Joint-space length of the forward path ('R' joints wrapped) and the length of its work-point
+// trail.
+void pathLengths(Scene& s, double& joints, double& trail) {
+    joints = trail = 0;
+    for (int k = 1; k <= s.NPATH; ++k) {
+        joints += jointDiffNorm(s, 1, s.N, s.qPATH[k], s.qPATH[k - 1]);
+        double d = 0;
+        for (int c = 0; c < 3; ++c) d += (s.rwPATH[k][c] - s.rwPATH[k - 1][c]) * (s.rwPATH[k][c] - s.rwPATH[k - 1][c]);
+        trail += std::sqrt(d);
+    }
+}
+
+// The eight default scenes, side by side: the Parts' method (native) and the planner alone
+// (ompl), the planner with seeds 1..seeds.
+int compare(const std::vector<std::string>& robots, SolvePlan plan, int seeds) {
+    std::printf("| robot | Parts: path | ms | length rad | trail | planner %s: solved | median ms | worst ms | "
+                "length rad | trail |\n", plannerName(plan.planner));
+    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
+    for (const std::string& robot : robots) {
+        auto s = freshScene(robot.c_str());
+        plan.method = SolveMethod::Native;
+        const SolveResult parts = solveScene(*s, plan);
+        double len = 0, trail = 0;
+        if (parts.complete) pathLengths(*s, len, trail);
+        std::printf("| %s | %s | %.1f | %.1f | %.1f |", robot.c_str(), parts.complete ? "yes" : "no", parts.millis, len,
+                    trail);
+        plan.method = SolveMethod::Ompl;
+        std::vector<double> ms;
+        int solved = 0;
+        double plen = 0, ptrail = 0;
+        for (int k = 1; k <= seeds; ++k) {
+            std::fprintf(stderr, "\r%s seed %d/%d", robot.c_str(), k, seeds);
+            auto p = freshScene(robot.c_str());
+            plan.seed = static_cast<unsigned>(k);
+            const SolveResult r = solveScene(*p, plan);
+            ms.push_back(r.millis);
+            if (!r.complete) continue;
+            if (solved++ == 0) pathLengths(*p, plen, ptrail);
+        }
+        std::fprintf(stderr, "\r%*s\r", 40, "");
+        std::sort(ms.begin(), ms.end());
+        std::printf(" %d/%d | %.0f | %.0f | %.1f | %.1f |\n", solved, seeds, ms[ms.size() / 2], ms.back(), plen, ptrail);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 void usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: slitpass-sweep [--robot NAME|all] [--planner native|auto|ompl] [--plan-time S] [--shorten]\n"
                  "                      [--verbose]\n"
                  "  solves 36 scenes per robot (slit x -0.1, 0, +0.1; goal x -0.1, 0, +0.1; goal y -0.1 .. +0.2\n"
                  "  around the robot's defaults) and checks each path independently; --planner as slitpass-run;\n"
-                 "  --shorten also shortens each complete path and adds its lengths\n");
+                 "  --shorten also shortens each complete path and adds its lengths\n"
+                 "       slitpass-sweep --compare [--robot NAME|all] [--kind KPIECE1|RRTConnect|BiTRRT|BKPIECE1]\n"
+                 "                      [--seeds N] [--plan-time S]\n"
+                 "  the default scenes side by side: the Parts' method and the planner alone (seeds 1..N, default 5)\n");
 }
 
 }  // namespace
@@ -88,6 +139,8 @@ void usage(std::FILE* out) {
 int main(int argc, char** argv) {
     std::vector<std::string> robots(kRobots, kRobots + 8);
     bool verbose = false, shorten = false;
+    bool comparing = false;
+    int seeds = 5;
     SolvePlan plan;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -101,6 +154,19 @@ int main(int argc, char** argv) {
             plan.planSeconds = std::strtod(argv[++i], &end);
             if (*end != 0 || !(plan.planSeconds > 0) || !std::isfinite(plan.planSeconds)) {
                 std::fprintf(stderr, "slitpass-sweep: --plan-time needs a positive number of seconds\n");
+                return 2;
+            }
+        } else if (a == "--compare") {
+            comparing = true;
+        } else if (a == "--kind" && i + 1 < argc) {
+            if (!plannerByName(argv[++i], plan.planner)) {
+                std::fprintf(stderr, "slitpass-sweep: unknown planner kind '%s'\n", argv[i]);
+                return 2;
+            }
+        } else if (a == "--seeds" && i + 1 < argc) {
+            seeds = std::atoi(argv[++i]);
+            if (seeds < 1 || seeds > 1000) {
+                std::fprintf(stderr, "slitpass-sweep: --seeds needs a count from 1 to 1000\n");
                 return 2;
             }
         } else if (a == "--robot" && i + 1 < argc) {
@@ -125,6 +191,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (comparing) return compare(robots, plan, seeds);
     const bool native = plan.method == SolveMethod::Native;
     if (native) {
         std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | valid (point model) "

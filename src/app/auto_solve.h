@@ -41,7 +41,7 @@ struct SolveResult {
     double lengthBefore = 0, lengthAfter = 0, trailBefore = 0, trailAfter = 0;
     double shortMaxStep = 0, shortMillis = 0;
     int shortRows = 0;
-    char stop[160] = "";     // what stopped the solve when no path was found
+    char stop[256] = "";     // what stopped the solve when no path was found
     char script[kSolveScriptSize] = "";  // the keys pressed, in the runner's notation ({SP} for space)
     int scriptLen = 0;
     int nAttempts = 0;

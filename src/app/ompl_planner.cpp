@@ -163,7 +163,7 @@ ob::StateSamplerPtr JointSpace::allocDefaultStateSampler() const { return std::m
 // KPIECE's exploration grid: how deep through the wall (y) two joints of the arm and the work
 // point stand, the joint four before the last, the wrist joint N-2 and the work point. Leaving
 // the slit is progress along these three; a grid over the joints themselves or the work point
-// alone leaves the planner circling near the wall (see README, "The sampling planner").
+// alone leaves the planner circling near the wall (README, "Beyond the A and B calculations").
 class DepthProjection : public ob::ProjectionEvaluator {
 public:
     explicit DepthProjection(const JointSpace* space) : ob::ProjectionEvaluator(space), space_(space) {}

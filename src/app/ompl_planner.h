@@ -12,6 +12,8 @@ struct Scene;
 
 
 struct PlanOptions {
+    // KPIECE1 grows from the final pose alone and solves every default scene; the bidirectional
+    // planners' tree from the initial pose finds no way into the slit (measured: README).
     PlannerKind kind = PlannerKind::KPIECE1;
     double seconds = 10;     // time budget of the search
     unsigned seed = 1;       // seed of every random number generator the search creates

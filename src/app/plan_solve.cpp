@@ -44,9 +44,11 @@ bool fallbackFinalPose(Scene& s, SolveResult& r, const SolvePlan& p, double* q) 
     r.numericSlitOffset = np.slitOffset;
     r.numericStarts = np.starts;
     if (!np.found) {
+        const int* f = np.refused;
         std::snprintf(r.stop, sizeof r.stop,
-                      "no final pose: none from the A keys that the gate accepts, none by the numeric search (%d starts)",
-                      np.starts);
+                      "no final pose: none from the A keys that the gate accepts, none by the numeric search (%d starts; "
+                      "poses off the goal %d, at it against the wall %d, floor %d, self %d, work %d)",
+                      np.starts, np.missed, f[1], f[2], f[3], f[4]);
         return false;
     }
     copyJointVector(JV - 1, np.q, q);
@@ -60,6 +62,7 @@ bool plannedPath(Scene& s, SolveResult& r, const SolvePlan& p, const double* q) 
     PlanOptions o;
     o.kind = p.planner;
     o.seconds = p.planSeconds;
+    o.seed = p.seed;
     tracef(s, "\n〓経路探索 %s: 最終ポーズから初期ポーズへ 制限時間%.1fs", plannerName(p.planner), p.planSeconds);
     const PlanResult pr = planJointPath(s, q, s.qInit, o);
     std::snprintf(r.planner, sizeof r.planner, "%s", plannerName(p.planner));

@@ -13,6 +13,7 @@ struct SolvePlan {
     SolveMethod method = SolveMethod::Native;
     double planSeconds = 10;  // budget of the planner's search
     PlannerKind planner = PlannerKind::KPIECE1;
+    unsigned seed = 1;        // of the planner's random numbers
     double numericMs = kNumericBudgetMs;
 };
 

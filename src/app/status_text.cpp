@@ -179,8 +179,12 @@ StatusText statusC(const Scene& s) {
 
 StatusText chooseStatusLines(const Scene& s) {
     if (s.sgnAutoSolve < 0 && (s.sgnCAL == 'A' || s.sgnCAL == 'B')) {
+        // The failure of 'N' takes the place of line 4 of the block it left.
         StatusText out = s.sgnCAL == 'A' ? statusA(s) : statusB(s);
-        if (out.n < STATUS_MAX) out.line[out.n++] = {kLineX[4] + 0.3, kRowY, autoSolveLine(s)};
+        int k = 0;
+        while (k < out.n && out.line[k].x != kLineX[4]) ++k;
+        if (k == out.n && out.n < STATUS_MAX) ++out.n;
+        if (k < out.n) out.line[k] = {kLineX[4], kRowY, autoSolveLine(s)};
         return out;
     }
     switch (s.sgnCAL) {

@@ -129,3 +129,14 @@ TEST(HonestA, KeysStopWithAPlainStatusWhereNoFinalPoseCanCome) {
     EXPECT_EQ(s->sgnCAL, 'C');
     EXPECT_TRUE(statusSays(*s, "'N': Numeric Final Pose, Path by the Sampling Planner"));
 }
+
+TEST(KeyN, SaysPlainlyWhenNothingIsFound) {
+    auto s = makeScene();  // F21, goal moved out of reach: no candidate, no numeric pose
+    for (int k = 0; k < 600; ++k) keyboard(*s, '2');
+    keyboard(*s, 'A');
+    keyboard(*s, 'N');
+    EXPECT_EQ(s->sgnPATHEnd, 0);
+    EXPECT_TRUE(statusSays(*s, "'N': No Path Found"));
+    keyboard(*s, 'a');  // any key of the calculations takes the line away
+    EXPECT_FALSE(statusSays(*s, "'N'"));
+}
