@@ -263,33 +263,39 @@ int workTurnStep(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int k
     return sgnL;
 }
 
-// Least box clearance above the floor over the whole turn started from qb.
-double turnFloorClearance(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int nStep) {
-    double q[JV], least = 9;
-    copyJointVector(JV - 1, qb, q);
-    for (int k = 1; k <= nStep; ++k) {
-        const int sgnL = workTurnStep(s, qb, v, w, k, nStep, q);
-        ShapeClearance c;
-        physicalClearance(s, q, c);
-        least = std::fmin(least, c.workFloor);
-        if (sgnL) break;
-    }
-    return least;
-}
-
-// Steps of the turn from qb before the box or the arm first meets the wall, the arm or itself
+// The turn of the work from qb, step by step: the least box clearance above the floor over the
+// whole turn, and the steps before the box or the arm first meets the wall, the arm or itself
 // (nStep when none does).
-int turnClearSteps(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int nStep) {
+struct TurnScan {
+    double floor = 9;
+    int clearSteps = 0;
+};
+TurnScan scanTurn(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int nStep) {
+    TurnScan r;
+    r.clearSteps = nStep;
     double q[JV];
     copyJointVector(JV - 1, qb, q);
     for (int k = 1; k <= nStep; ++k) {
         const int sgnL = workTurnStep(s, qb, v, w, k, nStep, q);
         ShapeClearance c;
         physicalClearance(s, q, c);
-        if (std::fmin(c.wall, std::fmin(c.work, c.self)) < 0) return k - 1;
+        r.floor = std::fmin(r.floor, c.workFloor);
+        if (r.clearSteps == nStep && std::fmin(c.wall, std::fmin(c.work, c.self)) < 0) r.clearSteps = k - 1;
         if (sgnL) break;
     }
-    return nStep;
+    return r;
+}
+
+// The pose target of a straight lift from qs: the work's frame kept, joints in or near the wall
+// held on the slit plane; the height is set by the caller.
+PoseTarget liftTarget(Scene& s, const double* qs) {
+    forwardKinematics(s, qs);
+    PoseTarget t;
+    t.rw = s.rw;
+    t.Ew = s.Ew;
+    for (int j = 1; j <= s.N; ++j)
+        if (s.J[j][1] > s.rhy1 - Margin && s.J[j][1] < s.rhy2 + Margin) t.planeJoints[t.planeCount++] = j;
+    return t;
 }
 
 // The box rests on the floor at the goal, and the turn about the hand would sink its lower edge
@@ -298,22 +304,17 @@ int turnClearSteps(Scene& s, const double* qb, const Vec3& v, const Vec3& w, int
 // the floor. Returns that height in hundredths, 0 when the turn is clear as it is or when no
 // height up to 0.1 helps.
 int liftHeight(Scene& s, const double* qs, const Vec3& v, const Vec3& w, int nStep) {
-    if (turnFloorClearance(s, qs, v, w, nStep) >= 0) return 0;
+    if (scanTurn(s, qs, v, w, nStep).floor >= 0) return 0;
     // Between two steps of the turn the rows are joint-space straight, not the arc: a 9 degree
     // step about a point 0.5 above the box edge sags by about 0.002.
     const double spare = 0.005;
-    forwardKinematics(s, qs);
-    PoseTarget t;
-    t.rw = s.rw;
-    t.Ew = s.Ew;
-    const double z0 = s.rw[2];
-    for (int j = 1; j <= s.N; ++j)
-        if (s.J[j][1] > s.rhy1 - Margin && s.J[j][1] < s.rhy2 + Margin) t.planeJoints[t.planeCount++] = j;
+    PoseTarget t = liftTarget(s, qs);
+    const double z0 = t.rw[2];
     for (int h = 1; h <= 10; ++h) {
         t.rw[2] = z0 + 0.01 * h;
         double q[JV];
         if (adjustPose(s, qs, t, nullptr, 30, q) > 1e-9) continue;
-        if (turnFloorClearance(s, q, v, w, nStep) >= spare) {
+        if (scanTurn(s, q, v, w, nStep).floor >= spare) {
             tracef(s, "\n▼0:ワークを真上に%4.2f持ち上げてから回す(床との干渉を避ける)", 0.01 * h);
             return h;
         }
@@ -324,13 +325,8 @@ int liftHeight(Scene& s, const double* qs, const Vec3& v, const Vec3& w, int nSt
 // The rise itself, in steps of 0.01 (each solved for the straight line, so that the joint-space
 // rows between them do not tilt the box into the floor). Returns false when the record stopped.
 bool appendStraightLift(Scene& s, const double* qs, int h, double* q) {
-    forwardKinematics(s, qs);
-    PoseTarget t;
-    t.rw = s.rw;
-    t.Ew = s.Ew;
-    const double z0 = s.rw[2];
-    for (int j = 1; j <= s.N; ++j)
-        if (s.J[j][1] > s.rhy1 - Margin && s.J[j][1] < s.rhy2 + Margin) t.planeJoints[t.planeCount++] = j;
+    PoseTarget t = liftTarget(s, qs);
+    const double z0 = t.rw[2];
     copyJointVector(JV - 1, qs, q);
     for (int k = 1; k <= h && !pathStopped(s); ++k) {
         t.rw[2] = z0 + 0.01 * k;
@@ -365,10 +361,10 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     // The box swings through a half circle beside the arm. Where it would strike the arm or the
     // wall on its way, the second trial turns it the other way round (the first keeps the turn
     // as it is), so that the two trials leave the box on different sides of the arm.
-    const int clear = s.sgnArmDir == 'U' ? turnClearSteps(s, qs, v, w, nStep) : nStep;
+    const int clear = s.sgnArmDir == 'U' ? scanTurn(s, qs, v, w, nStep).clearSteps : nStep;
     if (clear < nStep) {
         const Vec3 w2 = {{-w[0], -w[1], -w[2]}};
-        const int clear2 = turnClearSteps(s, qs, v, w2, nStep);
+        const int clear2 = scanTurn(s, qs, v, w2, nStep).clearSteps;
         if (clear2 > 0) {
             w = w2;
             tracef(s, "\n▼0:ワークを逆向きに回す(干渉なしの回転 %d→%dステップ)", clear, clear2);
