@@ -77,12 +77,19 @@ int selfCollCore(Scene& s, int K0, int M, double& d, double& bs, int& K, Vec3& P
     K = k0;
     P1 = P2 = s.J[Ms];
     t1 = t2 = 0;
-    for (int k = k0; k <= Ms - 2; ++k) {
+    // The links nearest link Ms come first, so that the far ones can be passed over: each link
+    // lies in the ball of half its length about its middle, every candidate distance is at least
+    // the distance of the segments, and no required clearance exceeds 0.31, so a link whose ball
+    // is further off than that cannot give a clearance as small as the best. Of equal clearances
+    // the lowest link wins, as in a scan upwards from k0.
+    for (int k = Ms - 2; k >= k0; --k) {
+        const Vec3 gap = sub(mid(s.J[Ms - 1], s.J[Ms]), mid(s.J[k - 1], s.J[k]));
+        if (norm(gap) - 0.5 * (s.L[Ms] + s.L[k]) - 0.31 - 1e-9 > best) continue;
         double dk, ck;
         Vec3 p1, p2;
         int c1, c2;
         SegSegDist(s, Ms, s.J[Ms - 1], s.mm[Ms], k, s.J[k - 1], s.mm[k], dk, ck, p1, p2, c1, c2);
-        if (ck < best) {
+        if (ck < best || (ck == best && ck < 9.0)) {
             best = ck;
             d = dk;
             K = k;
