@@ -1,6 +1,7 @@
 #include "model/kinematics.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "core/scene.h"
@@ -25,6 +26,13 @@ inline void mul(const Mat3& A, const Mat3& B, Mat3& out) {
     }
 }
 
+inline bool sameBits(double a, double b) {
+    std::uint64_t x, y;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    return x == y;
+}
+
 inline void mulVec(const Mat3& A, const Vec3& v, Vec3& out) {
     for (int r = 0; r < 3; ++r) out.v[r] = A.m[r * 3] * v.v[0] + A.m[r * 3 + 1] * v.v[1] + A.m[r * 3 + 2] * v.v[2];
 }
@@ -41,15 +49,18 @@ void forwardKinematics(Scene& s, const double* q) {
     int i0 = 1;
     if (s.fkValid) {
         // Bit for bit, so that 0.0 and -0.0 are not taken for one another.
-        while (i0 <= N && std::memcmp(&s.qFK[i0], &q[i0], sizeof(double)) == 0) ++i0;
+        while (i0 <= N && sameBits(s.qFK[i0], q[i0])) ++i0;
         if (i0 > N) return;
     }
     for (int i = i0; i <= N; ++i) {
-        if (!s.fkValid || std::memcmp(&s.qFK[i], &q[i], sizeof(double)) != 0) {
-            s.cosFK[i] = std::cos(q[i]);
-            s.sinFK[i] = std::sin(q[i]);
+        double c = s.cosFK[i], sn = s.sinFK[i];
+        if (!s.fkValid || !sameBits(s.qFK[i], q[i])) {
+            // Taken together, so that one call gives both.
+            c = std::cos(q[i]);
+            sn = std::sin(q[i]);
+            s.cosFK[i] = c;
+            s.sinFK[i] = sn;
         }
-        const double c = s.cosFK[i], sn = s.sinFK[i];
         mul(s.EJ[i - 1], s.Erel[i], s.EA[i]);
         rotZ(s.EA[i], c, sn, s.EJ[i]);
         mulVec(s.EJ[i - 1], s.mm0[i], s.mm[i]);
