@@ -89,6 +89,24 @@ bool runCandidate(Scene& s, SolveResult& r, SolveAttempt& at, Clock::time_point 
     return false;
 }
 
+// The A keys on the current start candidate, the c-th tried: the attempt is recorded with the
+// final pose they reach (in spare once the table is full); false, with the stop line, when they
+// reach none.
+bool candidateFinalPose(Scene& s, SolveResult& r, int c, SolveAttempt& spare, SolveAttempt*& at) {
+    r.candidate = s.cntqs0;
+    r.candidatesTried = c + 1;
+    at = r.nAttempts < kSolveMaxAttempts ? &r.attempts[r.nAttempts++] : &spare;
+    at->candidate = s.cntqs0;
+    const bool solved = solveA(s, r, 0);
+    for (int i = 0; i < JV; ++i) at->qFinal[i] = s.qAfinal[i];
+    if (!solved) {
+        std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
+        return false;
+    }
+    at->finalPose = 1;
+    return true;
+}
+
 }  // namespace
 
 SolveResult autoSolve(Scene& s) {
@@ -101,19 +119,10 @@ SolveResult autoSolve(Scene& s) {
             if (s.sgnCAL != 'A') press(s, r, 'A');
             press(s, r, ' ');
         }
-        r.candidate = s.cntqs0;
-        r.candidatesTried = c + 1;
-        SolveAttempt dummy;
-        SolveAttempt& at = r.nAttempts < kSolveMaxAttempts ? r.attempts[r.nAttempts++] : dummy;
-        at.candidate = s.cntqs0;
-        const bool solved = solveA(s, r, 0);
-        for (int i = 0; i < JV; ++i) at.qFinal[i] = s.qAfinal[i];
-        if (!solved) {
-            std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
-            continue;
-        }
+        SolveAttempt spare, *attempt = nullptr;
+        if (!candidateFinalPose(s, r, c, spare, attempt)) continue;
+        SolveAttempt& at = *attempt;
         ++r.finalPoses;
-        at.finalPose = 1;
         // The path preparation measures the positioning error more strictly than the A keys:
         // when it sends the user back ("Final Pose has still Error. Hit 'A'"), 'A' and more A
         // keys refine the pose, at most kSolveRefineRounds times.
@@ -138,18 +147,8 @@ SolveResult autoSolveA(Scene& s, bool (*accept)(Scene&, const double*)) {
     const int candidates = s.nqss0 > 0 ? s.nqss0 : 1;
     for (int c = 0; c < candidates; ++c) {
         if (c > 0) press(s, r, ' ');
-        r.candidate = s.cntqs0;
-        r.candidatesTried = c + 1;
-        SolveAttempt dummy;
-        SolveAttempt& at = r.nAttempts < kSolveMaxAttempts ? r.attempts[r.nAttempts++] : dummy;
-        at.candidate = s.cntqs0;
-        const bool solved = solveA(s, r, 0);
-        for (int i = 0; i < JV; ++i) at.qFinal[i] = s.qAfinal[i];
-        if (!solved) {
-            std::snprintf(r.stop, sizeof r.stop, "no final pose from start candidate %d", s.cntqs0);
-            continue;
-        }
-        at.finalPose = 1;
+        SolveAttempt spare, *attempt = nullptr;
+        if (!candidateFinalPose(s, r, c, spare, attempt)) continue;
         if (accept && !accept(s, s.qAfinal)) {
             std::snprintf(r.stop, sizeof r.stop, "final pose of start candidate %d refused by the gate", s.cntqs0);
             continue;
