@@ -98,6 +98,8 @@ struct RowGateState {
     int gateRefusals = 0;    // refusals since the B preparation
     int sgnGateStop = 0;     // 1 once an append was refused: the B-calculation stops
     double gateFrom[JV] = {}, gateTo[JV] = {};  // the last motion accepted
+    double gateCachedScene[4] = {};             // and the wall it was judged against (rhx, rhy1, rhy2, rh z)
+    int gateCachedRobot = 0;                    // and the robot (sgnROBOT, lower and upper)
     int gateCached = 0;
     // The last two poses judged, with the scene they were judged in: consecutive motions share
     // their ends.

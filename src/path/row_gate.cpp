@@ -197,7 +197,10 @@ const char* gateStatusName(GateStatus status) {
 }
 
 int gateRow(Scene& s, const double* from, const double* q) {
-    bool same = s.gateCached != 0;
+    // The motion accepted last, in the same scene (the slit or the robot may have changed since).
+    bool same = s.gateCached != 0 && s.gateCachedScene[0] == s.rhx && s.gateCachedScene[1] == s.rhy1 &&
+                s.gateCachedScene[2] == s.rhy2 && s.gateCachedScene[3] == s.rh[2] &&
+                s.gateCachedRobot == s.sgnROBOT[0] * 10 + s.sgnROBOT[1];
     for (int i = 1; i <= s.N && same; ++i) same = from[i] == s.gateFrom[i] && q[i] == s.gateTo[i];
     if (same) return 0;
     const GateVerdict v = gateMotion(s, from, q);
@@ -207,6 +210,9 @@ int gateRow(Scene& s, const double* from, const double* q) {
     s.gateDepth = v.depth;
     if (v.status == GateStatus::Accepted) {
         for (int i = 0; i < JV; ++i) s.gateFrom[i] = from[i], s.gateTo[i] = q[i];
+        s.gateCachedScene[0] = s.rhx, s.gateCachedScene[1] = s.rhy1, s.gateCachedScene[2] = s.rhy2;
+        s.gateCachedScene[3] = s.rh[2];
+        s.gateCachedRobot = s.sgnROBOT[0] * 10 + s.sgnROBOT[1];
         s.gateCached = 1;
         return 0;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/auto_solve.h"
+#include "app/keyboard.h"
 #include "collide/physical_model.h"
 #include "path/path_record.h"
 #include "path/row_gate.h"
@@ -122,4 +123,16 @@ TEST(RowGate, LastMotionThroughTheWallGivesWayToTheJointSpaceReturn) {
     EXPECT_EQ(s->sgnJointReturn, 1);
     EXPECT_EQ(s->sgnPATHEnd, 0);
     EXPECT_NE(cap.text().find("行ゲート"), std::string::npos);
+}
+
+TEST(RowGate, AnAcceptedMotionIsJudgedAgainAfterTheSlitMoves) {
+    auto s = makeSceneWithRobot(2, 1);
+    ASSERT_EQ(autoSolve(*s).complete, 1);
+    double a[JV], b[JV];
+    for (int i = 0; i < JV; ++i) a[i] = s->qIPATH[60][i], b[i] = s->qIPATH[61][i];
+    ASSERT_EQ(gateRow(*s, a, b), 0);
+    // The arm reaches through the slit there: with the slit 0.2 to the side it is in the wall.
+    keyboard(*s, 'O');
+    for (int k = 0; k < 20; ++k) keyboard(*s, '1');
+    EXPECT_EQ(gateRow(*s, a, b), -1);
 }
