@@ -7,6 +7,7 @@
 #include "core/console.h"
 #include "core/scene.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "path/row_gate.h"
 #include "solve/pose_adjust.h"

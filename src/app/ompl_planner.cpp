@@ -23,6 +23,7 @@
 #include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "path/row_gate.h"
 
@@ -120,10 +121,7 @@ public:
     void wrapWrapped(double* v) const {
         for (int i = 1; i <= s_.N; ++i) {
             if (!wraps(s_, i)) continue;
-            double x = v[i - 1];
-            for (int k = 0; k < 4 && x >= PI_C; ++k) x -= TWO_PI_C;
-            for (int k = 0; k < 4 && x < -PI_C; ++k) x += TWO_PI_C;
-            v[i - 1] = x;
+            v[i - 1] = wrapPassesHalfOpen(v[i - 1], 4);
         }
     }
 

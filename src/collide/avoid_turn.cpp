@@ -5,6 +5,7 @@
 #include "collide/collide_math.h"
 #include "core/console.h"
 #include "core/scene.h"
+#include "model/angles.h"
 
 using namespace collide;
 
@@ -20,20 +21,6 @@ Vec3 unit(const Vec3& a) {
     return n > 0 ? scale(1.0 / n, a) : a;
 }
 
-// Into [-pi, pi) by whole turns.
-double wrapStart(double x) {
-    if (std::fabs(x) > 64 * TWO_PI_C) x = std::fmod(x, TWO_PI_C);
-    while (x >= PI_C) x -= TWO_PI_C;
-    while (x < -PI_C) x += TWO_PI_C;
-    return x;
-}
-// Into (-pi, pi] by whole turns.
-double wrapEnd(double x) {
-    if (std::fabs(x) > 64 * TWO_PI_C) x = std::fmod(x, TWO_PI_C);
-    while (x > PI_C) x -= TWO_PI_C;
-    while (x <= -PI_C) x += TWO_PI_C;
-    return x;
-}
 
 // The turn of the unit vector a about the axis k (unit) until it reaches b: circle centre
 // (a . k) k, radius and angle in [0, 2 pi).
@@ -242,8 +229,8 @@ void halfIntervals(Scene& s, char s1, double a1, char s2, double a2, double out[
             lo = a - kHalfPi;
             hi = a + kHalfPi;
         }
-        lo = wrapStart(lo);
-        hi = wrapEnd(hi);
+        lo = wrapTurnsHalfOpen(lo);
+        hi = wrapTurnsLowOpen(hi);
     };
     double lo1, hi1, lo2, hi2;
     interval(s1, a1, lo1, hi1);
@@ -258,9 +245,9 @@ void intervalMeet(Scene& s, double lo1, double hi1, double lo2, double hi2, doub
         return;
     }
     auto wrapInterval = [](double& lo, double& hi) {
-        lo = wrapStart(lo);
+        lo = wrapTurnsHalfOpen(lo);
         if (PI_C - lo < 0.000001) lo = -PI_C;
-        hi = wrapEnd(hi);
+        hi = wrapTurnsLowOpen(hi);
         if (hi < lo) hi += TWO_PI_C;
     };
     wrapInterval(lo1, hi1);

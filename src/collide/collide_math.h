@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/types.h"
+#include "model/angles.h"
 
 namespace collide {
 
@@ -33,13 +34,6 @@ inline double acosClamped(double c) {
     return std::acos(c);
 }
 
-// One shift by 2 pi into [-pi, pi] (the crossing angles of a circle).
-inline double wrapOnce(double a) {
-    if (a > PI_C) a -= TWO_PI_C;
-    if (a < -PI_C) a += TWO_PI_C;
-    return a;
-}
-
 // True when some value ang + 2 pi k lies strictly between from and to: a turn that passes the
 // angle once more round the circle sweeps it as well. The unshifted angle is tested exactly, so a
 // turn that ends on a crossing angle does not cross it.
@@ -61,15 +55,6 @@ inline bool sweptStrictly(double from, double to, double ang) {
 }  // namespace collide
 
 namespace collide {
-
-// Into [-pi, pi] by whole turns (any number of them).
-inline double wrapPi(double a) {
-    if (!std::isfinite(a)) return 0.0;
-    if (std::fabs(a) > 64 * TWO_PI_C) a = std::fmod(a, TWO_PI_C);
-    while (a > PI_C) a -= TWO_PI_C;
-    while (a < -PI_C) a += TWO_PI_C;
-    return a;
-}
 
 // Strictly between a and b (either order).
 inline bool strictlyBetween(double a, double b, double x) {

@@ -5,6 +5,7 @@
 #include "collide/collide_math.h"
 #include "core/console.h"
 #include "core/scene.h"
+#include "model/angles.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 
@@ -70,7 +71,7 @@ bool levelCrossings(double h, int k, double R, const Vec3& C, const Vec3& u, con
     if (!(std::fabs(cosT) <= 1)) return false;
     const double e = std::atan2(v[k], u[k]);
     const double ac = acosClamped(cosT);
-    const double d1 = wrapOnce(e - ac), d2 = wrapOnce(e + ac);
+    const double d1 = wrapOnceClosed(e - ac), d2 = wrapOnceClosed(e + ac);
     if (std::fabs(d1 - qNow) < std::fabs(d2 - qNow)) {
         first = d1;
         second = d2;
@@ -150,8 +151,8 @@ void JntMCircleCollCheck(Scene& s, char side, int M, int MF, const double* qs, d
         tracef(s, "→sgnWColl=0 壁干渉なし");
     } else {
         const double ac = acosClamped(cosT);
-        thy1 = wrapPi(alpha + ac - b);
-        thy2 = wrapPi(alpha - ac - b);
+        thy1 = wrapTurnsClosed(alpha + ac - b);
+        thy2 = wrapTurnsClosed(alpha - ac - b);
         if (std::fabs(C[0] - s.rhx) < 0.000001 && std::fabs(a[1]) + std::fabs(a[2]) < 0.000001) {
             sgnWColl = 0;  // the circle lies in the slit
         } else if (sweptStrictly(qs[MF], qMF, thy1) || sweptStrictly(qs[MF], qMF, thy2)) {
@@ -173,8 +174,8 @@ void JntMCircleCollCheck(Scene& s, char side, int M, int MF, const double* qs, d
         tracef(s, "→sgnFColl=0 床干渉なし");
     } else {
         const double ac = acosClamped(cosF);
-        thz1 = wrapOnce(alphaF + ac);
-        thz2 = wrapOnce(alphaF - ac);
+        thz1 = wrapOnceClosed(alphaF + ac);
+        thz2 = wrapOnceClosed(alphaF - ac);
         const double d = qMF - qs[MF];
         if (sweptStrictly(0.0, d, thz1) || sweptStrictly(0.0, d, thz2)) sgnFColl = -1;
         tracef(s, "\n〓FCollCheck:α=%6.3f qs[MF]=%6.3f thz1=%6.3f thz2=%6.3f qMF=%6.3f sgnFColl=%d", alphaF, qs[MF],

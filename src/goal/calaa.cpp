@@ -6,6 +6,7 @@
 #include "goal/goal.h"
 #include "goal/goal_common.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "solve/solve.h"
 

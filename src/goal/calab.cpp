@@ -7,16 +7,11 @@
 #include "goal/goal.h"
 #include "goal/goal_common.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "solve/solve.h"
 
 namespace {
-
-double wrapPi(double x) {
-    if (x >= PI_C) return x - TWO_PI_C;
-    if (x < -PI_C) return x + TWO_PI_C;
-    return x;
-}
 
 // Classification of q: Mp, the first joint inside the wall (0 when none) and Mw.
 void classify3(Scene& s, const double* q, int* Mp, int* Mm, int* Mw) {
@@ -97,8 +92,8 @@ int PutJMSlitPlaneA(Scene& s, int L, int M, const double* q, double* qout1, doub
     double th[2] = {0, 0};
     if (TRI1(a, b, c, th) == 0) return 0;
     int n = (std::fabs(angleDiffNearest(th[0], th[1])) < tolExact) ? 1 : 2;
-    qout1[L] = wrapPi(th[0] - phi);
-    if (n == 2) qout2[L] = wrapPi(th[1] - phi);
+    qout1[L] = wrapOnceHalfOpen(th[0] - phi);
+    if (n == 2) qout2[L] = wrapOnceHalfOpen(th[1] - phi);
     return n;
 }
 
@@ -157,7 +152,7 @@ int PutJMHSlitPlaneA(Scene& s, int M, int M1, const double* q, double* qout, int
     double cand[2][JV], y[2];
     for (int i = 0; i < 2; ++i) {
         copyQ(qw, cand[i]);
-        cand[i][M] = wrapPi(qw[M] + th[i]);
+        cand[i][M] = wrapOnceHalfOpen(qw[M] + th[i]);
         forwardKinematics(s, cand[i]);
         y[i] = s.J[MH][1];
     }

@@ -5,6 +5,7 @@
 #include "core/console.h"
 #include "core/scene.h"
 #include "goal/goal.h"
+#include "model/angles.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "solve/solve.h"
@@ -108,9 +109,7 @@ int stepTowardPose(const Scene& s, const double* qs, const double* qT, double* d
     const int N = s.N;
     *dqH = 0;
     for (int j = 1; j <= N - 3; ++j) {
-        double d = qT[j] - qs[j];
-        if (d > PI_C) d -= TWO_PI_C;
-        if (d < -PI_C) d += TWO_PI_C;
+        const double d = wrapOnceClosed(qT[j] - qs[j]);
         dqk[j] = d;
         *dqH = std::fmax(*dqH, std::fabs(d));
     }

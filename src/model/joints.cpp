@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/scene.h"
+#include "model/angles.h"
 
 double jointDiff(const Scene& s, int i, double a, double b) {
     for (int k = 0; k < 2; ++k)
@@ -17,11 +18,7 @@ double jointDiff(const Scene& s, int i, double a, double b) {
     if (s.JRTYPE[i] != 'R') return d;
     // Both angles lie in (-2 pi, 2 pi) now, so d may be up to 4 pi away from zero: a single
     // shift would leave it outside [-pi, pi) for angles beyond +-pi; a second pass brings it in.
-    for (int pass = 0; pass < 2; ++pass) {
-        if (d >= PI_C) d -= TWO_PI_C;
-        if (d < -PI_C) d += TWO_PI_C;
-    }
-    return d;
+    return wrapPassesHalfOpen(d, 2);
 }
 
 void jointDiffVector(const Scene& s, int i0, int i1, const double* a, const double* b, double* out) {

@@ -107,26 +107,6 @@ double jointDistance(int i0, int i1, const double* a, const double* b) {
     return std::sqrt(s);
 }
 
-void wrapJointVector(int n, const double* src, double* dst) {
-    for (int i = 0; i <= n; ++i) {
-        double x = src[i];
-        if (x >= PI_C)
-            x -= TWO_PI_C;
-        else if (x < -PI_C)
-            x += TWO_PI_C;
-        dst[i] = x;
-    }
-}
-
-double angleDiffNearest(double a, double b) {
-    double d = a - b;
-    const double cand[5] = {d, d + TWO_PI_C, d + 2 * TWO_PI_C, d - TWO_PI_C, d - 2 * TWO_PI_C};
-    double best = cand[0];
-    for (int k = 1; k < 5; ++k)
-        if (std::fabs(cand[k]) < std::fabs(best)) best = cand[k];
-    return best;
-}
-
 char digitChar(int n) { return (n >= 0 && n <= 9) ? static_cast<char>('0' + n) : 'x'; }
 
 int charToNum(char c) { return (c >= '0' && c <= '9') ? c - '0' : 100; }

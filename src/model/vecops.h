@@ -27,8 +27,6 @@ void addRange(int i0, int i1, const double* a, const double* b, double* out);
 void subRange(int i0, int i1, const double* a, const double* b, double* out);
 double normRange(int i0, int i1, const double* v);
 double jointDistance(int i0, int i1, const double* a, const double* b);
-void wrapJointVector(int n, const double* src, double* dst);
-double angleDiffNearest(double a, double b);
 
 char digitChar(int n);
 int charToNum(char c);

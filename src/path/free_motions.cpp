@@ -11,6 +11,7 @@
 #include "collide/joint_circle.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
 #include "path/path_record.h"
@@ -238,8 +239,7 @@ char calWInJntMTarget(Scene& s, int M, const double* q, double& qME) {
     if (MF < 1 || MF > s.N || R < tolFine) return 'S';
     // The turn that lifts joint Mc highest on its circle, wrapped and held to the joint limit.
     double t = q[MF] + std::atan2(v[2], u[2]);
-    if (t > PI_C) t -= TWO_PI_C;
-    if (t < -PI_C) t += TWO_PI_C;
+    t = wrapOnceClosed(t);
     clampJoint(s, MF, t, &t);
     if (!std::isfinite(t)) return 'S';
     qME = t;

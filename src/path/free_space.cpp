@@ -9,6 +9,7 @@
 #include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "path/free_motions.h"
 #include "path/path_driver.h"

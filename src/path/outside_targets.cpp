@@ -6,6 +6,7 @@
 #include "core/scene.h"
 #include "collide/interference.h"
 #include "collide/joint_circle.h"
+#include "model/angles.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
@@ -21,13 +22,6 @@ double clamp1(double x) { return x > 1 ? 1 : (x < -1 ? -1 : x); }
 
 char typeOf(const Scene& s, int i) { return (i >= 0 && i <= JV) ? s.JRTYPE[i] : ' '; }
 
-double wrapPi(double x) {
-    for (int k = 0; k < 3; ++k) {
-        if (x > PI_C) x -= TWO_PI_C;
-        if (x < -PI_C) x += TWO_PI_C;
-    }
-    return x;
-}
 
 // Height of J[M] of q with q[MF] = qMF.
 double heightAt(Scene& s, const double* q, int MF, double qMF, int M) {
@@ -206,7 +200,7 @@ char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2In, double zM,
     if (Mp <= MF && MF <= Mw2 && std::fabs(a[1]) + std::fabs(a[2]) < 1e-6) {
         tracef(s, "\n●Mp=%d MF=%d Mw=%d J[MF]軸はehx[]向き→特殊ケースへ", Mp, MF, Mw2);
         const double th = std::atan2(v[2], u[2]);
-        target = wrapPi(qs2[MF] + th);
+        target = wrapPassesClosed(qs2[MF] + th, 3);
         eG = Vec3{{0, 0, 1}};
         tracef(s, "\n●PPSpecCse:qMF=%6.3f eP[]=", target);
         printVec(s, 0, 2, eG.data());

@@ -6,6 +6,7 @@
 #include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "path/path_record.h"
 #include "path/row_gate.h"

@@ -8,6 +8,7 @@
 #include "collide/interference.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "path/free_space.h"
 #include "path/outside_wall.h"

@@ -8,6 +8,7 @@
 #include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "path/outside_wall.h"
 #include "path/path_driver.h"

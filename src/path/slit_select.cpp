@@ -8,6 +8,7 @@
 #include "collide/physical_model.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "path/slit_candidates.h"
 

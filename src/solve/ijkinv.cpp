@@ -4,6 +4,7 @@
 
 #include "core/console.h"
 #include "core/scene.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "solve/posorient.h"
 #include "solve/tri.h"

@@ -6,6 +6,7 @@
 
 #include "core/scene.h"
 #include "model/joints.h"
+#include "model/angles.h"
 #include "model/vecops.h"
 #include "support/test_scene.h"
 
