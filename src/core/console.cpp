@@ -27,6 +27,25 @@ void printVec(const Scene& s, int i0, int i1, const double* v) { printVecFmt(s, 
 void printVec4(const Scene& s, int i0, int i1, const double* v) { printVecFmt(s, i0, i1, v, " %6.4f"); }
 void printVec5(const Scene& s, int i0, int i1, const double* v) { printVecFmt(s, i0, i1, v, " %6.5f"); }
 
+static void traceVecFmt(const Scene& s, int i0, int i1, const double* v, const char* vfmt, const char* fmt,
+                        va_list ap) {
+    if (!s.trace) return;
+    std::vfprintf(s.trace, fmt, ap);
+    printVecFmt(s, i0, i1, v, vfmt);
+}
+
+#define SLITPASS_TRACE_VEC(name, vfmt)                                                     \
+    void name(const Scene& s, int i0, int i1, const double* v, const char* fmt, ...) {     \
+        va_list ap;                                                                        \
+        va_start(ap, fmt);                                                                 \
+        traceVecFmt(s, i0, i1, v, vfmt, fmt, ap);                                          \
+        va_end(ap);                                                                        \
+    }
+SLITPASS_TRACE_VEC(traceVec, " %6.3f")
+SLITPASS_TRACE_VEC(traceVec4, " %6.4f")
+SLITPASS_TRACE_VEC(traceVec5, " %6.5f")
+#undef SLITPASS_TRACE_VEC
+
 void waitKey(Scene& s) {
     if (s.waitKey) s.waitKey(s);
 }

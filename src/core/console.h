@@ -14,6 +14,12 @@ void printVec(const Scene& s, int i0, int i1, const double* v);
 void printVec4(const Scene& s, int i0, int i1, const double* v);
 void printVec5(const Scene& s, int i0, int i1, const double* v);
 
+// A labelled joint vector in one call: the label (a printf format) and then printVec of
+// v[i0..i1] (traceVec4/traceVec5: printVec4/printVec5).
+void traceVec(const Scene& s, int i0, int i1, const double* v, const char* fmt, ...) SLITPASS_PRINTF(5, 6);
+void traceVec4(const Scene& s, int i0, int i1, const double* v, const char* fmt, ...) SLITPASS_PRINTF(5, 6);
+void traceVec5(const Scene& s, int i0, int i1, const double* v, const char* fmt, ...) SLITPASS_PRINTF(5, 6);
+
 // The console pause of the calculations: prints nothing itself, calls the Scene's waitKey hook.
 void waitKey(Scene& s);
 

@@ -451,12 +451,9 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
     tracef(s, "\n  通り抜け前Mp0=%d Mw0=%d ", Mp0, Mw0);
     tracef(s, "→通り抜け後Mp1=%d Mw1=%d JColl=%d", Mp1, Mw1, s.JColl);
     tracef(s, "\n  動かす最初の関節J[M=%d] J[ME,MF]=%c%c", M, typeOf(s, ME), typeOf(s, MF));
-    tracef(s, "\n  初期値qs1[]=");
-    printVec(s, 1, N, qs1);
-    tracef(s, "\n  最終値qs2[]=");
-    printVec(s, 1, N, qs2);
-    tracef(s, "\n  目標関節高さ JMZ0[%d-Nw]=", M);
-    printVec(s, M, Nw, s.JMZ0);
+    traceVec(s, 1, N, qs1, "\n  初期値qs1[]=");
+    traceVec(s, 1, N, qs2, "\n  最終値qs2[]=");
+    traceVec(s, M, Nw, s.JMZ0, "\n  目標関節高さ JMZ0[%d-Nw]=", M);
 
     int sgnMotion = 0;
     if (M == Nw && Mw1 > Nw) {
