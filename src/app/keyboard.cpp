@@ -152,6 +152,9 @@ void modeO(Scene& s, unsigned char key) {
     }
     copyJointVector(JV - 1, s.qr, s.qs);
     checkObstacleReach(s);
+    // The wall moved: both start poses are drawn again and no joint is marked as colliding.
+    s.sgnDrawAStart = s.sgnDrawInitial = 1;
+    s.JColl = 0;
     s.sgnWrkAlpha = alphaSide(s, s.rwp.data());
     s.sgnJ1Alpha = alphaSide(s, s.J[1].data());
     redraw(s);

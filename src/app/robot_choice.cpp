@@ -22,9 +22,11 @@ void RBTCHOICE1(Scene& s, char key) {
         tracef(s, "\nRBTCHOICE1() 選択したロボットタイプF%d%d", s.sgnROBOT[0], s.sgnROBOT[1]);
         if (s.sgnSTART == 0) {
             setRobotDefaults(s, s.sgnROBOT);
+            s.JColl = 0;
             s.sgnSTART = 1;
         } else {
             setRobotType(s, s.sgnROBOT);
+            s.JColl = 0;
         }
         copyJointVector(JV - 1, s.qInit, s.qr);
         tracef(s, "\n\n//--------------ロボットの変更-------------------------//");

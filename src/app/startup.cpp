@@ -22,6 +22,7 @@ void startUp(Scene& s) {
     s.robotnum[5] = '2';
     s.robotnum[6] = '1';
     setRobotType(s, s.sgnROBOT);
+    s.JColl = 0;
     s.rwG = Vec3{{2.35, 3.6, s.Hwork / 2}};
     s.rh = Vec3{{1.6, 2.3, 0.0}};
     s.rwp = s.rwG;
@@ -31,6 +32,8 @@ void startUp(Scene& s) {
     s.ROBOTNUM[1] = digitChar(s.sgnROBOT[1]);
     setWristGoal(s);
     checkObstacleReach(s);
+    s.sgnDrawAStart = s.sgnDrawInitial = 1;
+    s.JColl = 0;
     s.sgnPATHEnd = 0;
     s.sgnSOLAEnd = 0;
     s.sgnT = s.sgnP = 1;

@@ -1,4 +1,5 @@
-// The robot model (written by robot selection) and the results of the last forward kinematics.
+// The robot as chosen (written by robot selection only) and the results of the last forward
+// kinematics.
 #pragma once
 #include "core/types.h"
 
@@ -10,7 +11,6 @@ struct RobotModel {
     int sgnROBOT[3] = {2, 1, 0};
     char ROBOTNUM[4] = {'2', '1', '\n', 0};
     char robotnum[16] = "JTYPE11=\n";
-    int cntRBT = 0;
     Vec3 Jstraight[JV] = {};
     Mat3 Estraight[JV] = {};
     Mat3 Erel[JV] = {};
@@ -24,12 +24,17 @@ struct RobotModel {
     char WristType = 'R';
     double qLimit = 2.8797932658;
     double qLimitWrist = 2.3561944902;
-    int Lh = 1, Mh = 2, Iinv = 3, Jinv = 4, Kinv = 5;
-    int Mpass = 3, MW = 10;
     // Per-robot choice tables of the goal pose calculation; entry 0 is set by robot selection.
     static constexpr int NLM0 = 8;
     int Lh0[NLM0] = {}, Mh0[NLM0] = {}, Iinv0[NLM0] = {}, Jinv0[NLM0] = {}, Kinv0[NLM0] = {};
     int Mpass0[NLM0] = {};
+};
+
+// The joints the calculations work with for the current start candidate and wall: chosen from the
+// robot's tables (entry cntLM0) and by the reach of the wall, rewritten as the calculations go.
+struct WorkingJoints {
+    int Lh = 1, Mh = 2, Iinv = 3, Jinv = 4, Kinv = 5;
+    int Mpass = 3, MW = 10;
     int cntLM0 = 0;
 };
 

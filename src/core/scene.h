@@ -64,6 +64,7 @@ struct ModeFlags {
     int sgnPS = 0;
     double errP = 0, errT = 0;
     char sgnArmDir = 'L';
+    int cntRBT = 0;  // keys pressed so far of the robot choice ('F' and two digits)
     int sgnDrawAStart = 1;
     int sgnDrawInitial = 1;
     int JColl = 0;
@@ -88,6 +89,7 @@ struct Hooks {
 };
 
 struct Scene : RobotModel,
+               WorkingJoints,
                Kinematics,
                JointVectors,
                GoalState,

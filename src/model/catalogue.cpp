@@ -132,7 +132,6 @@ void setRobotType(Scene& s, const int* sel) {
     setRobotStructure(s);
 
     s.sgnJ1Alpha = (std::fabs(dotVec3(s.J[1], s.nAlpha) - s.rhx) < 1e-6) ? 'I' : 'O';
-    s.JColl = 0;
 }
 
 void setRobotDefaults(Scene& s, const int* sel) {

@@ -47,8 +47,6 @@ void checkObstacleReach(Scene& s) {
         s.sgnOBSTACLE = 0;
     }
     if (s.Mpass >= s.N - 3) s.sgnOBSTACLE = 0;
-    s.sgnDrawAStart = s.sgnDrawInitial = 1;
-    s.JColl = 0;
     if (s.sgnOBSTACLE == 0) tracef(s, "\nsgnOBSTACLE=%d 厚壁位置遠すぎる．設定し直し", 0);
 }
 

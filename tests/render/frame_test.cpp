@@ -215,12 +215,13 @@ TEST(Frame, RobotChoiceModeShowsTheMenuAndLeavesTheScenesRobot) {
     ASSERT_GT(before.count(isWallRed), 1000);
     // The robot as forward kinematics sees it, and the goal calculation's choices.
     const RobotModel robot = s;
+    const WorkingJoints choice = s;
     forwardKinematics(s, s.qInit);
     Vec3 joints[JV];
     std::copy(s.J, s.J + JV, joints);
     auto expectSameRobot = [&](const char* when) {
         EXPECT_STREQ(s.JRTYPE, robot.JRTYPE) << when;
-        EXPECT_TRUE(s.Lh == robot.Lh && s.Mh == robot.Mh && s.Iinv == robot.Iinv) << when;
+        EXPECT_TRUE(s.Lh == choice.Lh && s.Mh == choice.Mh && s.Iinv == choice.Iinv) << when;
         forwardKinematics(s, s.qInit);
         for (int i = 0; i <= s.Nw; ++i)
             for (int a = 0; a < 3; ++a) EXPECT_EQ(s.J[i][a], joints[i][a]) << when << ", joint " << i;
