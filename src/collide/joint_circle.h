@@ -17,6 +17,12 @@ enum CircleRecField { CR_X = 0, CR_Y, CR_Z, CR_Q, CR_WALL, CR_FLOOR, CR_DIR, CR_
 // at a turn d of q[MF] from q, joint M is at C + R (cos d u + sin d v). Runs forwardKinematics(q).
 void JntMCircle(Scene& s, int M, const double* q, int& MF, Vec3& C, Vec3& u, Vec3& v, Vec3& a, double& R);
 
+// Result codes of JntMCircleCollCheck: what the turn sweeps joint M across.
+constexpr int kSweepClear = 0;
+constexpr int kSweepWall = -1;
+constexpr int kSweepFloor = -2;
+constexpr int kSweepBoth = -3;
+
 // Whether turning q[MF] from qs[MF] to qMF sweeps joint M across the wall face of the side
 // ('O' far face, 'I' near face) or the floor margin; a crossing exactly at qMF does not count.
 // code: 0 clear, -1 wall, -2 floor, -3 both (also for non-finite input). Leaves the pose of qs
@@ -34,8 +40,11 @@ void JntMCircleWallTargets(Scene& s, char side, int M, const double* q, int& MF,
                            double& w1, double& w2, double& f1, double& f2, int& sgnY);
 
 // The two wall-plane crossings W and the two floor-margin crossings F of the circle (angles
-// absolute values of q[MF]); the nearer to the current q[MF] first. Returns 1 with both kinds,
-// -2 with wall crossings only, -1 with floor crossings only, -3 with none.
+// absolute values of q[MF]); the nearer to the current q[MF] first. Returns which kinds exist.
+constexpr int kCrossBoth = 1;
+constexpr int kCrossFloorOnly = -1;
+constexpr int kCrossWallOnly = -2;
+constexpr int kCrossNone = -3;
 int JntMCircleWallCross(Scene& s, char side, int M, int MF, const double* q, double R, const Vec3& C,
                         const Vec3& u, const Vec3& v, const Vec3& a, double W[2][NCREC], double F[2][NCREC]);
 
