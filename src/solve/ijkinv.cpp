@@ -6,7 +6,7 @@
 #include "core/scene.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "solve/posorient.h"
+#include "solve/joint_dist.h"
 #include "solve/tri.h"
 
 int pinv2d(const Scene& s, double L1, double L2, double X, double Y, double qq[2][2]) {
