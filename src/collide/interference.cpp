@@ -52,7 +52,7 @@ int selfCollCore(Scene& s, int K0, int M, double& d, double& bs, int& K, Vec3& P
             t1 = 1;
             t2 = 2;
             P1 = P2 = s.J[M];
-            return -3;
+            return kCollSelf;
         }
         if (M == 2) {
             d = bs = 9.0;
@@ -60,7 +60,7 @@ int selfCollCore(Scene& s, int K0, int M, double& d, double& bs, int& K, Vec3& P
             t1 = 1;
             t2 = 2;
             P1 = P2 = s.J[2];
-            return acosClamped(dot(s.mm[2], s.mm[3])) > s.qLimit ? -3 : 0;
+            return acosClamped(dot(s.mm[2], s.mm[3])) > s.qLimit ? kCollSelf : kCollNone;
         }
     }
     if (Ms - 2 < K0) {
@@ -100,7 +100,7 @@ int selfCollCore(Scene& s, int K0, int M, double& d, double& bs, int& K, Vec3& P
         }
     }
     bs = best;
-    return best < -0.001 ? -3 : 0;
+    return best < -0.001 ? kCollSelf : kCollNone;
 }
 
 // y and z of joint M at q (index 0), q[I] + 0.05 (1) and q[I] - 0.05 (2); the pose of q is left
@@ -307,7 +307,7 @@ int SelfCollCheck(Scene& s, int K0, int M, const double* q, double& d, double& b
         K = K0;
         P1 = P2 = kOrigin;
         t1 = t2 = 0;
-        return -3;
+        return kCollSelf;
     }
     forwardKinematics(s, q);
     return selfCollCore(s, K0, M, d, bs, K, P1, P2, t1, t2);

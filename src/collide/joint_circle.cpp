@@ -60,7 +60,7 @@ void holdToArm(const Scene& s, int& M, int& MF) {
 }
 
 void setAbsent(double* rec) {
-    for (int k = 0; k < CR_FLAG1; ++k) rec[k] = 99.0;
+    for (int k = 0; k < CR_FLAG1; ++k) rec[k] = kRecAbsent;
     rec[CR_FLAG1] = rec[CR_FLAG2] = rec[CR_FLAG3] = 0.0;
 }
 
@@ -80,7 +80,7 @@ void fillRecord(Scene& s, char side, int M, int MF, const double* q, double R, c
     rec[CR_WALL] = side == 'O' ? s.J[M][1] - (s.rhy2 + Margin) : s.J[M][1] - (s.rhy1 - Margin);
     rec[CR_FLOOR] = s.J[M][2] - Margin;
     rec[CR_DIR] = value <= q[MF] ? -1.0 : 1.0;
-    rec[CR_FLAG1] = rec[CR_FLAG2] = rec[CR_FLAG3] = 1.0;
+    rec[CR_FLAG1] = rec[CR_FLAG2] = rec[CR_FLAG3] = kFlagClear;
 }
 
 // The (one or two) values of q[MF] at which component k of joint M reaches the level h, nearer
@@ -297,7 +297,7 @@ int JntMCircleWallCross(Scene& s, char side, int M, int MF, const double* q, dou
     const double qNow = q[MF];
     const double yp = side == 'O' ? s.rhy + Margin : s.rhy - Margin;
     int status;
-    double w1 = 99.0, w2 = 99.0, f1 = 99.0, f2 = 99.0;
+    double w1 = kRecAbsent, w2 = kRecAbsent, f1 = kRecAbsent, f2 = kRecAbsent;
     const bool wall = levelCrossings(yp, 1, R, C, u, v, true, qNow, w1, w2);
     if (wall) {
         fillRecord(s, side, M, MF, q, R, C, u, v, w1, W[0]);
@@ -320,9 +320,9 @@ int JntMCircleWallCross(Scene& s, char side, int M, int MF, const double* q, dou
     // A crossing of the other kind met on the way to this one.
     for (int k = 0; k < 2; ++k) {
         if (wall && floor && (strictlyBetween(qNow, W[k][CR_Q], f1) || strictlyBetween(qNow, W[k][CR_Q], f2)))
-            W[k][CR_FLAG3] = -2.0;
+            W[k][CR_FLAG3] = kFlagFloor;
         if (wall && floor && (strictlyBetween(qNow, F[k][CR_Q], w1) || strictlyBetween(qNow, F[k][CR_Q], w2)))
-            F[k][CR_FLAG3] = -1.0;
+            F[k][CR_FLAG3] = kFlagWall;
     }
     forwardKinematics(s, q);
     return status;
@@ -343,7 +343,7 @@ void JntMCircleWallTargets(Scene& s, char side, int M, const double* q, int& MF,
         dW = dF = -9.0;
         C = u = v = a = Vec3{{0, 0, 0}};
         ex1 = ex2 = 0;
-        w1 = w2 = f1 = f2 = 99.0;
+        w1 = w2 = f1 = f2 = kRecAbsent;
         sgnY = 1;
         return;
     }
@@ -407,17 +407,17 @@ void JntMCircleTop(Scene& s, char side, int M, int MF, const double* q, double R
         fillRecord(s, side, M, MF, q, R, C, u, v, value, rec);
         const bool floorBad = rec[CR_FLOOR] < -0.001;
         const bool wallBad = side == 'O' ? rec[CR_WALL] < -0.001 : rec[CR_WALL] > 0.001;
-        double f = 1.0;
-        if (floorBad) f = -2.0;
-        if (wallBad) f = -1.0;
-        if (floorBad && wallBad) f = -3.0;
+        double f = kFlagClear;
+        if (floorBad) f = kFlagFloor;
+        if (wallBad) f = kFlagWall;
+        if (floorBad && wallBad) f = kFlagBoth;
         rec[CR_FLAG1] = f;
-        rec[CR_FLAG2] = 1.0;
+        rec[CR_FLAG2] = kFlagClear;
         double last = 0;
-        if (strictlyBetween(qNow, value, w1) || strictlyBetween(qNow, value, w2)) last = -1.0;
+        if (strictlyBetween(qNow, value, w1) || strictlyBetween(qNow, value, w2)) last = kFlagWall;
         if (strictlyBetween(qNow, value, f1)) last -= 2;
         if (strictlyBetween(qNow, value, f2)) last -= 2;
-        rec[CR_FLAG3] = last == 0 ? 1.0 : last;
+        rec[CR_FLAG3] = last == 0 ? kFlagClear : last;
     }
     if (n == 1)
         for (int k = 0; k < NCREC; ++k) T[1][k] = T[0][k];

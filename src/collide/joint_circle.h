@@ -11,6 +11,12 @@ struct Scene;
 // An absent record holds 99.0 in the first seven fields and 0 in the flags.
 constexpr int NCREC = 10;
 enum CircleRecField { CR_X = 0, CR_Y, CR_Z, CR_Q, CR_WALL, CR_FLOOR, CR_DIR, CR_FLAG1, CR_FLAG2, CR_FLAG3 };
+constexpr double kRecAbsent = 99.0;  // the first seven fields of an absent record
+// Flag values: clear, or what the record's turn meets (a flag may sum several of these).
+constexpr double kFlagClear = 1.0;
+constexpr double kFlagWall = -1.0;
+constexpr double kFlagFloor = -2.0;
+constexpr double kFlagBoth = -3.0;
 
 // Circle of joint M about joint MF (M-1, or M-2 past an 'R' joint M-1): centre C = J[MF],
 // radius R (the link length from MF to M), axis a (z axis of MF's frame), u = mm[M], v = a x u;

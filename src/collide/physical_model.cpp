@@ -250,7 +250,8 @@ ShapeContact worstContact(const ShapeClearance& c, double& depth) {
     if (c.limitJoint) return ShapeContact::Limit;
     ShapeContact kind = ShapeContact::None;
     const double v[5] = {c.wall, c.floor, c.workFloor, c.work, c.self};
-    const ShapeContact k[5] = {ShapeContact::Wall, ShapeContact::Floor, ShapeContact::WorkFloor, ShapeContact::Work, ShapeContact::Self};
+    const ShapeContact k[5] = {ShapeContact::Wall, ShapeContact::Floor, ShapeContact::WorkFloor, ShapeContact::Work,
+                               ShapeContact::Self};
     for (int i = 0; i < 5; ++i)
         if (!(v[i] >= -depth)) depth = -v[i], kind = k[i];
     if (kind != ShapeContact::None && !std::isfinite(depth)) depth = INFINITY;
