@@ -1,8 +1,7 @@
 // Wall, floor and self interference of one joint, its repair by small turns of the joints
 // before it, the link-against-link distance and the direction probes.
 //
-// Interference codes: 0 none, -1 wall, -2 floor, -3 self (or joint limit), -4 wall and floor,
-// -5 wall and self, -6 floor and self, -7 all three.
+// Interference codes: the kColl constants below (0 none, -1 .. -7 the kinds met).
 // Side letters: 'I' judges a joint against the robot's own side of the wall, 'O' against the
 // far side. Every routine that takes a joint vector runs forwardKinematics on the vector it
 // judges last, so J and mm hold that pose afterwards.
