@@ -36,7 +36,8 @@ void BM_JntMCollCheck(benchmark::State& state) {
         double bw, bf, bs;
         int K, t1, t2;
         Vec3 P1, P2;
-        int code = JntMCollCheck(*s, (k & 1) ? 'O' : 'I', M, poses->q[k], bw, bf, bs, K, P1, P2, t1, t2);
+        int code =
+            JntMCollCheck(*s, (k & 1) ? 'O' : 'I', M, poses->q[k], WorkFloor::Exempt, bw, bf, bs, K, P1, P2, t1, t2);
         benchmark::DoNotOptimize(code);
         benchmark::DoNotOptimize(bs);
         k = (k + 1) % kPoses;

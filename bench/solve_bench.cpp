@@ -8,6 +8,7 @@
 #include "model/kinematics.h"
 #include "solve/ijkinv.h"
 #include "solve/posorient.h"
+#include "solve/wrist_orient.h"
 #include "solve/tri.h"
 #include "support/test_scene.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "collide/collide_math.h"
+#include "collide/vec3_inline.h"
 #include "core/console.h"
 #include "core/scene.h"
 #include "model/angles.h"
@@ -40,11 +40,10 @@ void turnAbout(const Vec3& k, const Vec3& a, const Vec3& b, Vec3& c, Vec3& e1, V
 
 int calTurnAvoidWF(Scene& s, char side, int M, const Vec3& P, const Vec3& aa, const Vec3& bb, Vec3& c, Vec3& e1,
                    Vec3& e2, double& r, double& angle) {
-    tracef(s, "\n☆========= ベクトルの壁床と干渉しないaa[]→bb[]への旋回計算 =============☆");
-    tracef(s, "\n  aa[]=");
-    printVec(s, 0, 2, aa.data());
-    tracef(s, "  bb[]=");
-    printVec(s, 0, 2, bb.data());
+    traceVec(s, 0, 2, aa.data(),
+             "\n☆========= ベクトルの壁床と干渉しないaa[]→bb[]への旋回計算 =============☆"
+             "\n  aa[]=");
+    traceVec(s, 0, 2, bb.data(), "  bb[]=");
     const double na = norm(aa), nb = norm(bb);
     if (!(na >= 0.000001) || !(nb >= 0.000001) || !finite3(P)) {
         c = kOrigin;
@@ -96,6 +95,69 @@ int calTurnAvoidWF(Scene& s, char side, int M, const Vec3& P, const Vec3& aa, co
     return s.sgnTurn;
 }
 
+namespace {
+
+// Axis of the half turn between opposite directions: across x, perpendicular to Q in its y-z
+// components, its signs chosen by the quadrant of Q.
+Vec3 halfTurnAxis(const Vec3& Q) {
+    if (Q[0] >= 1 - 0.000001) return Vec3{{0, -1, 0}};
+    if (Q[0] <= -1 + 0.000001) return Vec3{{0, 1, 0}};
+    const double n = 1.0 / std::sqrt(Q[1] * Q[1] + Q[2] * Q[2]);
+    const double wy = std::fabs(Q[2]) * n, wz = std::fabs(Q[1]) * n;
+    int sy, sz;
+    if (Q[1] <= 0 && Q[2] <= 0) {
+        sy = 1;
+        sz = -1;
+    } else if (Q[1] <= 0) {
+        sy = 1;
+        sz = 1;
+    } else if (Q[2] <= 0) {
+        sy = -1;
+        sz = -1;
+    } else {
+        sy = -1;
+        sz = 1;
+    }
+    if (Q[0] < 0) {
+        sy = -sy;
+        sz = -sz;
+    }
+    return Vec3{{0, sy * wy, sz * wz}};
+}
+
+// Tilt t of the turn axis cos t N + sin t T that carries Q into P (N the shortest turn's axis):
+// the start moves away from the wall and up when Q lies below P, else away from the wall and the
+// arrival comes from above.
+double axisTilt(Scene& s, const Vec3& Q, const Vec3& P, const Vec3& N, const Vec3& T) {
+    const Vec3 U1 = cross(N, Q), U2 = cross(T, Q);
+    const Vec3 V1 = cross(scale(-1, N), P), V2 = cross(scale(-1, T), P);
+    const double as = (std::fabs(U1[1]) < 0.01 && std::fabs(U2[1]) < 0.01) ? 0.0 : std::atan2(U2[1], U1[1]);
+    const double az = (std::fabs(U1[2]) < 0.01 && std::fabs(U2[2]) < 0.01) ? 0.0 : std::atan2(U2[2], U1[2]);
+    const double ae = std::atan2(V2[2], V1[2]);
+    double iv[2];
+    double t = 0;
+    if (Q[2] <= P[2]) {
+        halfIntervals(s, 'P', as, 'P', az, iv);
+        const double lo = iv[0], hi = iv[1];
+        if (lo <= 0 && 0 <= hi) t = 0;
+        if (lo > 0 && hi >= 0) t = lo;
+        if (lo <= 0 && hi <= 0) t = hi;
+        if (lo <= TWO_PI_C && TWO_PI_C <= hi) t = TWO_PI_C;
+    } else {
+        halfIntervals(s, 'P', as, 'P', ae, iv);
+        const double lo = iv[0], hi = iv[1];
+        if (lo <= 0) {
+            t = hi >= 0 ? 0 : hi;
+        } else {
+            t = hi <= kHalfPi ? lo : hi;
+            if (lo <= TWO_PI_C && TWO_PI_C <= hi) t = TWO_PI_C;
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
 int calTurnAvoidAxis(Scene& s, char side, const Vec3& a, const Vec3& b, Vec3& c, Vec3& e1, Vec3& e2, double& r,
                      double& angle) {
     r = 0;
@@ -141,34 +203,7 @@ int calTurnAvoidAxis(Scene& s, char side, const Vec3& a, const Vec3& b, Vec3& c,
     Vec3 k;
     if (d > 2 - 0.000001) {
         // Opposite directions: a half turn about an axis w across x chosen by the signs of Q.
-        Vec3 w;
-        if (Q[0] >= 1 - 0.000001) {
-            w = Vec3{{0, -1, 0}};
-        } else if (Q[0] <= -1 + 0.000001) {
-            w = Vec3{{0, 1, 0}};
-        } else {
-            const double n = 1.0 / std::sqrt(Q[1] * Q[1] + Q[2] * Q[2]);
-            const double wy = std::fabs(Q[2]) * n, wz = std::fabs(Q[1]) * n;
-            int sy, sz;
-            if (Q[1] <= 0 && Q[2] <= 0) {
-                sy = 1;
-                sz = -1;
-            } else if (Q[1] <= 0) {
-                sy = 1;
-                sz = 1;
-            } else if (Q[2] <= 0) {
-                sy = -1;
-                sz = -1;
-            } else {
-                sy = -1;
-                sz = 1;
-            }
-            if (Q[0] < 0) {
-                sy = -sy;
-                sz = -sz;
-            }
-            w = Vec3{{0, sy * wy, sz * wz}};
-        }
+        const Vec3 w = halfTurnAxis(Q);
         // The axis is w made exactly perpendicular to Q - P, so that the turn ends on b even when
         // the two directions are only nearly opposite.
         const Vec3 Dn = scale(1.0 / d, D);
@@ -178,38 +213,12 @@ int calTurnAvoidAxis(Scene& s, char side, const Vec3& a, const Vec3& b, Vec3& c,
         // General case: the axes that carry Q into P are cos t N + sin t T.
         const Vec3 N = unit(cross(Q, P));
         const Vec3 T = cross(scale(1.0 / d, D), N);
-        const Vec3 U1 = cross(N, Q), U2 = cross(T, Q);
-        const Vec3 V1 = cross(scale(-1, N), P), V2 = cross(scale(-1, T), P);
-        const double as =
-            (std::fabs(U1[1]) < 0.01 && std::fabs(U2[1]) < 0.01) ? 0.0 : std::atan2(U2[1], U1[1]);
-        const double az =
-            (std::fabs(U1[2]) < 0.01 && std::fabs(U2[2]) < 0.01) ? 0.0 : std::atan2(U2[2], U1[2]);
-        const double ae = std::atan2(V2[2], V1[2]);
-        double iv[2];
-        double t = 0;
-        if (Q[2] <= P[2]) {
-            halfIntervals(s, 'P', as, 'P', az, iv);
-            const double lo = iv[0], hi = iv[1];
-            if (lo <= 0 && 0 <= hi) t = 0;
-            if (lo > 0 && hi >= 0) t = lo;
-            if (lo <= 0 && hi <= 0) t = hi;
-            if (lo <= TWO_PI_C && TWO_PI_C <= hi) t = TWO_PI_C;
-        } else {
-            halfIntervals(s, 'P', as, 'P', ae, iv);
-            const double lo = iv[0], hi = iv[1];
-            if (lo <= 0) {
-                t = hi >= 0 ? 0 : hi;
-            } else {
-                t = hi <= kHalfPi ? lo : hi;
-                if (lo <= TWO_PI_C && TWO_PI_C <= hi) t = TWO_PI_C;
-            }
-        }
+        const double t = axisTilt(s, Q, P, N, T);
         k = add(scale(std::cos(t), N), scale(std::sin(t), T));
         if (swapped) k = scale(-1, k);
         turnAbout(k, Sm, Em, c, e1, e2, r, angle);
         if (swapped) {
-            tracef(s, "\n  cc=(a,nn)=%6.3f", dot(Q, k));
-            tracef(s, "\n  cc=(b,nn)=%6.3f", dot(P, k));
+            tracef(s, "\n  cc=(a,nn)=%6.3f\n  cc=(b,nn)=%6.3f", dot(Q, k), dot(P, k));
         }
     }
     if (mir) {

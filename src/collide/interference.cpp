@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "collide/collide_math.h"
+#include "collide/vec3_inline.h"
 #include "core/scene.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
@@ -52,7 +52,7 @@ int selfCollCore(Scene& s, int K0, int M, double& d, double& bs, int& K, Vec3& P
             t1 = 1;
             t2 = 2;
             P1 = P2 = s.J[M];
-            return -3;
+            return kCollSelf;
         }
         if (M == 2) {
             d = bs = 9.0;
@@ -60,7 +60,7 @@ int selfCollCore(Scene& s, int K0, int M, double& d, double& bs, int& K, Vec3& P
             t1 = 1;
             t2 = 2;
             P1 = P2 = s.J[2];
-            return acosClamped(dot(s.mm[2], s.mm[3])) > s.qLimit ? -3 : 0;
+            return acosClamped(dot(s.mm[2], s.mm[3])) > s.qLimit ? kCollSelf : kCollNone;
         }
     }
     if (Ms - 2 < K0) {
@@ -100,7 +100,7 @@ int selfCollCore(Scene& s, int K0, int M, double& d, double& bs, int& K, Vec3& P
         }
     }
     bs = best;
-    return best < -0.001 ? -3 : 0;
+    return best < -0.001 ? kCollSelf : kCollNone;
 }
 
 // y and z of joint M at q (index 0), q[I] + 0.05 (1) and q[I] - 0.05 (2); the pose of q is left
@@ -119,7 +119,121 @@ void probeJoint(Scene& s, int I, int M, const double* q, double y[3], double z[3
     z[0] = s.J[M][2];
 }
 
+// Wall verdict of joint M (at JM) inside the wall band of its side: -1 when it interferes, +1
+// when it passes on the slit plane or the arm continues along the slit.
+int wallSignInBand(const Scene& s, bool far, int M, const Vec3& JM, int Mp, int Mw, const int* inWall, int nIn) {
+    int w = 1;
+    const bool offSlit = std::fabs(JM[0] - s.rhx) > 0.01;
+    bool inList = false;
+    for (int k = 0; k < nIn && k <= s.N; ++k)
+        if (inWall[k] == M) inList = true;
+    if (!far && M == Mp && offSlit) w = -1;
+    if (far && M == Mw && offSlit) w = -1;
+    if (inList && offSlit) w = -1;
+    if (far) {
+        int M1 = M + 1;
+        if (s.JRTYPE[M + 1] == 'R') M1 = M + 2;
+        if (M1 > s.Nw) M1 = s.Nw;
+        const double oy = JM[1] - s.rhy;
+        const bool nextOnSlit = std::fabs(s.J[M1][0] - s.rhx) < 0.0001;
+        if (oy >= 0 && nextOnSlit) w = 1;
+        if (oy < 0 && nextOnSlit) w = (oy < s.rhy1 && s.J[M1][1] - s.rhy < 0) ? 1 : -1;
+    }
+    return w;
+}
+
 bool probeArgsOk(const Scene& s, int I, int M) { return I >= 1 && I <= s.N && M >= 0 && M <= s.Nw; }
+
+}  // namespace
+
+namespace {
+
+// Closest parts of two links found so far: clearance, distance, points on link 1 and link 2 and
+// their part codes.
+struct Closest {
+    double c, d;
+    Vec3 pa, pb;
+    int ca, cb;
+};
+
+// Takes the candidate pa (part c1 of link k1) - pb (part c2 of link k2) when its clearance is
+// strictly smaller than the best so far.
+inline void consider(const Scene& s, int k1, int k2, Closest& best, const Vec3& pa, const Vec3& pb, int c1, int c2) {
+    double dist = norm(sub(pa, pb));
+    double clr = dist - requiredClearance(s, k1, k2, c1, c2);
+    if (clr < best.c) {
+        best.c = clr;
+        best.d = dist;
+        best.pa = pa;
+        best.pb = pb;
+        best.ca = c1;
+        best.cb = c2;
+    }
+}
+
+// Interior-to-interior candidate of link 1 (a0 + t ua, t in [0, L1], end a1) and link 2 (b0, ub,
+// L2, end b1): along the common perpendicular, or where parallel links overlap.
+inline void considerInteriors(const Scene& s, int k1, int k2, Closest& best, const Vec3& a0, const Vec3& ua,
+                              const Vec3& a1, double L1, const Vec3& b0, const Vec3& ub, const Vec3& b1, double L2) {
+    const Vec3 n = cross(ua, ub);
+    const double uu = dot(ua, ua), uv = dot(ua, ub), vv = dot(ub, ub);
+    const Vec3 w0 = sub(a0, b0);
+    const double du = dot(ua, w0), dv = dot(ub, w0);
+    const double den = uu * vv - uv * uv;
+    double sa = 0, sb = 0;
+    if (norm(n) >= 0.001) {
+        sa = (uv * dv - vv * du) / den;
+        sb = (uu * dv - uv * du) / den;
+        if (sa >= 0 && sa <= L1 && sb >= 0 && sb <= L2)
+            consider(s, k1, k2, best, axpy(a0, sa, ua), axpy(b0, sb, ub), 0, 0);
+        return;
+    }
+    // Parallel links: the candidate exists when any end point projects into the other link; it is
+    // taken where the links overlap (at the common perpendicular when that is still defined, else
+    // the middle of the overlap).
+    double t;
+    double pb0 = 0, pb1 = 0;
+    bool onB0 = footOnSegment(b0, a0, ua, L1, pb0);
+    bool onB1 = footOnSegment(b1, a0, ua, L1, pb1);
+    bool onA0 = footOnSegment(a0, b0, ub, L2, t);
+    bool onA1 = footOnSegment(a1, b0, ub, L2, t);
+    if (!(onB0 || onB1 || onA0 || onA1)) return;
+    bool found = false;
+    if (den > 0) {
+        sa = (uv * dv - vv * du) / den;
+        sb = (uu * dv - uv * du) / den;
+        if (std::isfinite(sa) && std::isfinite(sb) && sa > 0 && sa < L1 && sb > 0 && sb < L2) found = true;
+    }
+    if (!found && uu > 0 && vv > 0) {
+        double e0 = dot(sub(b0, a0), ua) / uu, e1 = dot(sub(b1, a0), ua) / uu;
+        double lo = std::fmax(0.0, std::fmin(e0, e1)), hi = std::fmin(L1, std::fmax(e0, e1));
+        if (lo <= hi) {
+            sa = (lo + hi) / 2;
+            sb = dot(sub(axpy(a0, sa, ua), b0), ub) / vv;
+            sb = sb < 0 ? 0 : (sb > L2 ? L2 : sb);
+            found = true;
+        }
+    }
+    if (found) consider(s, k1, k2, best, axpy(a0, sa, ua), axpy(b0, sb, ub), 0, 0);
+}
+
+// The nine candidates of two links that do not touch, in their fixed order: end to end, interior
+// to interior, end point to the interior of the other link.
+inline Closest closestParts(const Scene& s, int k1, int k2, const Vec3& a0, const Vec3& ua, const Vec3& a1, double L1,
+                            const Vec3& b0, const Vec3& ub, const Vec3& b1, double L2) {
+    Closest best{1000, 0, a0, b0, 1, 1};
+    consider(s, k1, k2, best, a0, b0, 1, 1);
+    consider(s, k1, k2, best, a0, b1, 1, 2);
+    consider(s, k1, k2, best, a1, b0, 2, 1);
+    consider(s, k1, k2, best, a1, b1, 2, 2);
+    considerInteriors(s, k1, k2, best, a0, ua, a1, L1, b0, ub, b1, L2);
+    double t;
+    if (footOnSegment(b0, a0, ua, L1, t)) consider(s, k1, k2, best, axpy(a0, t, ua), b0, 0, 1);
+    if (footOnSegment(b1, a0, ua, L1, t)) consider(s, k1, k2, best, axpy(a0, t, ua), b1, 0, 2);
+    if (footOnSegment(a0, b0, ub, L2, t)) consider(s, k1, k2, best, a0, axpy(b0, t, ub), 1, 0);
+    if (footOnSegment(a1, b0, ub, L2, t)) consider(s, k1, k2, best, a1, axpy(b0, t, ub), 2, 0);
+    return best;
+}
 
 }  // namespace
 
@@ -138,14 +252,14 @@ int SegSegDist(const Scene& s, int M, const Vec3& A0, const Vec3& u1, int K, con
         P1 = P2 = kOrigin;
         d = 0;
         c = -9.0;
-        return -3;
+        return kCollSelf;
     }
     if (std::abs(M - K) < 2) {
         d = c = 0;
         t1 = t2 = 1;
         double a = acosClamped(dot(u1, u2));
         if (((K <= N - 3 || M <= N - 3) && a > s.qLimit) || ((K >= N - 2 || M >= N - 2) && a > s.qLimitWrist))
-            return -3;
+            return kCollSelf;
     }
     // Link 1 is the lower index; results are handed back in the caller's order.
     const bool swapped = M > K;
@@ -157,102 +271,23 @@ int SegSegDist(const Scene& s, int M, const Vec3& A0, const Vec3& u1, int K, con
     const double L1 = s.L[k1], L2 = s.L[k2];
     const Vec3 a1 = axpy(a0, L1, ua), b1 = axpy(b0, L2, ub);
 
-    Vec3 qa, qb;  // closest points on link 1 and link 2
-    int ca, cb;
-    int result = 0;
+    Closest best;
+    int result = kCollNone;
     if (norm(sub(a1, b0)) < 1e-5) {
         // The end of the lower link is the start of the higher one: only their bend is judged.
-        qa = a1;
-        qb = b0;
-        ca = 2;
-        cb = 1;
-        d = c = 9.0;
+        best = Closest{9.0, 9.0, a1, b0, 2, 1};
         double a = acosClamped(dot(ua, ub));
-        if ((k2 <= N - 3 && a > s.qLimit) || (k2 >= N - 2 && a > s.qLimitWrist)) result = -3;
+        if ((k2 <= N - 3 && a > s.qLimit) || (k2 >= N - 2 && a > s.qLimitWrist)) result = kCollSelf;
     } else {
-        double bestC = 1000, bestD = 0;
-        qa = a0;
-        qb = b0;
-        ca = cb = 1;
-        auto consider = [&](const Vec3& pa, const Vec3& pb, int c1, int c2) {
-            double dist = norm(sub(pa, pb));
-            double clr = dist - requiredClearance(s, k1, k2, c1, c2);
-            if (clr < bestC) {
-                bestC = clr;
-                bestD = dist;
-                qa = pa;
-                qb = pb;
-                ca = c1;
-                cb = c2;
-            }
-        };
-        consider(a0, b0, 1, 1);
-        consider(a0, b1, 1, 2);
-        consider(a1, b0, 2, 1);
-        consider(a1, b1, 2, 2);
-
-        // Interior to interior.
-        const Vec3 n = cross(ua, ub);
-        const double uu = dot(ua, ua), uv = dot(ua, ub), vv = dot(ub, ub);
-        const Vec3 w0 = sub(a0, b0);
-        const double du = dot(ua, w0), dv = dot(ub, w0);
-        const double den = uu * vv - uv * uv;
-        double sa = 0, sb = 0;
-        if (norm(n) >= 0.001) {
-            sa = (uv * dv - vv * du) / den;
-            sb = (uu * dv - uv * du) / den;
-            if (sa >= 0 && sa <= L1 && sb >= 0 && sb <= L2) consider(axpy(a0, sa, ua), axpy(b0, sb, ub), 0, 0);
-        } else {
-            // Parallel links: the candidate exists when any end point projects into the other
-            // link; it is taken where the links overlap (at the common perpendicular when that
-            // is still defined, else the middle of the overlap).
-            double t;
-            double pb0 = 0, pb1 = 0;
-            bool onB0 = footOnSegment(b0, a0, ua, L1, pb0);
-            bool onB1 = footOnSegment(b1, a0, ua, L1, pb1);
-            bool onA0 = footOnSegment(a0, b0, ub, L2, t);
-            bool onA1 = footOnSegment(a1, b0, ub, L2, t);
-            if (onB0 || onB1 || onA0 || onA1) {
-                bool found = false;
-                if (den > 0) {
-                    sa = (uv * dv - vv * du) / den;
-                    sb = (uu * dv - uv * du) / den;
-                    if (std::isfinite(sa) && std::isfinite(sb) && sa > 0 && sa < L1 && sb > 0 && sb < L2) found = true;
-                }
-                if (!found && uu > 0 && vv > 0) {
-                    double e0 = dot(sub(b0, a0), ua) / uu, e1 = dot(sub(b1, a0), ua) / uu;
-                    double lo = std::fmax(0.0, std::fmin(e0, e1)), hi = std::fmin(L1, std::fmax(e0, e1));
-                    if (lo <= hi) {
-                        sa = (lo + hi) / 2;
-                        sb = dot(sub(axpy(a0, sa, ua), b0), ub) / vv;
-                        sb = sb < 0 ? 0 : (sb > L2 ? L2 : sb);
-                        found = true;
-                    }
-                }
-                if (found) consider(axpy(a0, sa, ua), axpy(b0, sb, ub), 0, 0);
-            }
-        }
-        // End points to the interior of the other link.
-        double t;
-        if (footOnSegment(b0, a0, ua, L1, t)) consider(axpy(a0, t, ua), b0, 0, 1);
-        if (footOnSegment(b1, a0, ua, L1, t)) consider(axpy(a0, t, ua), b1, 0, 2);
-        if (footOnSegment(a0, b0, ub, L2, t)) consider(a0, axpy(b0, t, ub), 1, 0);
-        if (footOnSegment(a1, b0, ub, L2, t)) consider(a1, axpy(b0, t, ub), 2, 0);
-        d = bestD;
-        c = bestC;
-        result = c < -0.001 ? -3 : 0;
+        best = closestParts(s, k1, k2, a0, ua, a1, L1, b0, ub, b1, L2);
+        result = best.c < -0.001 ? kCollSelf : kCollNone;
     }
-    if (swapped) {
-        P1 = qb;
-        P2 = qa;
-        t1 = cb;
-        t2 = ca;
-    } else {
-        P1 = qa;
-        P2 = qb;
-        t1 = ca;
-        t2 = cb;
-    }
+    d = best.d;
+    c = best.c;
+    P1 = swapped ? best.pb : best.pa;
+    P2 = swapped ? best.pa : best.pb;
+    t1 = swapped ? best.cb : best.ca;
+    t2 = swapped ? best.ca : best.cb;
     return result;
 }
 
@@ -272,14 +307,14 @@ int SelfCollCheck(Scene& s, int K0, int M, const double* q, double& d, double& b
         K = K0;
         P1 = P2 = kOrigin;
         t1 = t2 = 0;
-        return -3;
+        return kCollSelf;
     }
     forwardKinematics(s, q);
     return selfCollCore(s, K0, M, d, bs, K, P1, P2, t1, t2);
 }
 
-int JntMCollCheck(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, int& K,
-                  Vec3& P1, Vec3& P2, int& t1, int& t2) {
+int JntMCollCheck(Scene& s, char side, int M, const double* q, WorkFloor wf, double& bw, double& bf, double& bs,
+                  int& K, Vec3& P1, Vec3& P2, int& t1, int& t2) {
     const bool far = side == 'O';
     K = 0;
     P1 = P2 = kOrigin;
@@ -288,13 +323,13 @@ int JntMCollCheck(Scene& s, char side, int M, const double* q, double& bw, doubl
         // Not a joint of the arm: nothing to judge.
         bw = far ? 9.0 : -9.0;
         bf = bs = 9.0;
-        return 0;
+        return kCollNone;
     }
     if (!finiteJoints(s, q)) {
         // A pose with non-finite joint values cannot be judged clear.
         bw = far ? -9.0 : 9.0;
         bf = bs = -9.0;
-        return -7;
+        return kCollAll;
     }
     int Mp = 0, Mw = 0, inWall[JV];
     const int nIn = classifyJointsByWall(s, q, &Mp, inWall, &Mw);
@@ -311,29 +346,11 @@ int JntMCollCheck(Scene& s, char side, int M, const double* q, double& bw, doubl
         bw = JM[1] - (work ? s.rhy1W : s.rhy1M);
         v = -bw;
     }
-    int w = 1;
-    if (!(v >= 0)) {
-        const bool offSlit = std::fabs(JM[0] - s.rhx) > 0.01;
-        bool inList = false;
-        for (int k = 0; k < nIn && k <= s.N; ++k)
-            if (inWall[k] == M) inList = true;
-        if (!far && M == Mp && offSlit) w = -1;
-        if (far && M == Mw && offSlit) w = -1;
-        if (inList && offSlit) w = -1;
-        if (far) {
-            int M1 = M + 1;
-            if (s.JRTYPE[M + 1] == 'R') M1 = M + 2;
-            if (M1 > s.Nw) M1 = s.Nw;
-            const double oy = JM[1] - s.rhy;
-            const bool nextOnSlit = std::fabs(s.J[M1][0] - s.rhx) < 0.0001;
-            if (oy >= 0 && nextOnSlit) w = 1;
-            if (oy < 0 && nextOnSlit) w = (oy < s.rhy1 && s.J[M1][1] - s.rhy < 0) ? 1 : -1;
-        }
-    }
+    const int w = v >= 0 ? 1 : wallSignInBand(s, far, M, JM, Mp, Mw, inWall, nIn);
 
-    // Floor: the base joints never, the work point only from B phase 2 on.
+    // Floor: the base joints never, the work point only when the caller judges it.
     bf = JM[2] - m;
-    const int f = (M > 1 && (s.sgnPATH >= 2 || M < s.Nw) && bf <= 0) ? -2 : 2;
+    const int f = (M > 1 && (wf == WorkFloor::Judged || M < s.Nw) && bf <= 0) ? -2 : 2;
 
     // Self.
     bs = 9.0;
@@ -366,7 +383,8 @@ int JntMCollCheck(Scene& s, char side, int M, const double* q, double& bw, doubl
         }
     }
 
-    static const int kCode[8] = {0, -1, -2, -4, -3, -5, -6, -7};
+    static const int kCode[8] = {kCollNone, kCollWall,     kCollFloor,     kCollWallFloor,
+                                 kCollSelf, kCollWallSelf, kCollFloorSelf, kCollAll};
     return kCode[(w < 0 ? 1 : 0) | (f < 0 ? 2 : 0) | (sv < 0 ? 4 : 0)];
 }
 
@@ -430,9 +448,88 @@ int SCollDir(Scene& s, int I, int M, int K, const double* q) {
     return r;
 }
 
-int JntMCollAvoid(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, double* qout) {
-    const double kStep = 0.02;
-    const int kMaxSteps = 100;
+namespace {
+
+constexpr double kAvoidStep = 0.02;  // turn of one repair step (rad)
+constexpr int kAvoidMaxSteps = 100;
+
+// The joint that turns to repair joint M: the nearest before M that moves it (past zero-length
+// links and past a joint turning about its own link); I2 the one before when that turns about
+// its link, else 0.
+void avoidJoints(const Scene& s, int M, int& I, int& I2) {
+    I = M - 1;
+    for (int k = 0; k < 2 && I >= 1 && s.L[I + 1] < 0.0001; ++k) --I;
+    if (I >= 1 && s.JRTYPE[I] == 'R') --I;
+    I2 = (I - 1 >= 1 && s.JRTYPE[I - 1] == 'R') ? I - 1 : 0;
+}
+
+// Step of joint J by the kind of interference code; blocked when the kinds disagree.
+double avoidStep(Scene& s, bool far, int J, int M, int K, const double* qa, int code, bool& blocked) {
+    blocked = false;
+    auto dW = [&] { return far ? WCollDirO(s, J, M, qa) : WCollDirI(s, J, M, qa); };
+    auto dF = [&] { return FCollDir(s, J, M, qa); };
+    auto dS = [&] { return SCollDir(s, J, M, K, qa); };
+    int a = 0, b = 0, c = 0;
+    switch (code) {
+        case kCollWall: return dW() * kAvoidStep;
+        case kCollFloor: return dF() * kAvoidStep;
+        case kCollSelf: return dS() * kAvoidStep;
+        case kCollWallFloor: a = dW(); b = dF(); break;
+        case kCollWallSelf: a = dW(); b = dS(); break;
+        case kCollFloorSelf: a = dF(); b = dS(); break;
+        case kCollAll:
+            a = dW();
+            b = dF();
+            c = dS();
+            if (a * b < 0 || a * c < 0 || b * c < 0) {
+                blocked = true;
+                return 0;
+            }
+            return a * kAvoidStep;
+        default: blocked = true; return 0;
+    }
+    if (a * b < 0) {
+        blocked = true;
+        return 0;
+    }
+    return a * kAvoidStep;
+}
+
+// Steps joints I (by s1) and I2 (by s2) from qa until joint M is clear, a clearance turns
+// negative (the step before is taken), or no step helps; qa holds the last accepted pose, qb the
+// last tried. Returns the pose chosen (qa or qb). bw0, bf0, bs0: the clearances of qa.
+const double* avoidSearch(Scene& s, char side, int M, WorkFloor wf, bool near, int I, int I2, double s1, double s2,
+                          double bw0, double bf0, double bs0, double* qa, double* qb) {
+    const bool far = side == 'O';
+    int K = 0, t1 = 0, t2 = 0;
+    Vec3 P1, P2;
+    double vPrev = far ? bw0 : -bw0, bfPrev = bf0, bsPrev = bs0;
+    for (int cnt = 1;; ++cnt) {
+        for (int i = 0; i < JV; ++i) qb[i] = qa[i];
+        qb[I] += s1;
+        if (I2 >= 1) qb[I2] += s2;
+        const int cl = clampJoint(s, I, qb[I], &qb[I]);
+        double cbw, cbf, cbs;
+        const int cb = JntMCollCheck(s, side, M, qb, wf, cbw, cbf, cbs, K, P1, P2, t1, t2);
+        const double vb = far ? cbw : -cbw;
+        if (cb == kCollNone || (!near && vb >= 0 && cbf >= 0 && cbs >= 0) || (near && cbf >= 0 && cbs >= 0))
+            return qb;
+        if ((!near && vPrev > 0 && vb < 0) || (bfPrev > 0 && cbf < 0) || (bsPrev > 0 && cbs < 0)) return qa;
+        if ((I2 < 1 && cl) || cnt >= kAvoidMaxSteps || (!near && vb < 0 && vb < vPrev) || (cbf < 0 && cbf < bfPrev) ||
+            (cbs < 0 && cbs < bsPrev))
+            return qb;
+        for (int i = 0; i < JV; ++i) qa[i] = qb[i];
+        vPrev = vb;
+        bfPrev = cbf;
+        bsPrev = cbs;
+    }
+}
+
+}  // namespace
+
+int JntMCollAvoid(Scene& s, char side, int M, const double* q, WorkFloor wf, double& bw, double& bf, double& bs,
+                  double* qout, bool& stepped) {
+    stepped = false;
     double q0[JV];
     for (int i = 0; i < JV; ++i) q0[i] = q[i];  // qout may be q itself
     for (int i = 0; i < JV; ++i) qout[i] = q0[i];
@@ -441,13 +538,8 @@ int JntMCollAvoid(Scene& s, char side, int M, const double* q, double& bw, doubl
         return 1;
     }
     const bool far = side == 'O';
-
-    // The joint that turns: the nearest before M that moves it (past zero-length links and past
-    // a joint turning about its own link), and the one before when that turns about its link.
-    int I = M - 1;
-    for (int k = 0; k < 2 && I >= 1 && s.L[I + 1] < 0.0001; ++k) --I;
-    if (I >= 1 && s.JRTYPE[I] == 'R') --I;
-    const int I2 = (I - 1 >= 1 && s.JRTYPE[I - 1] == 'R') ? I - 1 : 0;
+    int I = 0, I2 = 0;
+    avoidJoints(s, M, I, I2);
 
     double qa[JV];
     for (int i = 0; i < JV; ++i) qa[i] = q0[i];
@@ -461,91 +553,31 @@ int JntMCollAvoid(Scene& s, char side, int M, const double* q, double& bw, doubl
 
     int K = 0, t1 = 0, t2 = 0;
     Vec3 P1, P2;
-    const int code = JntMCollCheck(s, side, M, qa, bw, bf, bs, K, P1, P2, t1, t2);
+    const int code = JntMCollCheck(s, side, M, qa, wf, bw, bf, bs, K, P1, P2, t1, t2);
     const double bw0 = bw, bf0 = bf, bs0 = bs;
-    if (code == 0) {
+    if (code == kCollNone) {
         for (int i = 0; i < JV; ++i) qout[i] = clamped ? qa[i] : q0[i];
         return 1;
     }
 
-    // Step of one joint by the kind of interference; blocked when the kinds disagree.
-    auto stepOf = [&](int J, bool& blocked) -> double {
-        blocked = false;
-        auto dW = [&] { return far ? WCollDirO(s, J, M, qa) : WCollDirI(s, J, M, qa); };
-        auto dF = [&] { return FCollDir(s, J, M, qa); };
-        auto dS = [&] { return SCollDir(s, J, M, K, qa); };
-        int a = 0, b = 0, c = 0;
-        switch (code) {
-            case -1: return dW() * kStep;
-            case -2: return dF() * kStep;
-            case -3: return dS() * kStep;
-            case -4: a = dW(); b = dF(); break;
-            case -5: a = dW(); b = dS(); break;
-            case -6: a = dF(); b = dS(); break;
-            case -7:
-                a = dW();
-                b = dF();
-                c = dS();
-                if (a * b < 0 || a * c < 0 || b * c < 0) {
-                    blocked = true;
-                    return 0;
-                }
-                return a * kStep;
-            default: blocked = true; return 0;
-        }
-        if (a * b < 0) {
-            blocked = true;
-            return 0;
-        }
-        return a * kStep;
-    };
     bool blocked1 = true, blocked2 = true;
     double s1 = 0, s2 = 0;
-    if (I >= 1 && finiteJoints(s, q0)) s1 = stepOf(I, blocked1);
-    if (I2 >= 1 && finiteJoints(s, q0)) s2 = stepOf(I2, blocked2);
+    if (I >= 1 && finiteJoints(s, q0)) s1 = avoidStep(s, far, I, M, K, qa, code, blocked1);
+    if (I2 >= 1 && finiteJoints(s, q0)) s2 = avoidStep(s, far, I2, M, K, qa, code, blocked2);
     if (blocked1 && blocked2) {
         for (int i = 0; i < JV; ++i) qout[i] = q0[i];
-        s.sgnMColl = code;
         return code;
     }
 
     double qb[JV];
-    double vPrev = far ? bw0 : -bw0, bfPrev = bf0, bsPrev = bs0;
-    const double* chosen = qb;
-    for (int cnt = 1;; ++cnt) {
-        for (int i = 0; i < JV; ++i) qb[i] = qa[i];
-        qb[I] += s1;
-        if (I2 >= 1) qb[I2] += s2;
-        const int cl = clampJoint(s, I, qb[I], &qb[I]);
-        double cbw, cbf, cbs;
-        const int cb = JntMCollCheck(s, side, M, qb, cbw, cbf, cbs, K, P1, P2, t1, t2);
-        const double vb = far ? cbw : -cbw;
-        if (cb == 0 || (!near && vb >= 0 && cbf >= 0 && cbs >= 0) || (near && cbf >= 0 && cbs >= 0)) {
-            chosen = qb;
-            break;
-        }
-        if ((!near && vPrev > 0 && vb < 0) || (bfPrev > 0 && cbf < 0) || (bsPrev > 0 && cbs < 0)) {
-            chosen = qa;
-            break;
-        }
-        if ((I2 < 1 && cl) || cnt >= kMaxSteps || (!near && vb < 0 && vb < vPrev) || (cbf < 0 && cbf < bfPrev) ||
-            (cbs < 0 && cbs < bsPrev)) {
-            chosen = qb;
-            break;
-        }
-        for (int i = 0; i < JV; ++i) qa[i] = qb[i];
-        vPrev = vb;
-        bfPrev = cbf;
-        bsPrev = cbs;
-    }
-
+    const double* chosen = avoidSearch(s, side, M, wf, near, I, I2, s1, s2, bw0, bf0, bs0, qa, qb);
     double qf[JV];
     for (int i = 0; i < JV; ++i) qf[i] = chosen[i];
     double nbw, nbf, nbs;
-    const int fin = JntMCollCheck(s, side, M, qf, nbw, nbf, nbs, K, P1, P2, t1, t2);
+    const int fin = JntMCollCheck(s, side, M, qf, wf, nbw, nbf, nbs, K, P1, P2, t1, t2);
     s.rColl = Vec3{{s.qZero[0], s.qZero[1], s.qZero[2]}};
-    s.JColl = 0;
-    if (fin == 0) {
+    stepped = true;
+    if (fin == kCollNone) {
         for (int i = 0; i < JV; ++i) qout[i] = qf[i];
         bw = nbw;
         bf = nbf;
@@ -556,6 +588,5 @@ int JntMCollAvoid(Scene& s, char side, int M, const double* q, double& bw, doubl
     bw = bw0;
     bf = bf0;
     bs = bs0;
-    s.sgnMColl = fin;
     return fin;
 }

@@ -1,8 +1,7 @@
 // Wall, floor and self interference of one joint, its repair by small turns of the joints
 // before it, the link-against-link distance and the direction probes.
 //
-// Interference codes: 0 none, -1 wall, -2 floor, -3 self (or joint limit), -4 wall and floor,
-// -5 wall and self, -6 floor and self, -7 all three.
+// Interference codes: the kColl constants below (0 none, -1 .. -7 the kinds met).
 // Side letters: 'I' judges a joint against the robot's own side of the wall, 'O' against the
 // far side. Every routine that takes a joint vector runs forwardKinematics on the vector it
 // judges last, so J and mm hold that pose afterwards.
@@ -11,20 +10,37 @@
 
 struct Scene;
 
+// Interference codes of JntMCollCheck and JntMCollAvoid.
+constexpr int kCollNone = 0;
+constexpr int kCollWall = -1;
+constexpr int kCollFloor = -2;
+constexpr int kCollSelf = -3;  // also a joint beyond its limit
+constexpr int kCollWallFloor = -4;
+constexpr int kCollWallSelf = -5;
+constexpr int kCollFloorSelf = -6;
+constexpr int kCollAll = -7;
+
+// Whether the work point (M = Nw) is judged against the floor margin. The work rests on its
+// goal until the path generation has lifted it (its phase 2 on): until then it is Exempt.
+enum class WorkFloor { Exempt, Judged };
+
 // Judges joint M (1..Nw; Nw is the work point) of q. Out: the wall clearance bw ('O': y past
 // the far margin plane, negative inside the band; 'I': y past the near margin plane, positive
 // inside the band), the floor clearance bf, the self clearance bs (9.0 when nothing was
 // tested), the link K that gave bs, the closest points P1 (on link M) and P2 (on link K) and
 // their part codes t1, t2 (0 interior, 1 start point, 2 end point). Writes rColl when a self
 // interference lies between two link interiors. Returns the interference code.
-int JntMCollCheck(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, int& K,
-                  Vec3& P1, Vec3& P2, int& t1, int& t2);
+int JntMCollCheck(Scene& s, char side, int M, const double* q, WorkFloor wf, double& bw, double& bf, double& bs,
+                  int& K, Vec3& P1, Vec3& P2, int& t1, int& t2);
 
 // Repairs an interference of joint M by stepping the joint(s) before M by 0.02 rad in the
 // direction that enlarges the violated clearance (at most 100 steps). Returns 1 when joint M
-// is clear in qout (q itself, clamped, or repaired), else the negative code; on failure qout = q,
-// the clearances are those of q, and sgnMColl holds the code. qout may be q itself.
-int JntMCollAvoid(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, double* qout);
+// is clear in qout (q itself, clamped, or repaired), else the negative code; on failure qout = q
+// and the clearances are those of q. stepped tells whether the step search ran. The caller
+// records the outcome for the path generation (a negative code is its sgnMColl; a search that
+// ran resets JColl). qout may be q itself.
+int JntMCollAvoid(Scene& s, char side, int M, const double* q, WorkFloor wf, double& bw, double& bf, double& bs,
+                  double* qout, bool& stepped);
 
 // Link M (its start moved down past zero-length links) against links K0 .. M-2 of q, plus the
 // bend limits of a robot whose first joint is of type 'R'. Out: distance d and clearance bs of

@@ -11,11 +11,23 @@ struct Scene;
 // An absent record holds 99.0 in the first seven fields and 0 in the flags.
 constexpr int NCREC = 10;
 enum CircleRecField { CR_X = 0, CR_Y, CR_Z, CR_Q, CR_WALL, CR_FLOOR, CR_DIR, CR_FLAG1, CR_FLAG2, CR_FLAG3 };
+constexpr double kRecAbsent = 99.0;  // the first seven fields of an absent record
+// Flag values: clear, or what the record's turn meets (a flag may sum several of these).
+constexpr double kFlagClear = 1.0;
+constexpr double kFlagWall = -1.0;
+constexpr double kFlagFloor = -2.0;
+constexpr double kFlagBoth = -3.0;
 
 // Circle of joint M about joint MF (M-1, or M-2 past an 'R' joint M-1): centre C = J[MF],
 // radius R (the link length from MF to M), axis a (z axis of MF's frame), u = mm[M], v = a x u;
 // at a turn d of q[MF] from q, joint M is at C + R (cos d u + sin d v). Runs forwardKinematics(q).
 void JntMCircle(Scene& s, int M, const double* q, int& MF, Vec3& C, Vec3& u, Vec3& v, Vec3& a, double& R);
+
+// Result codes of JntMCircleCollCheck: what the turn sweeps joint M across.
+constexpr int kSweepClear = 0;
+constexpr int kSweepWall = -1;
+constexpr int kSweepFloor = -2;
+constexpr int kSweepBoth = -3;
 
 // Whether turning q[MF] from qs[MF] to qMF sweeps joint M across the wall face of the side
 // ('O' far face, 'I' near face) or the floor margin; a crossing exactly at qMF does not count.
@@ -34,8 +46,11 @@ void JntMCircleWallTargets(Scene& s, char side, int M, const double* q, int& MF,
                            double& w1, double& w2, double& f1, double& f2, int& sgnY);
 
 // The two wall-plane crossings W and the two floor-margin crossings F of the circle (angles
-// absolute values of q[MF]); the nearer to the current q[MF] first. Returns 1 with both kinds,
-// -2 with wall crossings only, -1 with floor crossings only, -3 with none.
+// absolute values of q[MF]); the nearer to the current q[MF] first. Returns which kinds exist.
+constexpr int kCrossBoth = 1;
+constexpr int kCrossFloorOnly = -1;
+constexpr int kCrossWallOnly = -2;
+constexpr int kCrossNone = -3;
 int JntMCircleWallCross(Scene& s, char side, int M, int MF, const double* q, double R, const Vec3& C,
                         const Vec3& u, const Vec3& v, const Vec3& a, double W[2][NCREC], double F[2][NCREC]);
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "collide/collide_math.h"
+#include "collide/vec3_inline.h"
 #include "core/scene.h"
 #include "model/kinematics.h"
 
@@ -120,55 +120,51 @@ double linkWallClearance(const Scene& s, int k) {
            kCapsuleRadius;
 }
 
-void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
-    c = ShapeClearance();
-    for (int k = 0; k < JV + 2; ++k) c.shapeFixed[k] = c.shapeMoving[k] = 9;
-    auto fixedAt = [&](int k, double v) { c.shapeFixed[k] = std::min(c.shapeFixed[k], v); };
-    auto movingAt = [&](int k, double v) { c.shapeMoving[k] = std::min(c.shapeMoving[k], v); };
-    const int N = s.N, Nw = s.Nw;
-    for (int i = 1; i <= N - 1 && c.limitJoint == 0; ++i) {
-        const double lim = i == N - 1 ? s.qLimitWrist : s.JRTYPE[i] != 'R' ? s.qLimit : INFINITY;
-        if (!(std::fabs(q[i]) <= lim)) c.limitJoint = i;
-    }
-    forwardKinematics(s, q);
-    // Segments 1..N are the links, Nw the hand up to the top face of the box.
-    Vec3 A[JV], B[JV];
-    for (int k = 1; k <= N; ++k) A[k] = s.J[k - 1], B[k] = s.J[k];
-    A[Nw] = s.J[N];
-    for (int r = 0; r < 3; ++r) B[Nw][r] = s.rw[r] - s.Ew(r, 2) * s.Hwork / 2;
+namespace {
 
-    Vec3 lo[2], hi[2];
-    wallBlocks(s, lo, hi);
+inline void fixedAt(ShapeClearance& c, int k, double v) { c.shapeFixed[k] = std::min(c.shapeFixed[k], v); }
+inline void movingAt(ShapeClearance& c, int k, double v) { c.shapeMoving[k] = std::min(c.shapeMoving[k], v); }
+
+// Segments A[k]..B[k] (k = 1..N the links, Nw the hand) against the wall blocks and the floor,
+// and the work, as a ball at the work point, against the wall blocks.
+void wallFloorClearance(const Scene& s, const Vec3* A, const Vec3* B, const Vec3 lo[2], const Vec3 hi[2],
+                        ShapeClearance& c) {
+    const int Nw = s.Nw;
     for (int k = 1; k <= Nw; ++k) {
         for (int b = 0; b < 2; ++b) {
             const double gap = boxGap(A[k], B[k], lo[b], hi[b]) - kCapsuleRadius;
             if (gap >= c.wall) {
-                fixedAt(k, gap);
+                fixedAt(c, k, gap);
                 continue;
             }
             const double d = segmentBoxDistance(A[k], B[k], lo[b], hi[b]) - kCapsuleRadius;
-            fixedAt(k, d);
+            fixedAt(c, k, d);
             if (d < c.wall) c.wall = d, c.wallShape = k, c.wallBlock = b;
         }
         // The base column (links that start at the base) stands on the floor.
         const Vec3& base = s.Jstraight[k - 1];
         if (k == s.Nw || base[0] != 0 || base[1] != 0 || base[2] != 0) {
             const double z = std::min(A[k][2], B[k][2]) - kCapsuleRadius;
-            fixedAt(k, z);
+            fixedAt(c, k, z);
             if (z < c.floor) c.floor = z, c.floorShape = k;
         }
     }
     // Against the wall the work counts as a ball of the capsule radius at the work point.
     for (int b = 0; b < 2; ++b) {
         const double d = segmentBoxDistance(s.rw, s.rw, lo[b], hi[b]) - kCapsuleRadius;
-        fixedAt(Nw + 1, d);
+        fixedAt(c, Nw + 1, d);
         if (d < c.wall) c.wall = d, c.wallShape = Nw + 1, c.wallBlock = b;
     }
+}
+
+// The work box against the floor and against the links A[k]..B[k], k = N down to 1.
+void workBoxClearance(const Scene& s, const Vec3* A, const Vec3* B, ShapeClearance& c) {
+    const int N = s.N, Nw = s.Nw;
     const double half[3] = {kWorkHalf[0], kWorkHalf[1], s.Hwork / 2};
     double low = s.rw[2];
     for (int k = 0; k < 3; ++k) low -= std::fabs(s.Ew(2, k)) * half[k];
     c.workFloor = low + kWorkFloorSink;
-    fixedAt(Nw + 1, c.workFloor);
+    fixedAt(c, Nw + 1, c.workFloor);
     const Vec3 blo{{-half[0], -half[1], -half[2]}}, bhi{{half[0], half[1], half[2]}};
     const double diag = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
     // From the wrist down: the links nearest the box come first, so that the ball bound below
@@ -177,17 +173,21 @@ void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
         // The box lies inside the ball of its half diagonal about the work point.
         const double ball = segmentSegmentDistance(A[k], B[k], s.rw, s.rw) - diag - kCapsuleRadius;
         if (ball >= c.work) {
-            movingAt(k, ball);
-            movingAt(Nw + 1, ball);
+            movingAt(c, k, ball);
+            movingAt(c, Nw + 1, ball);
             continue;
         }
         const double d = segmentBoxDistance(toBox(s, A[k]), toBox(s, B[k]), blo, bhi) - kCapsuleRadius;
-        movingAt(k, d);
-        movingAt(Nw + 1, d);
+        movingAt(c, k, d);
+        movingAt(c, Nw + 1, d);
         if (d < c.work || (d == c.work && k < c.workLink)) c.work = d, c.workLink = k;
     }
-    // Self: link axes, link Nw ending at the work point; links that meet past zero-length links
-    // are neighbours.
+}
+
+// Self: link axes, link Nw ending at the work point; links that meet past zero-length links are
+// neighbours.
+void selfClearance(const Scene& s, ShapeClearance& c) {
+    const int Nw = s.Nw;
     double half2[JV + 1];
     for (int k = 1; k <= Nw; ++k) {
         const Vec3 d = sub(s.J[k], s.J[k - 1]);
@@ -209,16 +209,40 @@ void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
             }
             const double ball = std::sqrt(gap2) - half2[Ms] - half2[K] - need;
             if (ball >= c.self) {
-                movingAt(Ms, ball);
-                movingAt(K, ball);
+                movingAt(c, Ms, ball);
+                movingAt(c, K, ball);
                 continue;
             }
             const double d = segmentSegmentDistance(s.J[Ms - 1], s.J[Ms], s.J[K - 1], s.J[K]) - need;
-            movingAt(Ms, d);
-            movingAt(K, d);
+            movingAt(c, Ms, d);
+            movingAt(c, K, d);
             if (d < c.self) c.self = d, c.selfA = M, c.selfB = K;
         }
     }
+}
+
+}  // namespace
+
+void physicalClearance(Scene& s, const double* q, ShapeClearance& c) {
+    c = ShapeClearance();
+    for (int k = 0; k < JV + 2; ++k) c.shapeFixed[k] = c.shapeMoving[k] = 9;
+    const int N = s.N, Nw = s.Nw;
+    for (int i = 1; i <= N - 1 && c.limitJoint == 0; ++i) {
+        const double lim = i == N - 1 ? s.qLimitWrist : s.JRTYPE[i] != 'R' ? s.qLimit : INFINITY;
+        if (!(std::fabs(q[i]) <= lim)) c.limitJoint = i;
+    }
+    forwardKinematics(s, q);
+    // Segments 1..N are the links, Nw the hand up to the top face of the box.
+    Vec3 A[JV], B[JV];
+    for (int k = 1; k <= N; ++k) A[k] = s.J[k - 1], B[k] = s.J[k];
+    A[Nw] = s.J[N];
+    for (int r = 0; r < 3; ++r) B[Nw][r] = s.rw[r] - s.Ew(r, 2) * s.Hwork / 2;
+
+    Vec3 lo[2], hi[2];
+    wallBlocks(s, lo, hi);
+    wallFloorClearance(s, A, B, lo, hi, c);
+    workBoxClearance(s, A, B, c);
+    selfClearance(s, c);
 }
 
 ShapeContact worstContact(const ShapeClearance& c, double& depth) {
@@ -226,7 +250,8 @@ ShapeContact worstContact(const ShapeClearance& c, double& depth) {
     if (c.limitJoint) return ShapeContact::Limit;
     ShapeContact kind = ShapeContact::None;
     const double v[5] = {c.wall, c.floor, c.workFloor, c.work, c.self};
-    const ShapeContact k[5] = {ShapeContact::Wall, ShapeContact::Floor, ShapeContact::WorkFloor, ShapeContact::Work, ShapeContact::Self};
+    const ShapeContact k[5] = {ShapeContact::Wall, ShapeContact::Floor, ShapeContact::WorkFloor, ShapeContact::Work,
+                               ShapeContact::Self};
     for (int i = 0; i < 5; ++i)
         if (!(v[i] >= -depth)) depth = -v[i], kind = k[i];
     if (kind != ShapeContact::None && !std::isfinite(depth)) depth = INFINITY;

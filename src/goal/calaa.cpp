@@ -8,7 +8,8 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "solve/solve.h"
+#include "solve/ijkinv.h"
+#include "solve/wrist_orient.h"
 
 int AaWS(Scene& s, int Lh, int Mh, const double* qs1in, const Vec3& rwp, double* qP) {
     (void)rwp;  // the wrist goal wristp follows rwp

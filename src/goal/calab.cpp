@@ -9,7 +9,8 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "solve/solve.h"
+#include "solve/ijkinv.h"
+#include "solve/tri.h"
 
 namespace {
 

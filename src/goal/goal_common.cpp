@@ -8,7 +8,7 @@
 #include "model/angles.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
-#include "solve/solve.h"
+#include "solve/wrist_orient.h"
 
 double alphaDist(const Scene& s, const Vec3& p) { return dotVec3(s.nAlpha, p) - s.rhx; }
 

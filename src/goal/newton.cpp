@@ -8,7 +8,8 @@
 #include "goal/goal_common.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
-#include "solve/solve.h"
+#include "solve/matinv.h"
+#include "solve/wrist_orient.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "solve/solve.h"
+#include "solve/posorient.h"
 
 namespace {
 

@@ -11,7 +11,9 @@
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
-#include "solve/solve.h"
+#include "solve/ijkinv.h"
+#include "solve/posorient.h"
+#include "solve/wrist_orient.h"
 
 namespace {
 
@@ -350,7 +352,9 @@ char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* 
                 double bw, bf, bs;
                 int K, t1, t2;
                 Vec3 P1, P2;
-                code = JntMCollCheck(s, (j <= Mp0) ? 'I' : 'O', j, kept[k], bw, bf, bs, K, P1, P2, t1, t2);
+                code = JntMCollCheck(s, (j <= Mp0) ? 'I' : 'O', j, kept[k],
+                                     s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K, P1, P2, t1,
+                                     t2);
             }
         }
         if (code == 0) clean[nclean++] = k;

@@ -57,7 +57,12 @@ int kindOf(int code) {
 
 int avoid(Scene& s, int M, const double* q, double* qOut) {
     double bw, bf, bs;
-    return JntMCollAvoid(s, 'I', M, q, bw, bf, bs, qOut);
+    bool stepped = false;
+    const int r =
+        JntMCollAvoid(s, 'I', M, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, qOut, stepped);
+    if (stepped) s.JColl = 0;
+    if (r < 0) s.sgnMColl = r;
+    return r;
 }
 
 }  // namespace
@@ -68,7 +73,8 @@ int freePoseCheck(Scene& s, const double* q, int& Jbad) {
         double bw, bf, bs;
         int K, t1, t2;
         Vec3 P1, P2;
-        int code = JntMCollCheck(s, 'I', j, q, bw, bf, bs, K, P1, P2, t1, t2);
+        int code = JntMCollCheck(s, 'I', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
+                                 P1, P2, t1, t2);
         // The check passes a joint short of the near face that is not the last on the robot side;
         // in free space every joint keeps the margin plane.
         if (code == 0 && !(s.J[j][1] <= (j == s.Nw ? s.rhy1W : s.rhy1M))) code = -1;
@@ -146,7 +152,9 @@ int calJntPosSolve(Scene& s, const double* q, int M, const Vec3& P, double* qOut
                         double bw, bf, bs;
                         int Kc, t1, t2;
                         Vec3 P1, P2;
-                        if (JntMCollCheck(s, 'I', j, c, bw, bf, bs, Kc, P1, P2, t1, t2) < 0) ok = false;
+                        if (JntMCollCheck(s, 'I', j, c, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf,
+                                          bs, Kc, P1, P2, t1, t2) < 0)
+                            ok = false;
                     }
                     if (!ok) continue;
                     ++count;
@@ -356,7 +364,8 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
             double bw, bf, bs;
             int K, t1, t2;
             Vec3 P1, P2;
-            JntMCollCheck(s, 'I', j, s.qr, bw, bf, bs, K, P1, P2, t1, t2);
+            JntMCollCheck(s, 'I', j, s.qr, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K, P1,
+                          P2, t1, t2);
             if (bw > tolFine) {  // robot side: positive inside the margin band
                 status = -1;
                 JColl = j;

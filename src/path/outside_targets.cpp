@@ -90,7 +90,11 @@ int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow,
     double qt[JV], qc[JV];
     calJntMDir(s, q, M, eOut, qt);
     double bw = 0, bf2 = 0, bs = 0;
-    const int r = JntMCollAvoid(s, 'O', M, qt, bw, bf2, bs, qc);
+    bool stepped = false;
+    const int r =
+        JntMCollAvoid(s, 'O', M, qt, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf2, bs, qc, stepped);
+    if (stepped) s.JColl = 0;
+    if (r < 0) s.sgnMColl = r;
     if (r < 0) {
         eOut = eG;
         return r;

@@ -85,7 +85,8 @@ int farPoseCheck(Scene& s, const double* q, int& Mbad) {
     classify(s, q, Mp, Mw);
     // Every joint beyond the wall: a far joint folded back into the wall is caught here.
     for (int j = Mw; j <= s.Nw; ++j) {
-        const int c = JntMCollCheck(s, 'O', j, q, bw, bf, bs, K, P1, P2, t1, t2);
+        const int c = JntMCollCheck(s, 'O', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
+                                    P1, P2, t1, t2);
         if (c < 0) {
             Mbad = j;
             return motionCode(c);
@@ -122,7 +123,8 @@ int farPoseCheck(Scene& s, const double* q, int& Mbad) {
         }
     }
     for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
-        const int c = JntMCollCheck(s, 'I', j, q, bw, bf, bs, K, P1, P2, t1, t2);
+        const int c = JntMCollCheck(s, 'I', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
+                                    P1, P2, t1, t2);
         // The joint check asks a robot-side joint in the near margin band to lie on the slit
         // plane, as the pass-out poses keep it; a step between two of them may sag off the plane
         // inside the slit, as the rows between steps may.
@@ -213,8 +215,13 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
     double qa[JV];
     copyJointVector(JV - 1, q, qa);
     Mbad = 0;
-    collType = JntMCollCheck(s, 'O', Mmove, qa, bw, bf, bs, K, P1, P2, t1, t2);
-    const int r = JntMCollAvoid(s, 'O', Mmove, qa, bw, bf, bs, qOut);
+    collType = JntMCollCheck(s, 'O', Mmove, qa, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
+                             P1, P2, t1, t2);
+    bool stepped = false;
+    const int r = JntMCollAvoid(s, 'O', Mmove, qa, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs,
+                                qOut, stepped);
+    if (stepped) s.JColl = 0;
+    if (r < 0) s.sgnMColl = r;
     if (r < 0) {
         Mbad = Mmove;
         return motionCode(r);
@@ -386,7 +393,8 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
         double bw = 0, bf = 0, bs = 0;
         int K = 0, t1 = 0, t2 = 0;
         Vec3 P1, P2;
-        if (JntMCollCheck(s, 'O', Nw, q, bw, bf, bs, K, P1, P2, t1, t2) < 0 ||
+        if (JntMCollCheck(s, 'O', Nw, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K, P1, P2,
+                          t1, t2) < 0 ||
             checkFarStep(s, Nw, q, qa, Mbad, collType) < 0 || gateRow(s, s.qIPATH[s.NPATH], q) < 0) {
             copyJointVector(JV - 1, s.qr, q1);
             return 1;

@@ -17,7 +17,9 @@ int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, doubl
         double w = 0, f = 0, b = 0;
         int K = 0, t1 = 0, t2 = 0;
         Vec3 P1, P2;
-        const int code = JntMCollCheck(s, j < Mw ? 'I' : 'O', j, q, w, f, b, K, P1, P2, t1, t2);
+        const int code =
+            JntMCollCheck(s, j < Mw ? 'I' : 'O', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, w, f, b,
+                          K, P1, P2, t1, t2);
         bw[j] = w;
         bf[j] = f;
         bs[j] = b;

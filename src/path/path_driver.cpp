@@ -60,7 +60,8 @@ bool checkInterference(Scene& s) {
     int K, t1, t2;
     Vec3 P1, P2;
     for (int i = 2; i <= Mp; ++i) {
-        const int c = mappedCode(JntMCollCheck(s, 'I', i, s.qr, bw, bf, bs, K, P1, P2, t1, t2));
+        const int c = mappedCode(JntMCollCheck(s, 'I', i, s.qr, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt,
+                                               bw, bf, bs, K, P1, P2, t1, t2));
         if (c == -1) tracef(s, "\n〓壁内で関節J[%d]が壁干渉した→A計算へ〓", i);
         if (c == -2) tracef(s, "\n〓壁内で関節J[%d]が床干渉した→A計算へ〓", i);
         if (c == -3) tracef(s, "\n〓壁内でアームL[%d]がアームL[%d]と干渉した→A計算へ〓", i, K);
@@ -75,7 +76,8 @@ bool checkInterference(Scene& s) {
     }
     if (Mw <= s.Nw && s.J[Mw][2] - Margin < 0) return failPrep(s, -2, Mw);
     for (int i = Mw + 1; i <= N - 2; ++i) {
-        const int c = mappedCode(JntMCollCheck(s, 'O', i, s.qr, bw, bf, bs, K, P1, P2, t1, t2));
+        const int c = mappedCode(JntMCollCheck(s, 'O', i, s.qr, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt,
+                                               bw, bf, bs, K, P1, P2, t1, t2));
         if (c == -1) tracef(s, "\n〓壁外で関節J[%d]が壁干渉した→A計算へ〓", i);
         if (c == -2) tracef(s, "\n〓壁外で関節J[%d]が床干渉した→A計算へ〓", i);
         if (c == -3) tracef(s, "\n〓壁外でアームL[%d]がアームL[%d]と干渉した→A計算へ〓", i, K);

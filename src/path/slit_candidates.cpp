@@ -195,7 +195,9 @@ bool retain(Scene& s, const double* q0, const double* cand, const double (*sols)
         double bw = 0, bf = 0, bs = 0;
         int K = 0, t1 = 0, t2 = 0;
         Vec3 P1, P2;
-        if (JntMCollCheck(s, 'I', j, cand, bw, bf, bs, K, P1, P2, t1, t2) < 0) return false;
+        if (JntMCollCheck(s, 'I', j, cand, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K, P1,
+                          P2, t1, t2) < 0)
+            return false;
     }
     return true;
 }

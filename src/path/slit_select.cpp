@@ -51,7 +51,8 @@ int wallSideChecks(Scene& s, const double* q, int Mw, int& Jbad) {
     Vec3 P1, P2;
     for (int j = 2; j <= jEnd; ++j) {
         if (s.JRTYPE[j] == 'R') continue;
-        const int c = JntMCollCheck(s, 'I', j, q, bw, bf, bs, K, P1, P2, t1, t2);
+        const int c = JntMCollCheck(s, 'I', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
+                                    P1, P2, t1, t2);
         if (c < 0) {
             Jbad = (c == -3 && K > 0) ? K : j;
             return c;
@@ -60,7 +61,8 @@ int wallSideChecks(Scene& s, const double* q, int Mw, int& Jbad) {
     int jo = Mw;
     if (jo <= s.Nw && s.JRTYPE[jo] == 'R') ++jo;
     if (jo <= s.Nw) {
-        const int c = JntMCollCheck(s, 'O', jo, q, bw, bf, bs, K, P1, P2, t1, t2);
+        const int c = JntMCollCheck(s, 'O', jo, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs,
+                                    K, P1, P2, t1, t2);
         if (c < 0) {
             Jbad = (c == -3 && K > 0) ? K : jo;
             return c;

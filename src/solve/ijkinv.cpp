@@ -6,7 +6,7 @@
 #include "core/scene.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "solve/posorient.h"
+#include "solve/joint_dist.h"
 #include "solve/tri.h"
 
 int pinv2d(const Scene& s, double L1, double L2, double X, double Y, double qq[2][2]) {
@@ -19,8 +19,7 @@ int pinv2d(const Scene& s, double L1, double L2, double X, double Y, double qq[2
     if (sol == 0) return 0;
     tracef(s, "\npinv2d() sol=%d", sol);
     for (int k = 0; k < sol; ++k) {
-        tracef(s, "\n  q1[%d]=%6.3f", k, q1[k]);
-        tracef(s, "\n  X*cq+Y*sq+C=%11.3e", X * std::cos(q1[k]) + Y * std::sin(q1[k]) + C);
+        tracef(s, "\n  q1[%d]=%6.3f\n  X*cq+Y*sq+C=%11.3e", k, q1[k], X * std::cos(q1[k]) + Y * std::sin(q1[k]) + C);
     }
     for (int k = 0; k < sol; ++k) {
         const double cq = (X - L1 * std::cos(q1[k])) / L2;
@@ -28,15 +27,16 @@ int pinv2d(const Scene& s, double L1, double L2, double X, double Y, double qq[2
         const double at = std::atan2(sq, cq);
         qq[k][0] = q1[k];
         qq[k][1] = at - q1[k];
-        tracef(s, "\n  q1[%d]=%6.3f cq=%6.3f sq=%6.3f atan2(sq,cq)=%6.3f q2=%6.3f", k, q1[k], cq, sq, at,
-               qq[k][1]);
+        tracef(s, "\n  q1[%d]=%6.3f cq=%6.3f sq=%6.3f atan2(sq,cq)=%6.3f q2=%6.3f", k, q1[k], cq, sq, at, qq[k][1]);
     }
     tracef(s, "\npinv2d() 検算 sol=%d", sol);
     for (int k = 0; k < sol; ++k) {
         const double a = qq[k][0], b = qq[k][0] + qq[k][1];
-        tracef(s, "\n  qq[%d][0,1]=[%6.3f %6.3f]", k, qq[k][0], qq[k][1]);
-        tracef(s, "\n  L1*cq1+L2*c(q1+q2)-X=%11.3e", L1 * std::cos(a) + L2 * std::cos(b) - X);
-        tracef(s, "\n  L1*sq1+L2*s(q1+q2)-Y=%11.3e", L1 * std::sin(a) + L2 * std::sin(b) - Y);
+        tracef(s,
+               "\n  qq[%d][0,1]=[%6.3f %6.3f]"
+               "\n  L1*cq1+L2*c(q1+q2)-X=%11.3e"
+               "\n  L1*sq1+L2*s(q1+q2)-Y=%11.3e",
+               k, qq[k][0], qq[k][1], L1 * std::cos(a) + L2 * std::cos(b) - X, L1 * std::sin(a) + L2 * std::sin(b) - Y);
     }
     return sol;
 }
@@ -82,6 +82,13 @@ void chainBetween(const Scene& s, const Mat3* Eq, int i0, int i1, Mat3& T, Vec3&
 
 }  // namespace
 
+// Closed form in five stages: (1) the chosen point in the frame of joint K, by mode; (2) the frame
+// chains between joints 0, I, J, K and the target in the frame of joint I; (3) both sides in the
+// frame of joint J, giving E1 (squared norms) and E2 (z components), and a Newton polish of each
+// pair (qI, qK) found; (4) the case rows, in order: qI absent from E1, qK absent from E1, qI
+// absent from E2, qK absent from E2, E1 and E2 proportional in qK, proportional in qI, else the
+// general elimination to one TRI2-form equation in qK (cosine only, sine only, TRI2); (5) qJ for
+// each pair, and repeated solutions dropped.
 int IJKinv(const Scene& s, const char* mode, const double* q, int I, int J, int K, const Vec3& P,
            const Vec3& target, double sols[4][JV]) {
     const int N = s.N;

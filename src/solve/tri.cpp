@@ -250,6 +250,11 @@ int cubic(const double* abc, double* x) {
     return count;
 }
 
+// Ferrari's method in five stages: (1) d = 0: the zero root and the cubic; (2) the resolvent
+// cubic's roots (Q = 0 through a quadratic; else the reduced cubic: q negligible, three real
+// roots, or one real root with its small-root repair), each polished on the resolvent; (3) the
+// choice of the resolvent root y; (4) the split into x^2 + g1 x + h1 and x^2 + g2 x + h2: y = 0,
+// h1 and h2 well apart, or nearly equal (g1, g2 first); (5) the roots of the two quadratics.
 int quartic(const double* abcd, double* x) {
     const double a = abcd[0], b = abcd[1], c = abcd[2], d = abcd[3];
     if (std::fabs(d) <= kZero) {
@@ -454,8 +459,10 @@ int unitRoots(double a, double b, double c, double r[2]) {
     return n;
 }
 
-// The branches of TRI2; *wrapped tells whether the angles lie in [-pi, pi] (all but the
-// axis-aligned case, whose angles are phi +- w and those +- pi).
+// The branches of TRI2, tried in order: quadratic part a multiple of cos^2 + sin^2 (TRI1), no
+// linear terms (principal axes), sine only, cosine only, and the general quartic in cos q (with
+// the factorised case where C x + E vanishes at a root). *wrapped tells whether the angles lie in
+// [-pi, pi] (all but the principal-axes case, whose angles are phi +- w and those +- pi).
 int tri2Branches(const Scene& s, double A, double B, double C, double D, double E, double F, double* q,
                  bool* wrapped) {
     *wrapped = true;

@@ -15,9 +15,9 @@ struct Check {
     Vec3 P1, P2;
 };
 
-Check check(Scene& s, char side, int M, const double* q) {
+Check check(Scene& s, char side, int M, const double* q, WorkFloor wf = WorkFloor::Judged) {
     Check c{};
-    c.code = JntMCollCheck(s, side, M, q, c.bw, c.bf, c.bs, c.K, c.P1, c.P2, c.t1, c.t2);
+    c.code = JntMCollCheck(s, side, M, q, wf, c.bw, c.bf, c.bs, c.K, c.P1, c.P2, c.t1, c.t2);
     return c;
 }
 
@@ -156,19 +156,17 @@ TEST(JntMCollCheck, FloorRulesForBaseJointsAndTheWorkPoint) {
     // Joint 1 of this robot sits on the floor: never a floor verdict for joints 0 and 1.
     randomPose(rng, *s, q);
     for (int M : {0, 1}) EXPECT_TRUE(check(*s, 'I', M, q).bf < 0 && check(*s, 'I', M, q).code == 0) << M;
-    // The work point below its margin: judged only from B phase 2 on; any other joint at once.
+    // The work point below its margin: judged only when the caller says so; any other joint at once.
     const int Nw = s->Nw;
-    ASSERT_TRUE(findPose(rng, *s, q, [&] { return s->J[Nw][2] > 0.02 && s->J[Nw][2] < 0.18 && !check(*s, 'I', Nw, q).code; }));
+    ASSERT_TRUE(findPose(rng, *s, q, [&] { return s->J[Nw][2] > 0.02 && s->J[Nw][2] < 0.18 && !check(*s, 'I', Nw, q, WorkFloor::Exempt).code; }));
     const double z = s->J[Nw][2];
-    for (int phase : {0, 1, 2, 3}) {
-        s->sgnPATH = phase;
-        const Check c = check(*s, 'I', Nw, q);
+    for (WorkFloor wf : {WorkFloor::Exempt, WorkFloor::Judged}) {
+        const Check c = check(*s, 'I', Nw, q, wf);
         EXPECT_NEAR(c.bf, z - MarginW, 1e-12);
-        EXPECT_EQ(c.code, phase >= 2 ? -2 : 0) << "phase " << phase;
+        EXPECT_EQ(c.code, wf == WorkFloor::Judged ? -2 : 0);
     }
-    s->sgnPATH = 0;
-    ASSERT_TRUE(findPose(rng, *s, q, [&] { return s->J[5][2] > 0.05 && s->J[5][2] < 0.14 && !selfBit(check(*s, 'I', 5, q).code); }));
-    EXPECT_EQ(check(*s, 'I', 5, q).code, -2);
+    ASSERT_TRUE(findPose(rng, *s, q, [&] { return s->J[5][2] > 0.05 && s->J[5][2] < 0.14 && !selfBit(check(*s, 'I', 5, q, WorkFloor::Exempt).code); }));
+    EXPECT_EQ(check(*s, 'I', 5, q, WorkFloor::Exempt).code, -2);
 }
 
 TEST(JntMCollCheck, JointLimitsAndTheFirstJointOfTypeR) {
@@ -207,15 +205,15 @@ TEST(JntMCollCheck, JointLimitsAndTheFirstJointOfTypeR) {
     }
     // ... which JntMCollAvoid leaves to the link check: joint 2 is clear as it stands.
     double qo[JV];
-    EXPECT_EQ(JntMCollAvoid(*r, 'I', 2, q, bw, bf, bs, qo), 1);
-    EXPECT_TRUE(bw == 1.0 && bf == 1.0 && bs == 1.0 && std::memcmp(q, qo, sizeof q) == 0);
+    bool stepped = true;
+    EXPECT_EQ(JntMCollAvoid(*r, 'I', 2, q, WorkFloor::Judged, bw, bf, bs, qo, stepped), 1);
+    EXPECT_TRUE(bw == 1.0 && bf == 1.0 && bs == 1.0 && std::memcmp(q, qo, sizeof q) == 0 && !stepped);
     // Non-finite joint values are never clear; joints outside the arm are not judged.
     q[3] = NAN;
     const Check c = check(*r, 'I', 5, q);
     EXPECT_TRUE(c.code == -7 && std::isfinite(c.bw) && std::isfinite(c.bf) && std::isfinite(c.bs));
-    r->sgnMColl = 1;
-    EXPECT_EQ(JntMCollAvoid(*r, 'I', 5, q, bw, bf, bs, qo), -7);
-    EXPECT_EQ(r->sgnMColl, -7);
+    EXPECT_EQ(JntMCollAvoid(*r, 'I', 5, q, WorkFloor::Judged, bw, bf, bs, qo, stepped), -7);
+    EXPECT_FALSE(stepped);
     EXPECT_EQ(SelfCollCheck(*r, 1, 5, q, d, bs, K, P1, P2, t1, t2), -3);
     EXPECT_TRUE(std::isfinite(d) && std::isfinite(bs) && std::isfinite(P1[0]));
     const double zero[JV] = {};
@@ -278,30 +276,30 @@ TEST(JntMCollAvoid, RepairsOrLeavesThePoseUnchanged) {
             // A wall near the joint, often across it.
             forwardKinematics(*s, q);
             placeWall(*s, s->J[M][0] + uniform(rng, -0.3, 0.3), s->J[M][1] + uniform(rng, -0.5, 0.5));
-            s->sgnPATH = static_cast<int>(rng() % 4);
-            const Check c0 = check(*s, side, M, q);
+            const WorkFloor wf = (rng() % 2) ? WorkFloor::Judged : WorkFloor::Exempt;
+            const Check c0 = check(*s, side, M, q, wf);
             if (c0.code == 0 && clear >= 20) continue;
             interfering += c0.code != 0;
-            s->sgnMColl = 1;
-            const int r = JntMCollAvoid(*s, side, M, q, bw, bf, bs, qo);
+            bool stepped = false;
+            const int r = JntMCollAvoid(*s, side, M, q, wf, bw, bf, bs, qo, stepped);
             const std::string ctx = "robot " + std::to_string(robot) + " M=" + std::to_string(M) + " " + side;
             if (c0.code == 0) {
                 ++clear;  // a clear pose comes back as it is
                 EXPECT_TRUE(r == 1 && std::memcmp(q, qo, sizeof q) == 0) << ctx;
             } else if (r == 1) {
                 ++repaired;
-                const Check c1 = check(*s, side, M, qo);
+                const Check c1 = check(*s, side, M, qo, wf);
                 EXPECT_EQ(c1.code, 0) << ctx;
                 EXPECT_TRUE(bw == c1.bw && bf == c1.bf && bs == c1.bs) << ctx;
                 for (int i = M; i <= s->N; ++i) EXPECT_EQ(qo[i], q[i]) << ctx << " only joints before M move";
             } else {
                 ++failed;
-                EXPECT_TRUE(r < 0 && s->sgnMColl == r && std::memcmp(q, qo, sizeof q) == 0) << ctx;
+                EXPECT_TRUE(r < 0 && std::memcmp(q, qo, sizeof q) == 0) << ctx;
                 EXPECT_TRUE(bw == c0.bw && bf == c0.bf && bs == c0.bs) << ctx;
             }
             // Also when the output is the input itself.
             std::memcpy(qq, q, sizeof qq);
-            EXPECT_EQ(JntMCollAvoid(*s, side, M, qq, bw, bf, bs, qq), r);
+            EXPECT_EQ(JntMCollAvoid(*s, side, M, qq, wf, bw, bf, bs, qq, stepped), r);
             EXPECT_EQ(std::memcmp(qq, qo, sizeof qq), 0) << ctx;
         }
         EXPECT_GE(interfering, 40) << "robot " << robot;
@@ -331,10 +329,9 @@ TEST(JntMCollAvoid, GivesUpAtOnceWhenWallAndFloorDisagreeOnItsOnlyJoint) {
         const bool monotone = (Jp[1] - J0[1]) * (J0[1] - Jm[1]) > 0 && (Jp[2] - J0[2]) * (J0[2] - Jm[2]) > 0;
         if (!monotone || !((Jp[1] - Jm[1]) * (Jp[2] - Jm[2]) > 0)) continue;
         ++tested;
-        s->sgnMColl = 1;
-        s->JColl = 77;  // a repair attempt would reset it
-        EXPECT_EQ(JntMCollAvoid(*s, 'I', M, q, bw, bf, bs, qo), -4);
-        EXPECT_TRUE(std::memcmp(q, qo, sizeof q) == 0 && s->sgnMColl == -4 && s->JColl == 77 && bw == c.bw && bf == c.bf);
+        bool stepped = true;
+        EXPECT_EQ(JntMCollAvoid(*s, 'I', M, q, WorkFloor::Judged, bw, bf, bs, qo, stepped), -4);
+        EXPECT_TRUE(std::memcmp(q, qo, sizeof q) == 0 && !stepped && bw == c.bw && bf == c.bf);
     }
     EXPECT_GE(tested, 5);
 }

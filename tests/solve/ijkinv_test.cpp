@@ -2,7 +2,7 @@
 // puts the chosen point on its target, and the pose the target came from is among them.
 #include "solve/ijkinv.h"
 
-#include "solve/posorient.h"
+#include "solve/joint_dist.h"
 #include "solve/solve_test_util.h"
 
 using namespace st;

@@ -1,6 +1,8 @@
 // Wrist orientation and the alternating position/orientation solver, checked through forward
 // kinematics: every solution gives the goal hand frame (and work point) it was asked for.
+#include "solve/joint_dist.h"
 #include "solve/posorient.h"
+#include "solve/wrist_orient.h"
 
 #include "solve/solve_test_util.h"
 

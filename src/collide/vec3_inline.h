@@ -1,9 +1,9 @@
-// Small value helpers of the interference checks (internal to src/collide).
+// Inline vector helpers of the interference checks (internal to src/collide): the checks run in
+// the path search's inner loops, so these stay inline and by value.
 #pragma once
 #include <cmath>
 
 #include "core/types.h"
-#include "model/angles.h"
 
 namespace collide {
 
@@ -32,33 +32,6 @@ inline double acosClamped(double c) {
     if (c <= -1.0) return std::acos(-1.0);
     if (c != c) return 0.0;
     return std::acos(c);
-}
-
-// True when some value ang + 2 pi k lies strictly between from and to: a turn that passes the
-// angle once more round the circle sweeps it as well. The unshifted angle is tested exactly, so a
-// turn that ends on a crossing angle does not cross it.
-inline bool sweptStrictly(double from, double to, double ang) {
-    double lo = from < to ? from : to, hi = from < to ? to : from;
-    if (!(lo < hi) || !std::isfinite(ang)) return false;
-    if (lo < ang && ang < hi) return true;
-    if (hi - lo >= TWO_PI_C) return true;
-    double k0 = std::floor((lo - ang) / TWO_PI_C);
-    for (int j = -1; j <= 2; ++j) {
-        double k = k0 + j;
-        if (k == 0) continue;
-        double x = ang + k * TWO_PI_C;
-        if (lo < x && x < hi) return true;
-    }
-    return false;
-}
-
-}  // namespace collide
-
-namespace collide {
-
-// Strictly between a and b (either order).
-inline bool strictlyBetween(double a, double b, double x) {
-    return (a < x && x < b) || (b < x && x < a);
 }
 
 }  // namespace collide
