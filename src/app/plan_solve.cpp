@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/keyboard.h"
+#include "app/key_press.h"
 #include "app/numeric_pose.h"
 #include "core/console.h"
 #include "core/scene.h"
@@ -89,7 +89,7 @@ bool plannedPath(Scene& s, SolveResult& r, const SolvePlan& p, const double* q) 
                       code == 0 ? "record full" : "refused by the gate", k - 1);
         return false;
     }
-    keyboard(s, 'C');
+    pressKey(s, 'C');
     ++r.keys;
     r.complete = 1;
     r.rows = s.NPATH;
