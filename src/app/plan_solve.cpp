@@ -131,13 +131,3 @@ SolveResult solveScene(Scene& s, const SolvePlan& p) {
     r.millis = msSince(t0);
     return r;
 }
-
-// Stand-ins for a program linked without the planner's objects (the quick runner): the linker
-// takes the planner's own definitions wherever they are linked in.
-__attribute__((weak)) bool plannerAvailable() { return false; }
-
-__attribute__((weak)) PlanResult planJointPath(Scene&, const double*, const double*, const PlanOptions&) {
-    PlanResult r;
-    std::snprintf(r.status, sizeof r.status, "no planner in this program");
-    return r;
-}
