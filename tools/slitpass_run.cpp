@@ -14,9 +14,9 @@
 #include <unistd.h>
 
 #include "app/auto_solve.h"
-#include "app/ompl_planner.h"
-#include "app/plan_solve.h"
 #include "app/keyboard.h"
+#include "app/plan_solve.h"
+#include "app/planner.h"
 #include "app/output_file.h"
 #include "app/path_export.h"
 #include "app/scene_options.h"
@@ -63,9 +63,8 @@ int fail(const std::string& message) {
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The command line as given, and what the checks derive from it.
+struct RunOptions {
     bool json = false;
     std::string tracePath = "none";
     std::string script;
@@ -79,172 +78,254 @@ int main(int argc, char** argv) {
     bool haveFormat = false, haveSpeed = false;
     SolvePlan plan;
     bool planGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--format" || a == "--speed" || a == "--urdf" || a == "--scene-urdf") {
-            if (i + 1 >= argc) return fail(a + " needs a value");
-            (a == "--format" ? formatText : a == "--speed" ? speedText : a == "--urdf" ? urdfOut : sceneUrdfOut) =
-                argv[++i];
-            haveFormat = haveFormat || a == "--format";
-            haveSpeed = haveSpeed || a == "--speed";
-        } else if (a == "--json") {
-            json = true;
-        } else if (a == "--solve") {
-            solve = true;
-        } else if (a == "--shorten") {
-            shorten = true;
-        } else if (a == "--robot" || a == "--slit" || a == "--goal") {
-            if (i + 1 >= argc) return fail(a + " needs a value");
-            (a == "--robot" ? robot : a == "--slit" ? slitText : goalText) = argv[++i];
-        } else if (a == "--planner") {
-            if (i + 1 >= argc) return fail("--planner needs a value: native, auto or ompl");
-            if (!solveMethodByName(argv[++i], plan.method))
-                return fail(std::string("unknown planner '") + argv[i] + "': native, auto or ompl");
-            planGiven = true;
-        } else if (a == "--plan-time") {
-            if (i + 1 >= argc) return fail("--plan-time needs a number of seconds");
-            const char* text = argv[++i];
-            char* end = nullptr;
-            const double v = std::strtod(text, &end);
-            if (end == text || *end != 0 || !(v > 0) || !std::isfinite(v))
-                return fail(std::string("--plan-time needs a positive number of seconds, not '") + text + "'");
-            plan.planSeconds = v;
-            planGiven = true;
-        } else if (a == "--trace") {
-            if (i + 1 >= argc) return fail("--trace needs a value: FILE, - or none");
-            tracePath = argv[++i];
-        } else if (a.rfind("--trace=", 0) == 0) {
-            tracePath = a.substr(8);
-        } else if (a == "--path-out") {
-            if (i + 1 >= argc) return fail("--path-out needs a file name");
-            pathOut = argv[++i];
-        } else if (a.rfind("--path-out=", 0) == 0) {
-            pathOut = a.substr(11);
-        } else if (a == "--forward") {
-            forward = true;
-        } else if (a == "-h" || a == "--help") {
-            usage(stdout);
-            return 0;
-        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
-            return fail("unknown option '" + a + "'");
-        } else if (!haveScript) {
-            script = a;
-            haveScript = true;
-        } else {
-            return fail("more than one key script given");
-        }
-    }
+    // Derived by checkOptions.
     std::vector<unsigned char> keys;
-    std::string error;
-    if (!parseKeyScript(script, keys, error)) return fail("malformed key script: " + error);
-    // This runner starts in the time of an empty program because it is linked without the
-    // planner; a run that asks for the planner is handed to its twin beside it, with the same
-    // arguments (nothing has been written yet).
-    const bool wantsPlanner = (solve && plan.method != SolveMethod::Native) ||
-                              std::find(keys.begin(), keys.end(), 'N') != keys.end();
-    if (wantsPlanner && !plannerAvailable()) {
-        std::string twin = argv[0];
-        const size_t slash = twin.rfind('/');
-        twin = (slash == std::string::npos ? std::string() : twin.substr(0, slash + 1)) + "slitpass-run-planner";
-        execv(twin.c_str(), argv);
-        return fail("the planner is not available: cannot start '" + twin + "'");
-    }
-
-    if (forward && pathOut.empty()) return fail("--forward needs --path-out FILE");
-    if ((haveFormat || haveSpeed) && pathOut.empty()) return fail("--format and --speed need --path-out FILE");
     PathFormat format = PathFormat::Txt;
-    if (haveFormat && !parsePathFormat(formatText, format))
-        return fail("--format must be txt, csv or json, not '" + formatText + "'");
     double speed = 1.0;
-    if (haveSpeed) {
-        char* end = nullptr;
-        speed = std::strtod(speedText.c_str(), &end);
-        if (speedText.empty() || *end || !std::isfinite(speed) || speed <= 0)
-            return fail("--speed needs a positive number of rad/s, not '" + speedText + "'");
-    }
     Vec3 slit{}, goal{};
-    if (!slitText.empty() && !parseVec3(slitText, slit)) return fail("--slit needs three numbers X,Y,Z");
-    if (!goalText.empty() && !parseVec3(goalText, goal)) return fail("--goal needs three numbers X,Y,Z");
+};
 
-    // Every output file is written whole after the run or not at all; a place that cannot take
-    // one is refused before anything runs.
-    OutputFile pathFile, urdfFile, sceneUrdfFile;
-    const std::pair<const std::string*, OutputFile*> outputs[] = {
-        {&pathOut, &pathFile}, {&urdfOut, &urdfFile}, {&sceneUrdfOut, &sceneUrdfFile}};
-    for (const auto& [name, file] : outputs)
-        if (!name->empty() && !file->open(*name, error)) return fail(error);
+// Where the run ends before any key when the command line says so.
+struct Stop {
+    bool now = false;
+    int code = 0;
+};
 
-    std::FILE* trace = nullptr;
-    if (tracePath == "-") {
-        trace = stdout;
-    } else if (tracePath != "none") {
-        trace = std::fopen(tracePath.c_str(), "w");
-        if (!trace) return fail("cannot open trace file '" + tracePath + "'");
+Stop stopWith(int code) { return Stop{true, code}; }
+
+// One option (with its value, taken from argv[++i]) or the key script.
+Stop parseOption(int argc, char** argv, int& i, RunOptions& o) {
+    std::string a = argv[i];
+    if (a == "--format" || a == "--speed" || a == "--urdf" || a == "--scene-urdf") {
+        if (i + 1 >= argc) return stopWith(fail(a + " needs a value"));
+        (a == "--format" ? o.formatText : a == "--speed" ? o.speedText : a == "--urdf" ? o.urdfOut : o.sceneUrdfOut) =
+            argv[++i];
+        o.haveFormat = o.haveFormat || a == "--format";
+        o.haveSpeed = o.haveSpeed || a == "--speed";
+    } else if (a == "--json") {
+        o.json = true;
+    } else if (a == "--solve") {
+        o.solve = true;
+    } else if (a == "--shorten") {
+        o.shorten = true;
+    } else if (a == "--robot" || a == "--slit" || a == "--goal") {
+        if (i + 1 >= argc) return stopWith(fail(a + " needs a value"));
+        (a == "--robot" ? o.robot : a == "--slit" ? o.slitText : o.goalText) = argv[++i];
+    } else if (a == "--planner") {
+        if (i + 1 >= argc) return stopWith(fail("--planner needs a value: native, auto or ompl"));
+        if (!solveMethodByName(argv[++i], o.plan.method))
+            return stopWith(fail(std::string("unknown planner '") + argv[i] + "': native, auto or ompl"));
+        o.planGiven = true;
+    } else if (a == "--plan-time") {
+        if (i + 1 >= argc) return stopWith(fail("--plan-time needs a number of seconds"));
+        const char* text = argv[++i];
+        char* end = nullptr;
+        const double v = std::strtod(text, &end);
+        if (end == text || *end != 0 || !(v > 0) || !std::isfinite(v))
+            return stopWith(fail(std::string("--plan-time needs a positive number of seconds, not '") + text + "'"));
+        o.plan.planSeconds = v;
+        o.planGiven = true;
+    } else if (a == "--trace") {
+        if (i + 1 >= argc) return stopWith(fail("--trace needs a value: FILE, - or none"));
+        o.tracePath = argv[++i];
+    } else if (a.rfind("--trace=", 0) == 0) {
+        o.tracePath = a.substr(8);
+    } else if (a == "--path-out") {
+        if (i + 1 >= argc) return stopWith(fail("--path-out needs a file name"));
+        o.pathOut = argv[++i];
+    } else if (a.rfind("--path-out=", 0) == 0) {
+        o.pathOut = a.substr(11);
+    } else if (a == "--forward") {
+        o.forward = true;
+    } else if (a == "-h" || a == "--help") {
+        usage(stdout);
+        return stopWith(0);
+    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+        return stopWith(fail("unknown option '" + a + "'"));
+    } else if (!o.haveScript) {
+        o.script = a;
+        o.haveScript = true;
+    } else {
+        return stopWith(fail("more than one key script given"));
     }
+    return Stop{};
+}
 
-    if (shorten && !solve) return fail("--shorten needs --solve");
-    if (planGiven && !solve) return fail("--planner and --plan-time need --solve");
-    auto scene = std::make_unique<Scene>();
-    Scene& s = *scene;
-    s.trace = trace;
-    s.waitKey = terminalWaitKeyHook;
-    startUp(s);
-    // Scene options, through the same keys a user would press.
-    if (!robot.empty() && !chooseRobotByKeys(s, robot, error)) return fail(error);
-    if (!slitText.empty() && !moveSlitByKeys(s, slit, error)) return fail("--slit refused: " + error);
-    if (!goalText.empty() && !moveGoalByKeys(s, goal, error)) return fail("--goal refused: " + error);
+Stop parseOptions(int argc, char** argv, RunOptions& o) {
+    for (int i = 1; i < argc; ++i) {
+        const Stop stop = parseOption(argc, argv, i, o);
+        if (stop.now) return stop;
+    }
+    return Stop{};
+}
 
-    std::vector<double> millis;
+// This runner starts in the time of an empty program because it is linked without the planner;
+// a run that asks for the planner is handed to its twin beside it, with the same arguments
+// (nothing has been written yet). Returns only when the twin cannot start.
+Stop handToPlannerTwin(char** argv, const RunOptions& o) {
+    const bool wantsPlanner = (o.solve && o.plan.method != SolveMethod::Native) ||
+                              std::find(o.keys.begin(), o.keys.end(), 'N') != o.keys.end();
+    if (!wantsPlanner || plannerAvailable()) return Stop{};
+    std::string twin = argv[0];
+    const size_t slash = twin.rfind('/');
+    twin = (slash == std::string::npos ? std::string() : twin.substr(0, slash + 1)) + "slitpass-run-planner";
+    execv(twin.c_str(), argv);
+    return stopWith(fail("the planner is not available: cannot start '" + twin + "'"));
+}
+
+// The path file options and the scene coordinates.
+Stop checkOutputOptions(RunOptions& o) {
+    if (o.forward && o.pathOut.empty()) return stopWith(fail("--forward needs --path-out FILE"));
+    if ((o.haveFormat || o.haveSpeed) && o.pathOut.empty())
+        return stopWith(fail("--format and --speed need --path-out FILE"));
+    if (o.haveFormat && !parsePathFormat(o.formatText, o.format))
+        return stopWith(fail("--format must be txt, csv or json, not '" + o.formatText + "'"));
+    if (o.haveSpeed) {
+        char* end = nullptr;
+        o.speed = std::strtod(o.speedText.c_str(), &end);
+        if (o.speedText.empty() || *end || !std::isfinite(o.speed) || o.speed <= 0)
+            return stopWith(fail("--speed needs a positive number of rad/s, not '" + o.speedText + "'"));
+    }
+    if (!o.slitText.empty() && !parseVec3(o.slitText, o.slit)) return stopWith(fail("--slit needs three numbers X,Y,Z"));
+    if (!o.goalText.empty() && !parseVec3(o.goalText, o.goal)) return stopWith(fail("--goal needs three numbers X,Y,Z"));
+    return Stop{};
+}
+
+// The files of a run: every output file is written whole after the run or not at all, and the
+// trace as the run goes.
+struct RunFiles {
+    OutputFile path, urdf, sceneUrdf;
+    std::FILE* trace = nullptr;
+};
+
+// A place that cannot take an output file is refused before anything runs.
+Stop openFiles(const RunOptions& o, RunFiles& f) {
+    std::string error;
+    const std::pair<const std::string*, OutputFile*> outputs[] = {
+        {&o.pathOut, &f.path}, {&o.urdfOut, &f.urdf}, {&o.sceneUrdfOut, &f.sceneUrdf}};
+    for (const auto& [name, file] : outputs)
+        if (!name->empty() && !file->open(*name, error)) return stopWith(fail(error));
+    if (o.tracePath == "-") {
+        f.trace = stdout;
+    } else if (o.tracePath != "none") {
+        f.trace = std::fopen(o.tracePath.c_str(), "w");
+        if (!f.trace) return stopWith(fail("cannot open trace file '" + o.tracePath + "'"));
+    }
+    return Stop{};
+}
+
+// Scene options, through the same keys a user would press.
+Stop applySceneOptions(Scene& s, const RunOptions& o) {
+    std::string error;
+    if (!o.robot.empty() && !chooseRobotByKeys(s, o.robot, error)) return stopWith(fail(error));
+    if (!o.slitText.empty() && !moveSlitByKeys(s, o.slit, error)) return stopWith(fail("--slit refused: " + error));
+    if (!o.goalText.empty() && !moveGoalByKeys(s, o.goal, error)) return stopWith(fail("--goal refused: " + error));
+    return Stop{};
+}
+
+// The keys pressed (up to ESC) and the wall-clock time of each.
+struct KeyRun {
     std::vector<unsigned char> pressed;
+    std::vector<double> millis;
+};
+
+KeyRun pressKeys(Scene& s, const std::vector<unsigned char>& keys) {
+    KeyRun run;
     for (unsigned char k : keys) {
         auto t0 = std::chrono::steady_clock::now();
         keyboard(s, k);
         auto t1 = std::chrono::steady_clock::now();
-        millis.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-        pressed.push_back(k);
+        run.millis.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        run.pressed.push_back(k);
         if (s.quit) break;
     }
-    SolveResult solved;
-    if (solve && !s.quit) {
-        solved = solveScene(s, plan);
-        measureSolveClearance(s, solved);
-        if (shorten) shortenSolve(s, solved);
+    return run;
+}
+
+// The state on standard output: the JSON summary, or a line per key and one of the state.
+void report(Scene& s, const RunOptions& o, const KeyRun& run, const SolveResult& solved) {
+    if (o.json) {
+        writeJsonSummary(s, run.pressed, run.millis, stdout, o.solve ? &solved : nullptr);
+        return;
     }
-    if (trace) {
-        std::fputc('\n', trace);
-        std::fflush(trace);
-    }
-    if (json) {
-        writeJsonSummary(s, pressed, millis, stdout, solve ? &solved : nullptr);
-    } else {
-        for (size_t i = 0; i < pressed.size(); ++i)
-            std::printf("key %3zu %-5s %10.3f ms\n", i + 1,
-                        pressed[i] == ' ' ? "{SP}" : pressed[i] == 27 ? "{ESC}" : std::string(1, pressed[i]).c_str(),
-                        millis[i]);
-        std::printf("robot F%d%d mode %c sgnP=%d sgnT=%d sgnSOLAEnd=%d\n", s.sgnROBOT[0], s.sgnROBOT[1], s.sgnCAL,
-                    s.sgnP, s.sgnT, s.sgnSOLAEnd);
-    }
-    if (!pathOut.empty() && solve && !solved.complete) {
-        // No complete path: no path file either.
-        pathFile.discard();
-        std::remove(pathOut.c_str());
-    } else if (!pathOut.empty()) {
+    for (size_t i = 0; i < run.pressed.size(); ++i)
+        std::printf("key %3zu %-5s %10.3f ms\n", i + 1,
+                    run.pressed[i] == ' '  ? "{SP}"
+                    : run.pressed[i] == 27 ? "{ESC}"
+                                           : std::string(1, run.pressed[i]).c_str(),
+                    run.millis[i]);
+    std::printf("robot F%d%d mode %c sgnP=%d sgnT=%d sgnSOLAEnd=%d\n", s.sgnROBOT[0], s.sgnROBOT[1], s.sgnCAL, s.sgnP,
+                s.sgnT, s.sgnSOLAEnd);
+}
+
+// The path file (none without a complete path after --solve), the robot and the scene URDF.
+Stop writeOutputs(Scene& s, const RunOptions& o, const SolveResult& solved, RunFiles& f) {
+    std::string error;
+    if (!o.pathOut.empty() && o.solve && !solved.complete) {
+        f.path.discard();
+        std::remove(o.pathOut.c_str());
+    } else if (!o.pathOut.empty()) {
         // With --shorten the forward path written is the shortened motion.
-        PathRows rows = recordedPath(s, forward);
-        if (forward && shorten && solved.shortened) rows = PathRows{s.qSHORT, s.NSHORT + 1, "shortened"};
-        writePath(s, rows, format, speed, pathFile.stream());
-        if (!pathFile.commit(error)) return fail(error);
+        PathRows rows = recordedPath(s, o.forward);
+        if (o.forward && o.shorten && solved.shortened) rows = PathRows{s.qSHORT, s.NSHORT + 1, "shortened"};
+        writePath(s, rows, o.format, o.speed, f.path.stream());
+        if (!f.path.commit(error)) return stopWith(fail(error));
     }
-    if (!urdfOut.empty()) {
-        writeRobotUrdf(s, urdfFile.stream());
-        if (!urdfFile.commit(error)) return fail(error);
+    if (!o.urdfOut.empty()) {
+        writeRobotUrdf(s, f.urdf.stream());
+        if (!f.urdf.commit(error)) return stopWith(fail(error));
     }
-    if (!sceneUrdfOut.empty()) {
-        writeSceneUrdf(s, sceneUrdfFile.stream());
-        if (!sceneUrdfFile.commit(error)) return fail(error);
+    if (!o.sceneUrdfOut.empty()) {
+        writeSceneUrdf(s, f.sceneUrdf.stream());
+        if (!f.sceneUrdf.commit(error)) return stopWith(fail(error));
     }
-    if (trace && trace != stdout) std::fclose(trace);
-    if (solve && !solved.complete) {
+    return Stop{};
+}
+
+// The checks of the command line, in the order their messages take precedence.
+Stop checkOptions(char** argv, RunOptions& o, RunFiles& files) {
+    std::string error;
+    if (!parseKeyScript(o.script, o.keys, error)) return stopWith(fail("malformed key script: " + error));
+    Stop stop = handToPlannerTwin(argv, o);
+    if (!stop.now) stop = checkOutputOptions(o);
+    if (!stop.now) stop = openFiles(o, files);
+    if (stop.now) return stop;
+    if (o.shorten && !o.solve) return stopWith(fail("--shorten needs --solve"));
+    if (o.planGiven && !o.solve) return stopWith(fail("--planner and --plan-time need --solve"));
+    return Stop{};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RunOptions o;
+    RunFiles files;
+    Stop stop = parseOptions(argc, argv, o);
+    if (!stop.now) stop = checkOptions(argv, o, files);
+    if (stop.now) return stop.code;
+    auto scene = std::make_unique<Scene>();
+    Scene& s = *scene;
+    s.trace = files.trace;
+    s.waitKey = terminalWaitKeyHook;
+    startUp(s);
+    stop = applySceneOptions(s, o);
+    if (stop.now) return stop.code;
+    const KeyRun run = pressKeys(s, o.keys);
+    SolveResult solved;
+    if (o.solve && !s.quit) {
+        solved = solveScene(s, o.plan);
+        measureSolveClearance(s, solved);
+        if (o.shorten) shortenSolve(s, solved);
+    }
+    if (files.trace) {
+        std::fputc('\n', files.trace);
+        std::fflush(files.trace);
+    }
+    report(s, o, run, solved);
+    stop = writeOutputs(s, o, solved, files);
+    if (stop.now) return stop.code;
+    if (files.trace && files.trace != stdout) std::fclose(files.trace);
+    if (o.solve && !solved.complete) {
         std::fprintf(stderr, "slitpass-run: no path: %s\n", solved.stop[0] ? solved.stop : "nothing to solve");
         return 1;
     }

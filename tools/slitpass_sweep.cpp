@@ -183,66 +183,84 @@ void usage(std::FILE* out) {
                  "  with --shorten: the forward path, the shortened motion and the planner's path shortened alike\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> robots(kRobots, kRobots + 8);
+// The command line.
+struct SweepOptions {
+    std::vector<std::string> robots = std::vector<std::string>(kRobots, kRobots + 8);
     bool verbose = false, shorten = false;
     bool comparing = false;
     int seeds = 5;
     SolvePlan plan;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--planner" && i + 1 < argc) {
-            if (!solveMethodByName(argv[++i], plan.method)) {
-                std::fprintf(stderr, "slitpass-sweep: unknown planner '%s': native, auto or ompl\n", argv[i]);
-                return 2;
-            }
-        } else if (a == "--plan-time" && i + 1 < argc) {
-            char* end = nullptr;
-            plan.planSeconds = std::strtod(argv[++i], &end);
-            if (*end != 0 || !(plan.planSeconds > 0) || !std::isfinite(plan.planSeconds)) {
-                std::fprintf(stderr, "slitpass-sweep: --plan-time needs a positive number of seconds\n");
-                return 2;
-            }
-        } else if (a == "--compare") {
-            comparing = true;
-        } else if (a == "--kind" && i + 1 < argc) {
-            if (!plannerByName(argv[++i], plan.planner)) {
-                std::fprintf(stderr, "slitpass-sweep: unknown planner kind '%s'\n", argv[i]);
-                return 2;
-            }
-        } else if (a == "--seeds" && i + 1 < argc) {
-            seeds = std::atoi(argv[++i]);
-            if (seeds < 1 || seeds > 1000) {
-                std::fprintf(stderr, "slitpass-sweep: --seeds needs a count from 1 to 1000\n");
-                return 2;
-            }
-        } else if (a == "--robot" && i + 1 < argc) {
-            std::string r = argv[++i];
-            if (r != "all") robots = {r};
-        } else if (a == "--verbose") {
-            verbose = true;
-        } else if (a == "--shorten") {
-            shorten = true;
-        } else if (a == "-h" || a == "--help") {
-            usage(stdout);
-            return 0;
-        } else {
-            std::fprintf(stderr, "slitpass-sweep: unknown argument '%s'\n", a.c_str());
-            usage(stderr);
-            return 2;
+};
+
+// Where the sweep ends before it starts when the command line says so.
+struct Stop {
+    bool now = false;
+    int code = 0;
+};
+
+Stop stopWith(int code) { return Stop{true, code}; }
+
+// One argument (with its value, taken from argv[++i]).
+Stop parseArgument(int argc, char** argv, int& i, SweepOptions& o) {
+    std::string a = argv[i];
+    if (a == "--planner" && i + 1 < argc) {
+        if (!solveMethodByName(argv[++i], o.plan.method)) {
+            std::fprintf(stderr, "slitpass-sweep: unknown planner '%s': native, auto or ompl\n", argv[i]);
+            return stopWith(2);
         }
+    } else if (a == "--plan-time" && i + 1 < argc) {
+        char* end = nullptr;
+        o.plan.planSeconds = std::strtod(argv[++i], &end);
+        if (*end != 0 || !(o.plan.planSeconds > 0) || !std::isfinite(o.plan.planSeconds)) {
+            std::fprintf(stderr, "slitpass-sweep: --plan-time needs a positive number of seconds\n");
+            return stopWith(2);
+        }
+    } else if (a == "--compare") {
+        o.comparing = true;
+    } else if (a == "--kind" && i + 1 < argc) {
+        if (!plannerByName(argv[++i], o.plan.planner)) {
+            std::fprintf(stderr, "slitpass-sweep: unknown planner kind '%s'\n", argv[i]);
+            return stopWith(2);
+        }
+    } else if (a == "--seeds" && i + 1 < argc) {
+        o.seeds = std::atoi(argv[++i]);
+        if (o.seeds < 1 || o.seeds > 1000) {
+            std::fprintf(stderr, "slitpass-sweep: --seeds needs a count from 1 to 1000\n");
+            return stopWith(2);
+        }
+    } else if (a == "--robot" && i + 1 < argc) {
+        std::string r = argv[++i];
+        if (r != "all") o.robots = {r};
+    } else if (a == "--verbose") {
+        o.verbose = true;
+    } else if (a == "--shorten") {
+        o.shorten = true;
+    } else if (a == "-h" || a == "--help") {
+        usage(stdout);
+        return stopWith(0);
+    } else {
+        std::fprintf(stderr, "slitpass-sweep: unknown argument '%s'\n", a.c_str());
+        usage(stderr);
+        return stopWith(2);
     }
-    for (const std::string& r : robots) {
+    return Stop{};
+}
+
+Stop parseArguments(int argc, char** argv, SweepOptions& o) {
+    for (int i = 1; i < argc; ++i) {
+        const Stop stop = parseArgument(argc, argv, i, o);
+        if (stop.now) return stop;
+    }
+    for (const std::string& r : o.robots) {
         if (r.size() != 3 || !std::count(kRobots, kRobots + 8, r)) {
             std::fprintf(stderr, "slitpass-sweep: unknown robot '%s'\n", r.c_str());
-            return 2;
+            return stopWith(2);
         }
     }
-    if (comparing && shorten) return compareShortened(robots, plan);
-    if (comparing) return compare(robots, plan, seeds);
-    const bool native = plan.method == SolveMethod::Native;
+    return Stop{};
+}
+
+void printHeader(bool native, bool shorten) {
     if (native) {
         std::printf("| robot | scenes | final pose (A) | accepted by 'B' | complete path | valid path | valid (point model) "
                     "| median ms | worst ms |%s\n",
@@ -254,97 +272,139 @@ int main(int argc, char** argv) {
                     shorten ? " shortened valid | median length (rad) | shortened | median shortening ms |" : "");
         std::printf("|---|---|---|---|---|---|---|---|---|---|%s\n", shorten ? "---|---|---|---|" : "");
     }
-    Row total;
-    for (const std::string& robot : robots) {
-        Row row;
-        const int nScenes = 3 * 3 * 4;
-        for (int k = 0; k < nScenes; ++k) {
-            auto s = freshScene(robot.c_str());
-            Vec3 slit = s->rh, goal = s->rwp;
-            slit[0] += kSlitDx[k / 12];
-            goal[0] += kGoalDx[(k / 4) % 3];
-            goal[1] += kGoalDy[k % 4];
-            std::string err;
-            std::fprintf(stderr, "\r%s scene %2d/%d", robot.c_str(), k + 1, nScenes);
-            if (!moveSlitByKeys(*s, slit, err) || !moveGoalByKeys(*s, goal, err)) continue;
-            ++row.tried;
-            const SolveResult res = solveScene(*s, plan);
-            row.msParts.push_back(res.millisParts);
-            if (res.numericStarts > 0) row.msNumeric.push_back(res.millisNumeric);
-            if (res.planner[0]) row.msPlanner.push_back(res.millisPlanner);
-            row.poseA += std::strcmp(res.poseBy, "A keys") == 0;
-            row.poseNumeric += std::strcmp(res.poseBy, "numeric") == 0;
-            row.pathB += res.complete && std::strcmp(res.pathBy, "B") == 0;
-            row.pathPlanner += res.complete && std::strcmp(res.pathBy, "planner") == 0;
-            const bool solvedA = res.finalPoses > 0;
-            row.solvedA += solvedA;
-            bool acceptedByB = false;
-            for (int a = 0; a < res.nAttempts && a < kSolveMaxAttempts; ++a) acceptedByB |= res.attempts[a].trials > 0;
-            row.accepted += acceptedByB;
-            if (!res.complete) {
-                if (verbose && (solvedA || !native))
-                    std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: %s\n", robot.c_str(), kSlitDx[k / 12],
-                                 kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.stop);
-                continue;
-            }
-            ++row.complete;
-            row.ms.push_back(res.millis);
-            PathCheckReport bad;
-            const bool phys = physicallyValid(*s, &bad);
-            row.physical += phys;
-            row.valid += phys;
-            if (!phys && verbose)
-                std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: path by %s not valid in the physical model: %s\n  %s\n",
-                             robot.c_str(), kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.pathBy,
-                             bad.fault.c_str(), describeClearances(bad.least).c_str());
-            if (shorten) {
-                const ShortenReport sr = shortenPath(*s, s->qPATH, s->NPATH + 1);
-                row.shortValid += s->NSHORT >= 0 && checkPath(*s, s->qSHORT, s->NSHORT + 1, s->qInit, s->qAfinal).ok;
-                row.lenBefore.push_back(sr.lengthBefore);
-                row.lenAfter.push_back(sr.lengthAfter);
-                row.shortMs.push_back(sr.millis);
-            }
-            if (!native) continue;
-            PathCheckLimits pointModel;
-            pointModel.pointModel = true;
-            row.validPoint += checkPath(*s, s->qIPATH, s->NPATH + 1, s->qAfinal, s->qInit, pointModel).ok &&
-                              checkPath(*s, s->qPATH, s->NPATH + 1, s->qInit, s->qAfinal, pointModel).ok;
-        }
-        std::sort(row.ms.begin(), row.ms.end());
-        const double med = row.ms.empty() ? 0 : row.ms[row.ms.size() / 2];
-        const double worst = row.ms.empty() ? 0 : row.ms.back();
-        std::fprintf(stderr, "\r%*s\r", 40, "");
-        if (native)
-            std::printf("| %s | %d | %d | %d | %d | %d | %d | %.1f | %.1f |", robot.c_str(), row.tried, row.solvedA,
-                        row.accepted, row.complete, row.valid, row.validPoint, med, worst);
-        else
-            std::printf("| %s | %d | %d | %d | %d | %d | %d | %s | %s | %s |", robot.c_str(), row.tried, row.poseA,
-                        row.poseNumeric, row.pathB, row.pathPlanner, row.physical, times(row.msParts).c_str(),
-                        times(row.msNumeric).c_str(), times(row.msPlanner).c_str());
-        if (shorten)
-            std::printf(" %d | %.1f | %.1f | %.1f |", row.shortValid, median(row.lenBefore), median(row.lenAfter),
-                        median(row.shortMs));
-        std::printf("\n");
-        std::fflush(stdout);
-        total.tried += row.tried;
-        total.solvedA += row.solvedA;
-        total.accepted += row.accepted;
-        total.complete += row.complete;
-        total.valid += row.valid;
-        total.validPoint += row.validPoint;
-        total.shortValid += row.shortValid;
-        total.poseA += row.poseA;
-        total.poseNumeric += row.poseNumeric;
-        total.pathB += row.pathB;
-        total.pathPlanner += row.pathPlanner;
-        total.physical += row.physical;
+}
+
+// What the solve of one scene gave, into the robot's row.
+void countSolve(const SolveResult& res, Row& row) {
+    row.msParts.push_back(res.millisParts);
+    if (res.numericStarts > 0) row.msNumeric.push_back(res.millisNumeric);
+    if (res.planner[0]) row.msPlanner.push_back(res.millisPlanner);
+    row.poseA += std::strcmp(res.poseBy, "A keys") == 0;
+    row.poseNumeric += std::strcmp(res.poseBy, "numeric") == 0;
+    row.pathB += res.complete && std::strcmp(res.pathBy, "B") == 0;
+    row.pathPlanner += res.complete && std::strcmp(res.pathBy, "planner") == 0;
+    row.solvedA += res.finalPoses > 0;
+    bool acceptedByB = false;
+    for (int a = 0; a < res.nAttempts && a < kSolveMaxAttempts; ++a) acceptedByB |= res.attempts[a].trials > 0;
+    row.accepted += acceptedByB;
+}
+
+// The complete path of scene k judged in the physical model (and the point model after the
+// Parts' method), and shortened with --shorten.
+void judgePath(Scene& s, const std::string& robot, int k, const SolveResult& res, const SweepOptions& o, Row& row) {
+    const bool native = o.plan.method == SolveMethod::Native;
+    ++row.complete;
+    row.ms.push_back(res.millis);
+    PathCheckReport bad;
+    const bool phys = physicallyValid(s, &bad);
+    row.physical += phys;
+    row.valid += phys;
+    if (!phys && o.verbose)
+        std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: path by %s not valid in the physical model: %s\n  %s\n",
+                     robot.c_str(), kSlitDx[k / 12], kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.pathBy,
+                     bad.fault.c_str(), describeClearances(bad.least).c_str());
+    if (o.shorten) {
+        const ShortenReport sr = shortenPath(s, s.qPATH, s.NPATH + 1);
+        row.shortValid += s.NSHORT >= 0 && checkPath(s, s.qSHORT, s.NSHORT + 1, s.qInit, s.qAfinal).ok;
+        row.lenBefore.push_back(sr.lengthBefore);
+        row.lenAfter.push_back(sr.lengthAfter);
+        row.shortMs.push_back(sr.millis);
     }
-    const std::string shortAll = shorten ? " " + std::to_string(total.shortValid) + " | | | |" : "";
-    if (robots.size() > 1 && !native)
+    if (!native) return;
+    PathCheckLimits pointModel;
+    pointModel.pointModel = true;
+    row.validPoint += checkPath(s, s.qIPATH, s.NPATH + 1, s.qAfinal, s.qInit, pointModel).ok &&
+                      checkPath(s, s.qPATH, s.NPATH + 1, s.qInit, s.qAfinal, pointModel).ok;
+}
+
+// The 36 scenes of one robot: slit x by kSlitDx, goal x by kGoalDx and y by kGoalDy.
+Row sweepRobot(const std::string& robot, const SweepOptions& o) {
+    const bool native = o.plan.method == SolveMethod::Native;
+    Row row;
+    const int nScenes = 3 * 3 * 4;
+    for (int k = 0; k < nScenes; ++k) {
+        auto s = freshScene(robot.c_str());
+        Vec3 slit = s->rh, goal = s->rwp;
+        slit[0] += kSlitDx[k / 12];
+        goal[0] += kGoalDx[(k / 4) % 3];
+        goal[1] += kGoalDy[k % 4];
+        std::string err;
+        std::fprintf(stderr, "\r%s scene %2d/%d", robot.c_str(), k + 1, nScenes);
+        if (!moveSlitByKeys(*s, slit, err) || !moveGoalByKeys(*s, goal, err)) continue;
+        ++row.tried;
+        const SolveResult res = solveScene(*s, o.plan);
+        countSolve(res, row);
+        if (res.complete) {
+            judgePath(*s, robot, k, res, o, row);
+        } else if (o.verbose && (res.finalPoses > 0 || !native)) {
+            std::fprintf(stderr, "\n%s slit x %+.1f goal %+.1f %+.1f: %s\n", robot.c_str(), kSlitDx[k / 12],
+                         kGoalDx[(k / 4) % 3], kGoalDy[k % 4], res.stop);
+        }
+    }
+    return row;
+}
+
+void printRow(const std::string& robot, Row& row, const SweepOptions& o) {
+    const bool native = o.plan.method == SolveMethod::Native;
+    std::sort(row.ms.begin(), row.ms.end());
+    const double med = row.ms.empty() ? 0 : row.ms[row.ms.size() / 2];
+    const double worst = row.ms.empty() ? 0 : row.ms.back();
+    std::fprintf(stderr, "\r%*s\r", 40, "");
+    if (native)
+        std::printf("| %s | %d | %d | %d | %d | %d | %d | %.1f | %.1f |", robot.c_str(), row.tried, row.solvedA,
+                    row.accepted, row.complete, row.valid, row.validPoint, med, worst);
+    else
+        std::printf("| %s | %d | %d | %d | %d | %d | %d | %s | %s | %s |", robot.c_str(), row.tried, row.poseA,
+                    row.poseNumeric, row.pathB, row.pathPlanner, row.physical, times(row.msParts).c_str(),
+                    times(row.msNumeric).c_str(), times(row.msPlanner).c_str());
+    if (o.shorten)
+        std::printf(" %d | %.1f | %.1f | %.1f |", row.shortValid, median(row.lenBefore), median(row.lenAfter),
+                    median(row.shortMs));
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+void addCounts(const Row& row, Row& total) {
+    total.tried += row.tried;
+    total.solvedA += row.solvedA;
+    total.accepted += row.accepted;
+    total.complete += row.complete;
+    total.valid += row.valid;
+    total.validPoint += row.validPoint;
+    total.shortValid += row.shortValid;
+    total.poseA += row.poseA;
+    total.poseNumeric += row.poseNumeric;
+    total.pathB += row.pathB;
+    total.pathPlanner += row.pathPlanner;
+    total.physical += row.physical;
+}
+
+void printTotal(const Row& total, const SweepOptions& o) {
+    const bool native = o.plan.method == SolveMethod::Native;
+    const std::string shortAll = o.shorten ? " " + std::to_string(total.shortValid) + " | | | |" : "";
+    if (o.robots.size() > 1 && !native)
         std::printf("| all | %d | %d | %d | %d | %d | %d | | | |%s\n", total.tried, total.poseA, total.poseNumeric,
                     total.pathB, total.pathPlanner, total.physical, shortAll.c_str());
-    else if (robots.size() > 1)
+    else if (o.robots.size() > 1)
         std::printf("| all | %d | %d | %d | %d | %d | %d | | |%s\n", total.tried, total.solvedA, total.accepted,
                     total.complete, total.valid, total.validPoint, shortAll.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SweepOptions o;
+    const Stop stop = parseArguments(argc, argv, o);
+    if (stop.now) return stop.code;
+    if (o.comparing && o.shorten) return compareShortened(o.robots, o.plan);
+    if (o.comparing) return compare(o.robots, o.plan, o.seeds);
+    printHeader(o.plan.method == SolveMethod::Native, o.shorten);
+    Row total;
+    for (const std::string& robot : o.robots) {
+        Row row = sweepRobot(robot, o);
+        printRow(robot, row, o);
+        addCounts(row, total);
+    }
+    printTotal(total, o);
     return 0;
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/keyboard.h"
+#include "app/key_press.h"
 #include "core/scene.h"
 #include "path/row_gate.h"
 #include "path/shorten.h"
@@ -18,7 +18,7 @@ double msSince(Clock::time_point t0) {
 }
 
 void press(Scene& s, SolveResult& r, unsigned char key) {
-    keyboard(s, key);
+    pressKey(s, key);
     ++r.keys;
     // The script keeps whole keys only; a solve longer than its room is cut at a key.
     const int len = r.scriptLen;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/keyboard.h"
+#include "app/key_press.h"
 #include "app/numeric_pose.h"
 #include "core/console.h"
 #include "core/scene.h"
@@ -89,7 +89,7 @@ bool plannedPath(Scene& s, SolveResult& r, const SolvePlan& p, const double* q) 
                       code == 0 ? "record full" : "refused by the gate", k - 1);
         return false;
     }
-    keyboard(s, 'C');
+    pressKey(s, 'C');
     ++r.keys;
     r.complete = 1;
     r.rows = s.NPATH;
@@ -129,15 +129,5 @@ SolveResult solveScene(Scene& s, const SolvePlan& p) {
     double q[JV] = {};
     if (fallbackFinalPose(s, r, p, q)) plannedPath(s, r, p, q);
     r.millis = msSince(t0);
-    return r;
-}
-
-// Stand-ins for a program linked without the planner's objects (the quick runner): the linker
-// takes the planner's own definitions wherever they are linked in.
-__attribute__((weak)) bool plannerAvailable() { return false; }
-
-__attribute__((weak)) PlanResult planJointPath(Scene&, const double*, const double*, const PlanOptions&) {
-    PlanResult r;
-    std::snprintf(r.status, sizeof r.status, "no planner in this program");
     return r;
 }

@@ -3,7 +3,7 @@
 // keys or the numeric search (ompl). Each fallback is deterministic and bounded by a budget.
 #pragma once
 #include "app/auto_solve.h"
-#include "app/ompl_planner.h"
+#include "app/planner.h"
 
 enum class SolveMethod { Native, Auto, Ompl };
 

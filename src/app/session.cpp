@@ -104,10 +104,6 @@ void jsonChar(std::FILE* out, char c) {
     jsonString(out, text);
 }
 
-}  // namespace
-
-namespace {
-
 void jsonSolve(std::FILE* out, const SolveResult& r) {
     std::fprintf(out, ",\n  \"solve\": {\"result\": \"%s\", \"candidate\": %d, \"candidatesTried\": %d, ",
                  r.complete ? "complete" : "no path", r.candidate, r.candidatesTried);
@@ -155,10 +151,8 @@ void jsonSolve(std::FILE* out, const SolveResult& r) {
     std::fprintf(out, "%s]}", r.nAttempts ? "\n    " : "");
 }
 
-}  // namespace
-
-void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const std::vector<double>& keyMillis,
-                      std::FILE* out, const SolveResult* solve) {
+// The robot, the wall, the goal, the flags of the calculations and the two joint vectors.
+void jsonState(Scene& s, std::FILE* out) {
     std::fprintf(out, "{\n  \"robot\": \"F%d%d\",\n", s.sgnROBOT[0], s.sgnROBOT[1]);
     std::fprintf(out, "  \"JRTYPE\": ");
     jsonString(out, s.JRTYPE);
@@ -196,7 +190,11 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
     jsonVec(out, s.qr, s.N + 1);
     std::fprintf(out, ",\n  \"qAfinal\": ");
     jsonVec(out, s.qAfinal, s.N + 1);
-    // Joint positions of qr (the display's pose).
+}
+
+// Joint positions of qr (the display's pose) and the status lines the window would show for
+// this state, in drawing order.
+void jsonDisplay(Scene& s, std::FILE* out) {
     forwardKinematics(s, s.qr);
     std::fprintf(out, ",\n  \"J\": [");
     for (int i = 0; i <= s.Nw; ++i) {
@@ -205,7 +203,6 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
     }
     std::fprintf(out, "],\n  \"rw\": ");
     jsonVec(out, s.rw.data(), 3);
-    // The status lines the window would show for this state, in drawing order.
     const StatusText status = chooseStatusLines(s);
     std::fprintf(out, ",\n  \"status\": [");
     for (int i = 0; i < status.n; ++i) {
@@ -213,6 +210,10 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
         jsonString(out, status.line[i].text);
     }
     std::fprintf(out, "]");
+}
+
+// The keys pressed, in the key script's notation, with the time each took.
+void jsonKeys(const std::vector<unsigned char>& keys, const std::vector<double>& keyMillis, std::FILE* out) {
     std::fprintf(out, ",\n  \"keys\": [");
     for (size_t i = 0; i < keys.size() && i < keyMillis.size(); ++i) {
         if (i) std::fputc(',', out);
@@ -230,6 +231,15 @@ void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const st
         std::fprintf(out, ", \"ms\": %.3f}", keyMillis[i]);
     }
     std::fprintf(out, "%s]", keys.empty() ? "" : "\n  ");
+}
+
+}  // namespace
+
+void writeJsonSummary(Scene& s, const std::vector<unsigned char>& keys, const std::vector<double>& keyMillis,
+                      std::FILE* out, const SolveResult* solve) {
+    jsonState(s, out);
+    jsonDisplay(s, out);
+    jsonKeys(keys, keyMillis, out);
     if (solve) jsonSolve(out, *solve);
     std::fprintf(out, "\n}\n");
 }
