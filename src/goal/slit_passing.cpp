@@ -1,17 +1,20 @@
-// Key 'b': turns joints of the arm so that the joints at the wall entrance lie on the
-// alpha-plane, then steps toward the chosen pose.
+#include "goal/slit_passing.h"
+
 #include <cmath>
 
 #include "core/console.h"
 #include "core/scene.h"
-#include "goal/goal.h"
-#include "goal/goal_common.h"
-#include "model/kinematics.h"
+#include "goal/newton_steps.h"
+#include "goal/path_reset.h"
+#include "goal/pose_errors.h"
+#include "goal/step_frame.h"
 #include "model/angles.h"
+#include "model/kinematics.h"
 #include "model/vecops.h"
 #include "solve/solve.h"
 
 namespace {
+
 
 // Classification of q: Mp, the first joint inside the wall (0 when none) and Mw.
 void classify3(Scene& s, const double* q, int* Mp, int* Mm, int* Mw) {
@@ -24,11 +27,9 @@ void classify3(Scene& s, const double* q, int* Mp, int* Mm, int* Mw) {
 int nextPlacedJoint(const Scene& s, int M) { return (s.JRTYPE[M + 1] == 'R') ? M + 2 : M + 1; }
 
 void printTable(Scene& s, const SlitSolution* t, int n) {
-    for (int k = 0; k < n; ++k) {
-        tracef(s, "\nk=%d Mp=%d Mw=%d (L,M)=(%d %d)", k, t[k].Mp, t[k].Mw, t[k].L, t[k].M);
-        tracef(s, "\n  qTH[%d]=", k);
-        printVec(s, 1, s.N, t[k].q);
-    }
+    for (int k = 0; k < n; ++k)
+        traceVec(s, 1, s.N, t[k].q, "\nk=%d Mp=%d Mw=%d (L,M)=(%d %d)\n  qTH[%d]=", k, t[k].Mp, t[k].Mw, t[k].L,
+                 t[k].M, k);
 }
 
 // Point J[MM] expressed in the frame of joint K after its rotation, for the pose q.
@@ -54,6 +55,157 @@ Vec3 case3Target(Scene& s, const double* q0, int MM) {
     t[2] = s.J[MM][2];
     if (t[2] < s.wristp[2]) t[2] = s.wristp[2];
     return t;
+}
+
+// The slit-pass solutions of SlitPassA5 as the search fills them: the accepted rows (table,
+// solz) and every pose the placements returned (raw, solS), which Case 3 searches again.
+struct SlitSearch {
+    static constexpr int RAWMAX = 32;
+    SlitSolution* table;
+    int solz = 0;
+    SlitSolution raw[RAWMAX];
+    int solS = 0;
+    void add(const SlitSolution& r) {
+        if (solz < SLITSOL_MAX) table[solz++] = r;
+    }
+};
+
+// Joint L turns J[M] onto the alpha-plane and joint M the next joint (SlitPassAStep2 from q1);
+// every pose found goes to the raw list, those whose wall joints lie on the plane to the table.
+void searchPair(Scene& s, int L, int M, const double* q1, SlitSearch& z) {
+    const int N = s.N;
+    tracef(s, "\n※※2:======(L,M)=(%d %d) J[M]=%c SlitPassAStep2()計算始め========※※", L, M, s.JRTYPE[M]);
+    if (s.JRTYPE[M] == 'R' || (M == 2 && s.JRTYPE[1] == 'R')) {
+        tracef(s, "\n →次のM~%dへ", M + 1);
+        return;
+    }
+    const int MH = nextPlacedJoint(s, M);
+    double out[2][JV];
+    int MMo[2];
+    const int sol = SlitPassAStep2(s, L, M, M + 1, q1, out, MMo);
+    if (sol > 0)
+        tracef(s, "\n※3:[L,M]=[%d %d] J[M=%d] J[MH=%d]をα面に乗せた解 sol=%d", L, M, M, MH, sol);
+    else
+        tracef(s, "→(L,M)=(%d %d)の解なし", L, M);
+    for (int i = 0; i < sol; ++i) {
+        SlitSolution r;
+        copyQ(out[i], r.q);
+        r.L = L, r.M = M;
+        classify3(s, r.q, &r.Mp, &r.Mm, &r.Mw);
+        if (z.solS < SlitSearch::RAWMAX) z.raw[z.solS++] = r;
+        tracef(s, "\n※4:(L,M)=(%d %d) J[M=%d],J[MH=%d]がα面内にある解 [Mp Mw]=[%d %d] Mm=%d solS=%d", L, M, M, MH,
+               r.Mp, r.Mw, r.Mm, z.solS);
+        bool accept = (M <= r.Mp && MH >= r.Mm && MH >= r.Mw);
+        if (!accept) {
+            const int second = (r.Mm == 0) ? r.Mw : r.Mm;
+            accept = onAlpha(s, jointAt(s, r.Mp)) && onAlpha(s, jointAt(s, second));
+        }
+        if (accept) {
+            z.add(r);
+            tracef(s, "\n\n※5:(L,M)=(%d %d) J[Mp],J[Mw]がα面内にある解 Mp=%d Mm=%d Mw=%d solz=%d", L, M, r.Mp, r.Mm,
+                   r.Mw, z.solz);
+        }
+    }
+    if (M < N - 3)
+        tracef(s, "\n※6:-------[L,M]=[%d %d/%d] J[M]=%c→次のM=%dへ--------------------", L, M, N - 3, s.JRTYPE[M],
+               M + 1);
+    else
+        tracef(s, "\n※6:-------L=%d M=%d/%d J[M]=%c→全M終了-----------------------", L, M, N - 3, s.JRTYPE[M]);
+}
+
+// Case 3, the goal on the alpha-plane and joint 1 off it: the raw poses whose J[Mp] and J[Mw]
+// lie on the plane, and the pose of SlitPassASpec3 from q0, join the table.
+void addCase3(Scene& s, const double* q0, SlitSearch& z) {
+    s.sgnWrkAlpha = onAlpha(s, s.rwp) ? 'I' : 'O';
+    tracef(s, "\n  Case3(目標がα面内)に該当すればその場合も計算");
+    const bool j1On = onAlpha(s, baseJ1(s));
+    if (j1On) tracef(s, "\n→J[1]がα面にあるケースは対象としない. 解なし．終了");
+    if (s.sgnWrkAlpha != 'I') tracef(s, "\n→ワーク目標がα面にないケースは対象としない. 解なし．終了");
+    if (j1On || s.sgnWrkAlpha != 'I') return;
+    tracef(s, "\n※80:通常のM=Mpの解の数solz=%d 通り抜けStep()の全ての解 solS=%d\n→M=Mp以外の解を抽出へ", z.solz,
+           z.solS);
+    for (int i = 0; i < z.solS; ++i) {
+        forwardKinematics(s, z.raw[i].q);
+        if (onAlpha(s, jointAt(s, z.raw[i].Mp)) && onAlpha(s, jointAt(s, z.raw[i].Mw))) z.add(z.raw[i]);
+    }
+    tracef(s, "\n※82:===== J[M]とM以上が壁直前である全ての解 solz=%d ==========※", z.solz);
+    if (z.solz < SLITSOL_MAX) {
+        SlitSolution& r = z.table[z.solz];
+        if (SlitPassASpec3(s, q0, r.q, &r.Mp, &r.Mm, &r.Mw, &r.L, &r.M) == 1) ++z.solz;
+    }
+    tracef(s, "\n※83:========== 特殊ケースCase3を含む全ての解 solz=%d ==========※", z.solz);
+}
+
+// Before the search: q2 moved a little from qs against the gradient toward the goal (only while
+// the positioning error is not exact).
+void nudgeTowardGoal(Scene& s, const double* qs, double* q2) {
+    if (s.errP < tolExact) return;
+    int LMIJK[5] = {0, 0, 0, 0, 0}, sgnSP = 0, MpG = 0, MwG = 0;
+    double dq[JV] = {};
+    const double det = AabGradient2(s, qs, LMIJK, &sgnSP, &MpG, &MwG, dq);
+    if (std::fabs(det) < tolFine) return;
+    const double dqmax = nudgeAgainstGradient(s, qs, LMIJK, dq, q2);
+    tracef(s, "\n●2:通常計算前に目標へ微小変化後 Mpass=%d MW=%d det=%11.3e dqmax=%11.3e", s.Mpass, s.MW, det, dqmax);
+}
+
+// The row the step moves toward: of the rows whose J[Mp] and J[Mw] lie on the alpha-plane the
+// one nearest to qs (summed wrapped differences over joints 1..N-4; the first wins a tie), row
+// 0 when none does.
+int nearestPassingRow(Scene& s, const SlitSolution* table, int n, const double* qs) {
+    int kbest = 0;
+    double best = 100.0;
+    for (int k = 0; k < n; ++k) {
+        forwardKinematics(s, table[k].q);
+        if (!(onAlpha(s, jointAt(s, table[k].Mp)) && onAlpha(s, jointAt(s, table[k].Mw)))) continue;
+        double sum = 0;
+        for (int j = 1; j <= s.N - 4; ++j) sum += std::fabs(angleDiffNearest(table[k].q[j], qs[j]));
+        if (sum < best) best = sum, kbest = k;
+    }
+    return kbest;
+}
+
+// The search of a first 'b' press from qs: qAb, Lh and Mh from the chosen row, sgnAbStep = 1.
+// Without a solution the Newton correction takes the step instead (false).
+bool searchSlitPass(Scene& s, const double* qs) {
+    tracef(s, "\n\n●=====AaNormal:隙間を通り抜ける通常計算 sgnAbStep=%d=============●", s.sgnAbStep);
+    s.sgnAbStep = 0;
+    double q2[JV];
+    copyQ(qs, q2);
+    tracef(s, "\n●1:通常計算前に目標へ微小変化 Mpass=%d MW=%d", s.Mpass, s.MW);
+    nudgeTowardGoal(s, qs, q2);
+
+    tracef(s, "\n●3:=====通常通り抜け計算calAb() SlitPassA5()始め Mpass=%d (Lh,Mh)=(%d %d)======●", s.Mpass, s.Lh,
+           s.Mh);
+    SlitSolution table[SLITSOL_MAX];
+    const int SolNum = SlitPassA5(s, q2, table);
+    tracef(s, "\n●4:AbNormal:SlitPassA5()後 SolNum=%d", SolNum);
+    printTable(s, table, SolNum);
+    if (SolNum == 0) {
+        tracef(s, "\n●5:解析解なし→AabNewtonへ getch()");
+        s.sgnT = 0;
+        copyQ(qs, s.qr);
+        runNewtonStep(s, AStep::SlitPass);
+        return false;
+    }
+    const int kbest = nearestPassingRow(s, table, SolNum, qs);
+    copyQ(table[kbest].q, s.qr);
+    s.Lh = table[kbest].L;
+    s.Mh = table[kbest].M;
+    copyQ(s.qr, s.qAb);
+    s.sgnAbStep = 1;
+    return true;
+}
+
+// The positioning joints for the next 'a': the three lowest joints other than Lh and Mh.
+void setPositioningJoints(Scene& s) {
+    auto nextFree = [&](int c) {
+        if (c == s.Lh) ++c;
+        if (c == s.Lh || c == s.Mh) ++c;
+        return c;
+    };
+    s.Iinv = nextFree(1);
+    s.Jinv = nextFree(s.Iinv + 1);
+    s.Kinv = nextFree(s.Jinv + 1);
 }
 
 }  // namespace
@@ -158,9 +310,10 @@ int PutJMHSlitPlaneA(Scene& s, int M, int M1, const double* q, double* qout, int
     }
     const int pick = (y[1] > y[0]) ? 1 : 0;
     copyQ(cand[pick], qout);
-    tracef(s, "\n□E=======PutJMHSlitPlaneA()解 M=%d(%c) MH=%d(%c) ME=%d(%c) MM=%d solM=%d==========□", M, s.JRTYPE[M],
-           MH, s.JRTYPE[MH], M - 1, s.JRTYPE[M - 1], *MM, 1);
-    tracef(s, "\n□□=========PutJMHSlitPlaneA() MH=%d solM=%d end =====================□□", MH, 1);
+    tracef(s,
+           "\n□E=======PutJMHSlitPlaneA()解 M=%d(%c) MH=%d(%c) ME=%d(%c) MM=%d solM=%d==========□"
+           "\n□□=========PutJMHSlitPlaneA() MH=%d solM=%d end =====================□□",
+           M, s.JRTYPE[M], MH, s.JRTYPE[MH], M - 1, s.JRTYPE[M - 1], *MM, 1, MH, 1);
     return 1;
 }
 
@@ -175,9 +328,10 @@ int SlitPassAStep2(Scene& s, int kL, int kM, int kH, const double* q1in, double 
     const int MH0 = nextPlacedJoint(s, kM);
     int Mp = 0, Mm = 0, Mw = 0;
     classify3(s, q1, &Mp, &Mm, &Mw);
-    tracef(s, "\n〒〒S===SlitPassAStep2()始め (kL,kM,kH)=(%d %d %d) MH0=%d Mp=%d Mw=%d ===〒〒", kL, kM, kH, MH0, Mp,
-           Mw);
-    tracef(s, "\n〒3:(kL,kM)=(%d %d) J[kM=%d]をα面に乗せる計算", kL, kM, kM);
+    tracef(s,
+           "\n〒〒S===SlitPassAStep2()始め (kL,kM,kH)=(%d %d %d) MH0=%d Mp=%d Mw=%d ===〒〒"
+           "\n〒3:(kL,kM)=(%d %d) J[kM=%d]をα面に乗せる計算",
+           kL, kM, kH, MH0, Mp, Mw, kL, kM, kM);
 
     double sol[2][JV];
     int Mplaced = kM;
@@ -190,8 +344,7 @@ int SlitPassAStep2(Scene& s, int kL, int kM, int kH, const double* q1in, double 
     for (int i = 0; i < solJ; ++i) {
         int mp = 0, mm = 0, mw = 0;
         classify3(s, sol[i], &mp, &mm, &mw);
-        tracef(s, "\n  sol[%d]=", i);
-        printVec(s, 1, N, sol[i]);
+        traceVec(s, 1, N, sol[i], "\n  sol[%d]=", i);
         tracef(s, "%s", kM < mp ? " : J[kM]はまだ壁直前でない" : kM == mp ? " : J[kM]は壁直前" : " : J[kM]は壁外");
     }
     tracef(s, "\n〒9:------(kL.kM)=(%d %d) 次はJ[MH0=%d]をα面に乗せる計算へ------", kL, kM, MH0);
@@ -208,10 +361,7 @@ int SlitPassAStep2(Scene& s, int kL, int kM, int kH, const double* q1in, double 
         ++n;
     }
     tracef(s, "\n〒E:=======J[kM=%d],J[MH=%d]をα面に乗せた解 solz=%d ============〒", kM, MH0, n);
-    for (int i = 0; i < n; ++i) {
-        tracef(s, "\n  qz[%d]=", i);
-        printVec(s, 1, N, qout[i]);
-    }
+    for (int i = 0; i < n; ++i) traceVec(s, 1, N, qout[i], "\n  qz[%d]=", i);
     return n;
 }
 
@@ -309,85 +459,22 @@ int SlitPassA5(Scene& s, const double* q0in, SlitSolution* table) {
     classify3(s, q0, &Mp0, &Mm0, &Mw0);
     copyQ(q0, table[0].q);
     table[0].Mp = Mp0, table[0].Mm = Mm0, table[0].Mw = Mw0, table[0].L = 0, table[0].M = 0;
-    int solz = 0;
     tracef(s, "\n※※S:======SlitPassA5()始め Mp0=%d============================※※", Mp0);
 
-    constexpr int RAWMAX = 32;
-    SlitSolution raw[RAWMAX];
-    int solS = 0;
-    auto addRow = [&](const SlitSolution& r) {
-        if (solz < SLITSOL_MAX) table[solz++] = r;
-    };
-
+    SlitSearch z;
+    z.table = table;
     for (int L = 1; L <= N - 5; ++L) {
         tracef(s, "\n※1Lループ始め:=====L=%d/(1～%d):q[L]でJ[M]をα面へ乗せる計算 ===========※", L, N - 5);
         double q1[JV];
         copyQ(q0, q1);
-        for (int M = L + 1; M <= N - 3; ++M) {
-            tracef(s, "\n※※2:======(L,M)=(%d %d) J[M]=%c SlitPassAStep2()計算始め========※※", L, M, s.JRTYPE[M]);
-            if (s.JRTYPE[M] == 'R' || (M == 2 && s.JRTYPE[1] == 'R')) {
-                tracef(s, "\n →次のM~%dへ", M + 1);
-                continue;
-            }
-            const int MH = nextPlacedJoint(s, M);
-            double out[2][JV];
-            int MMo[2];
-            const int sol = SlitPassAStep2(s, L, M, M + 1, q1, out, MMo);
-            if (sol > 0)
-                tracef(s, "\n※3:[L,M]=[%d %d] J[M=%d] J[MH=%d]をα面に乗せた解 sol=%d", L, M, M, MH, sol);
-            else
-                tracef(s, "→(L,M)=(%d %d)の解なし", L, M);
-            for (int i = 0; i < sol; ++i) {
-                SlitSolution r;
-                copyQ(out[i], r.q);
-                r.L = L, r.M = M;
-                classify3(s, r.q, &r.Mp, &r.Mm, &r.Mw);
-                if (solS < RAWMAX) raw[solS++] = r;
-                tracef(s, "\n※4:(L,M)=(%d %d) J[M=%d],J[MH=%d]がα面内にある解 [Mp Mw]=[%d %d] Mm=%d solS=%d", L, M, M,
-                       MH, r.Mp, r.Mw, r.Mm, solS);
-                bool accept = (M <= r.Mp && MH >= r.Mm && MH >= r.Mw);
-                if (!accept) {
-                    const int second = (r.Mm == 0) ? r.Mw : r.Mm;
-                    accept = onAlpha(s, jointAt(s, r.Mp)) && onAlpha(s, jointAt(s, second));
-                }
-                if (accept) {
-                    addRow(r);
-                    tracef(s, "\n\n※5:(L,M)=(%d %d) J[Mp],J[Mw]がα面内にある解 Mp=%d Mm=%d Mw=%d solz=%d", L, M, r.Mp,
-                           r.Mm, r.Mw, solz);
-                }
-            }
-            if (M < N - 3)
-                tracef(s, "\n※6:-------[L,M]=[%d %d/%d] J[M]=%c→次のM=%dへ--------------------", L, M, N - 3,
-                       s.JRTYPE[M], M + 1);
-            else
-                tracef(s, "\n※6:-------L=%d M=%d/%d J[M]=%c→全M終了-----------------------", L, M, N - 3, s.JRTYPE[M]);
-        }
-        if (solz >= 50) break;
+        for (int M = L + 1; M <= N - 3; ++M) searchPair(s, L, M, q1, z);
+        if (z.solz >= 50) break;
     }
-    tracef(s, "\n※7:===== SlitPassA5() J[M]が壁直前である全ての解 solz=%d ============※", solz);
-    printTable(s, table, solz);
+    tracef(s, "\n※7:===== SlitPassA5() J[M]が壁直前である全ての解 solz=%d ============※", z.solz);
+    printTable(s, table, z.solz);
+    addCase3(s, q0, z);
 
-    // Case 3: the goal on the plane and joint 1 off it.
-    s.sgnWrkAlpha = onAlpha(s, s.rwp) ? 'I' : 'O';
-    tracef(s, "\n  Case3(目標がα面内)に該当すればその場合も計算");
-    const bool j1On = onAlpha(s, baseJ1(s));
-    if (j1On) tracef(s, "\n→J[1]がα面にあるケースは対象としない. 解なし．終了");
-    if (s.sgnWrkAlpha != 'I') tracef(s, "\n→ワーク目標がα面にないケースは対象としない. 解なし．終了");
-    if (!j1On && s.sgnWrkAlpha == 'I') {
-        tracef(s, "\n※80:通常のM=Mpの解の数solz=%d 通り抜けStep()の全ての解 solS=%d\n→M=Mp以外の解を抽出へ", solz,
-               solS);
-        for (int i = 0; i < solS; ++i) {
-            forwardKinematics(s, raw[i].q);
-            if (onAlpha(s, jointAt(s, raw[i].Mp)) && onAlpha(s, jointAt(s, raw[i].Mw))) addRow(raw[i]);
-        }
-        tracef(s, "\n※82:===== J[M]とM以上が壁直前である全ての解 solz=%d ==========※", solz);
-        if (solz < SLITSOL_MAX) {
-            SlitSolution& r = table[solz];
-            if (SlitPassASpec3(s, q0, r.q, &r.Mp, &r.Mm, &r.Mw, &r.L, &r.M) == 1) ++solz;
-        }
-        tracef(s, "\n※83:========== 特殊ケースCase3を含む全ての解 solz=%d ==========※", solz);
-    }
-
+    const int solz = z.solz;
     tracef(s, "\n※E:============ SlitPassA5() α面外の解を排除 solz=%d ==================※", solz);
     if (solz > 0)
         printTable(s, table, solz);
@@ -399,103 +486,40 @@ int SlitPassA5(Scene& s, const double* q0in, SlitSolution* table) {
 
 // ---------------------------------------------------------------------------------------------
 int calAb(Scene& s) {
-    const int N = s.N;
     setAlphaFlags(s);
     tracef(s, "\n\n●●calAb()=====隙間通り抜け始め sgnAab=%c sgnAbStep=%d sgnPS=%d==============●●", s.sgnAab,
            s.sgnAbStep, s.sgnPS);
-    printQ(s, "\n  qr[] =", s.qr);
-    printQ(s, "\n  qAb[]=", s.qAb);
+    traceVec(s, 1, s.N, s.qr, "\n  qr[] =");
+    traceVec(s, 1, s.N, s.qAb, "\n  qAb[]=");
     if (!startGoalStep(s, 'b')) return s.sgnPS;
+    // Written here, by the key's entry, for the drawing and the B-calculation: the start pose is
+    // no longer drawn, and a new final pose starts the B trials anew.
+    s.sgnDrawInitial = 0;
+    s.cntBTrial = 0;
+    s.sgnArmDir = 'L';
     double qs[JV];
     copyQ(s.qr, qs);
-
-    if (s.sgnJ1Alpha == 'I') {
-        if (s.sgnWrkAlpha == 'O') {
-            tracef(s, "\n●J[1]はα面内にある→SpecCase1へ");
-            runSpecialCase(s, false, 1);
-        } else {
-            tracef(s, "\n●J[1]とワーク目標はα面内にある→SpecCase2へ");
-            runSpecialCase(s, false, 2);
-        }
-        return s.sgnSOLAEnd;
-    }
-    tracef(s, "\n●J[1]はα面内にない→NormalCaseへ");
-    if (s.errT < tolNewton && s.errP < tolNewton) {
-        tracef(s, "\n●======== errT=%6.4f errP=%6.4f:Newton法へ =========●", s.errT, s.errP);
-        runNewtonStep(s, false);
-        return s.sgnSOLAEnd;
-    }
+    if (takeSpecialOrNewton(s, AStep::SlitPass)) return s.sgnSOLAEnd;
     tracef(s, "\n●======== errT=%6.4f errP=%6.4f sgnAbStep=%d 通り抜け計算へ =====●", s.errT, s.errP, s.sgnAbStep);
-
-    if (s.sgnAbStep != 1) {
-        tracef(s, "\n\n●=====AaNormal:隙間を通り抜ける通常計算 sgnAbStep=%d=============●", s.sgnAbStep);
-        s.sgnAbStep = 0;
-        double q2[JV];
-        copyQ(qs, q2);
-        tracef(s, "\n●1:通常計算前に目標へ微小変化 Mpass=%d MW=%d", s.Mpass, s.MW);
-        if (s.errP >= tolExact) {
-            int LMIJK[5] = {0, 0, 0, 0, 0}, sgnSP = 0, MpG = 0, MwG = 0;
-            double dq[JV] = {};
-            const double det = AabGradient2(s, qs, LMIJK, &sgnSP, &MpG, &MwG, dq);
-            if (std::fabs(det) >= tolFine) {
-                const double dqmax = nudgeAgainstGradient(s, qs, LMIJK, dq, q2);
-                tracef(s, "\n●2:通常計算前に目標へ微小変化後 Mpass=%d MW=%d det=%11.3e dqmax=%11.3e", s.Mpass, s.MW,
-                       det, dqmax);
-            }
-        }
-
-        tracef(s, "\n●3:=====通常通り抜け計算calAb() SlitPassA5()始め Mpass=%d (Lh,Mh)=(%d %d)======●", s.Mpass, s.Lh,
-               s.Mh);
-        SlitSolution table[SLITSOL_MAX];
-        const int SolNum = SlitPassA5(s, q2, table);
-        tracef(s, "\n●4:AbNormal:SlitPassA5()後 SolNum=%d", SolNum);
-        printTable(s, table, SolNum);
-        if (SolNum == 0) {
-            tracef(s, "\n●5:解析解なし→AabNewtonへ getch()");
-            s.sgnT = 0;
-            copyQ(qs, s.qr);
-            runNewtonStep(s, false);
-            return s.sgnSOLAEnd;
-        }
-        int kbest = 0;
-        double best = 100.0;
-        for (int k = 0; k < SolNum; ++k) {
-            forwardKinematics(s, table[k].q);
-            if (!(onAlpha(s, jointAt(s, table[k].Mp)) && onAlpha(s, jointAt(s, table[k].Mw)))) continue;
-            double sum = 0;
-            for (int j = 1; j <= N - 4; ++j) sum += std::fabs(angleDiffNearest(table[k].q[j], qs[j]));
-            if (sum < best) best = sum, kbest = k;
-        }
-        copyQ(table[kbest].q, s.qr);
-        s.Lh = table[kbest].L;
-        s.Mh = table[kbest].M;
-        copyQ(s.qr, s.qAb);
-        s.sgnAbStep = 1;
-    }
+    if (s.sgnAbStep != 1 && !searchSlitPass(s, qs)) return s.sgnSOLAEnd;
 
     // One step of the move toward qAb.
     double dqk[JV] = {}, dqH = 0, q2[JV];
     const int ndq = stepQrToward(s, qs, s.qAb, dqk, &dqH, q2);
     tracef(s, "\n●6:AbStep:qr[]微小変化後 変化最大値dqH=%6.3f 分割数ndq=%d", dqH, ndq);
-    printQ(s, "\n  qs[] =", qs);
-    printQ(s, "\n  qAb[]=", s.qAb);
-    printQ(s, "\n  qr[] =", s.qr);
+    traceVec(s, 1, s.N, qs, "\n  qs[] =");
+    traceVec(s, 1, s.N, s.qAb, "\n  qAb[]=");
+    traceVec(s, 1, s.N, s.qr, "\n  qr[] =");
 
     // Evaluation and the positioning joints for the next 'a'.
     evaluateStepPose(s);
-    auto nextFree = [&](int c) {
-        if (c == s.Lh) ++c;
-        if (c == s.Lh || c == s.Mh) ++c;
-        return c;
-    };
-    s.Iinv = nextFree(1);
-    s.Jinv = nextFree(s.Iinv + 1);
-    s.Kinv = nextFree(s.Jinv + 1);
+    setPositioningJoints(s);
     resetPathForNewPose(s);
-    tracef(s, "\n●7:AbStep:微小変化後 Mpass=%d ", s.Mpass);
-    tracef(s, "\n●AbE:隙間通り抜け計算終了 [Lh,Mh]=[%d %d] [I,J,K]inv=[%d %d %d] Mp=%d sgnSOLAEnd=%d", s.Lh, s.Mh,
-           s.Iinv, s.Jinv, s.Kinv, s.Mpass, s.sgnSOLAEnd);
-    tracef(s, "\n  errP=%11.3e errT=%11.3e sgnP=%d sgnT=%d", s.errP, s.errT, s.sgnP, s.sgnT);
+    tracef(s,
+           "\n●7:AbStep:微小変化後 Mpass=%d "
+           "\n●AbE:隙間通り抜け計算終了 [Lh,Mh]=[%d %d] [I,J,K]inv=[%d %d %d] Mp=%d sgnSOLAEnd=%d"
+           "\n  errP=%11.3e errT=%11.3e sgnP=%d sgnT=%d",
+           s.Mpass, s.Lh, s.Mh, s.Iinv, s.Jinv, s.Kinv, s.Mpass, s.sgnSOLAEnd, s.errP, s.errT, s.sgnP, s.sgnT);
     printDecision(s, "\n●=============厚壁細隙間を通り抜け位置決めされた．============●");
     tracef(s, "\n●●AbE===========calAb() end sgnAab=%c=====================================●●\n", s.sgnAab);
     return s.sgnSOLAEnd;

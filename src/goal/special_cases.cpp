@@ -1,13 +1,12 @@
-// Pass feasibility of a robot and the goal pose calculation of the arms whose first joint lies
-// on the alpha-plane: with the goal off the plane (case 1) or on it (case 2).
+#include "goal/special_cases.h"
+
 #include <cmath>
 #include <initializer_list>
 
 #include "collide/interference.h"
 #include "core/console.h"
 #include "core/scene.h"
-#include "goal/goal.h"
-#include "goal/goal_common.h"
+#include "goal/pose_errors.h"
 #include "model/joints.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
@@ -21,13 +20,6 @@ bool typesAre(const Scene& s, const char* t) {
     for (int i = 0; t[i]; ++i)
         if (s.JRTYPE[1 + i] != t[i]) return false;
     return true;
-}
-
-// Direction letter of joint i's axis in the pose held in s: 'X', 'Y', 'Z' or '?'.
-char axisLetter(const Scene& s, int i) {
-    for (int k = 0; k < 3; ++k)
-        if (std::fabs(s.EA[i](k, 2)) > 1 - tolExact) return static_cast<char>('X' + k);
-    return '?';
 }
 
 double axisAlongAlpha(const Scene& s, int i) { return dotVec3(colMat3(s.EA[i], 2), s.nAlpha); }
@@ -92,170 +84,28 @@ int formTriples(const int* list, int n, int triples[10][3]) {
     return count;
 }
 
-}  // namespace
+// Kept wrist solutions of case 1 (at most 10 triples of up to 4 solutions each).
+constexpr int KMAX = 40;
 
-// ---------------------------------------------------------------------------------------------
-int SP1(Scene& s) {
-    setAlphaFlags(s);
-    int result = 1;
-    if (s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O') {
-        const char t1 = s.JRTYPE[1], t2 = s.JRTYPE[2], t3 = s.JRTYPE[3];
-        bool blocked = false;
-        if (t1 == 'R')
-            blocked = (t2 == 'P' && (t3 == 'P' || t3 == 'R')) || (t2 == 'Q' && (t3 == 'Q' || t3 == 'R'));
-        else if (t1 == 'P')
-            blocked = t2 == 'R' || t2 == 'P' || (t2 == 'Q' && t3 == 'R');
-        else if (t1 == 'Q')
-            blocked = (t2 == 'Q' && (t3 == 'Q' || t3 == 'R')) || (t2 == 'P' && (t3 == 'Q' || t3 == 'R'));
-        if (blocked) result = -1;
-    }
-    tracef(s, "\n〓========通り抜け可能性吟味SP1() ROBOT=%c%c%c =========================〓", s.JRTYPE[1],
-           s.JRTYPE[2], s.JRTYPE[3]);
-    tracef(s, "\n  sgnJ1Alpha=%c sgnWrkAlpha=%c sgnSP=%d", s.sgnJ1Alpha, s.sgnWrkAlpha, result);
-    tracef(s, "%s", result > 0 ? "→通り抜け可能" : "→通り抜け不可能");
-    return result;
-}
-
-int SP2(Scene& s) {
-    int result = 2;
-    if (s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O') {
-        const char t1 = s.JRTYPE[1], t2 = s.JRTYPE[2];
-        const double ax = std::fabs(s.rhx), ay = std::fabs(s.rhy2);
-        const double* L = s.L;
-        if (t1 == 'P' && t2 == 'Q') result = (ax <= L[3]) ? 2 : -2;
-        if (t1 == 'Q' && t2 == 'P' && !(ax <= L[2] + L[3])) result = -2;
-        if (t1 == 'Q' && t2 == 'Q' && !(ax <= L[2] + L[3] && ay <= L[3] + L[4])) result = -2;
-        if (t1 == 'R' && !(ax <= L[3] && ay <= L[3] + L[4])) result = -2;
-    }
-    tracef(s, "\n〓===通り抜け可能性吟味SP2():ROBOT[]=%c%c%c L2=%5.2f L3=%5.2f L4=%5.2f=====〓", s.JRTYPE[1],
-           s.JRTYPE[2], s.JRTYPE[3], s.L[2], s.L[3], s.L[4]);
-    tracef(s, "\n  rhx=%6.3f rhy2=%6.3f", s.rhx, s.rhy2);
-    tracef(s, " sgnJ1Alpha=%c sgnWrkAlpha=%c sgnSP=%d", s.sgnJ1Alpha, s.sgnWrkAlpha, result);
-    tracef(s, "%s", result < 1 ? "→壁・α面に届かない．通り抜け不可能" : "→通り抜け可能");
-    return result;
-}
-
-// ---------------------------------------------------------------------------------------------
-int J1AlphaStartPose(Scene& s, double* q, int* Lh, int* Mh) {
-    for (int i = 0; i < JV; ++i) q[i] = 0;
-    forwardKinematics(s, q);
-    char ax[5] = {' ', '?', '?', '?', '?'};
-    for (int i = 1; i <= 4; ++i) ax[i] = axisLetter(s, i);
-    tracef(s, "\n〒1:JTYPE=%c%c%c (JRTYPE=%s)", ax[1], ax[2], ax[3], s.JRTYPE);
-
-    const char a1 = ax[1], a2 = ax[2], a3 = ax[3];
-    const char t4 = s.JRTYPE[4];
-    double q1 = 0, q2 = -HALF_PI, q3 = 0;
-    int L = 1, M = 3;
-    auto is = [&](char x, char y, char z) { return a1 == x && a2 == y && a3 == z; };
-    if (is('Z', 'Y', 'Y') || is('Z', 'Y', 'X')) {
-        q1 = HALF_PI, q2 = HALF_PI, q3 = 0, L = 1, M = 3;
-    } else if (is('Z', 'X', 'Y') || is('Z', 'X', 'X')) {
-        q1 = 0, q2 = -HALF_PI, q3 = 0, L = 1, M = 3;
-    } else if (is('Z', 'X', 'Z')) {
-        q1 = 0, q2 = -HALF_PI, q3 = (t4 == 'Q') ? HALF_PI : 0, L = 1, M = 3;
-    } else if (is('Z', 'Y', 'Z')) {
-        q1 = HALF_PI, q2 = HALF_PI, q3 = (t4 == 'P') ? HALF_PI : 0, L = 1, M = 3;
-    } else if (is('X', 'X', 'X') || is('X', 'X', 'Y') || is('X', 'Y', 'X') || is('X', 'Y', 'Y')) {
-        q1 = -HALF_PI, q2 = 0, q3 = 0, L = 2, M = 3;
-    } else if (is('X', 'X', 'Z')) {
-        q1 = -HALF_PI, q2 = 0, q3 = (t4 == 'Q') ? HALF_PI : 0, L = 2, M = 3;
-    } else if (is('X', 'Y', 'Z')) {
-        q1 = -HALF_PI, q2 = 0, q3 = (t4 == 'P') ? HALF_PI : 0, L = 2, M = 3;
-    } else if (is('X', 'Z', 'X')) {
-        q1 = HALF_PI, q2 = 0, q3 = 0, L = 3, M = 4;
-    } else if (is('X', 'Z', 'Y')) {
-        q1 = HALF_PI, q2 = HALF_PI, q3 = 0, L = 2, M = 3;
-    } else if (is('Y', 'Y', 'Y')) {
-        q1 = 0, q2 = 0, q3 = 0, L = 1, M = 2;
-    } else if (is('Y', 'Y', 'X') || is('Y', 'Z', 'X')) {
-        q1 = 0, q2 = 0, q3 = -HALF_PI, L = 1, M = 2;
-    } else if (is('Y', 'Y', 'Z')) {
-        q1 = 0, q2 = 0, q3 = (t4 == 'Q') ? HALF_PI : 0, L = 1, M = 2;
-    } else if (is('Y', 'Z', 'Y')) {
-        q1 = 0, q2 = HALF_PI, q3 = HALF_PI, L = 1, M = 2;
-    } else if (is('Y', 'X', 'Y') || is('Y', 'X', 'X')) {
-        q1 = 0, q2 = -HALF_PI, q3 = 0, L = 1, M = 3;
-    } else if (is('Y', 'X', 'Z')) {
-        q1 = 0, q2 = -HALF_PI, q3 = (t4 == 'Q') ? HALF_PI : 0, L = 1, M = 3;
-    }
-    q[1] = q1;
-    q[2] = q2;
-    q[3] = q3;
-    *Lh = L;
-    *Mh = M;
-
-    int Mp = 0, Mw = 0, inWall[JV] = {};
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
-    tracef(s, "\n Mp=%d Mw=%d", Mp, Mw);
-    tracef(s, "\n〒2:J[1]α面内のときJ[4]をα面に乗せる条件");
-    printQ(s, "\n  q[]=", q);
-    printV(s, "\n  J[4]=", s.J[4]);
-    printV(s, " 軸=", colMat3(s.EA[4], 2));
-    return 1;
-}
-
-// ---------------------------------------------------------------------------------------------
-char putWristPlanar(Scene& s, int a, int b, const double* q, const Vec3& target, double* qout) {
-    const int N = s.N;
-    double qo[JV], qc[JV];
-    copyQ(q, qo);
-    copyQ(q, qc);
-    qc[a] = qc[b] = 0;
-    forwardKinematics(s, qc);
-    const double l1 = distVec3(s.J[b], s.J[a]);
-    Vec3 d2, u2;
-    subVec3(s.J[N - 2], s.J[b], d2);
-    const double l2 = normVec3(d2);
-    unitVec3(d2, u2);
-    const double r1 = restAngle(s.mm[a], s.mm[b]);
-    const double r2 = restAngle(s.mm[b], u2);
-    const double axisA = axisAlongAlpha(s, a), axisB = axisAlongAlpha(s, b);
-    const double dy = target[1] - s.J[a][1], dz = target[2] - s.J[a][2];
-
-    double qq[2][2] = {};
-    const int n = pinv2d(s, l1, l2, dz, dy, qq);
-    char result;
-    if (n == 0) {
-        result = 'N';
-        s.sgnP = 0;
-        s.sgnT = 2;
-    } else {
-        result = 'Y';
-        s.sgnT = s.sgnP = 2;
-        const int k = (qq[0][0] >= 0 && !(std::fabs(qq[1][0]) < std::fabs(qq[0][0]))) ? 0 : 1;
-        double qa = qq[k][0], qb = qq[k][1] - r1 - r2;
-        if (axisA > 0) qa = -qa;
-        if (axisB > 0) qb = -qb;
-        qo[a] = qa;
-        qo[b] = qb;
-    }
-    copyQ(qo, qout);
-    return result;
-}
-
-// ---------------------------------------------------------------------------------------------
-char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* Dth) {
-    const int N = s.N;
-    double qin[JV];
-    int Mp0 = 0, Mw0 = 0;
-    if (!startSpecCase(s, q, qin, qout, &Mp0, &Mw0, Dwr, Dth)) return 'M';
-    tracef(s, "\n★calSpecCase1()始め---JRTYPE[]=%c%c%c Mp=%d Mw=%d Dwr=%6.3f Dth=%6.3f------★", s.JRTYPE[1],
-           s.JRTYPE[2], s.JRTYPE[3], Mp0, Mw0, *Dwr, *Dth);
-
-    // Base pose, reach test and the joints that form the positioning triples.
-    double qb[JV];
-    copyQ(qin, qb);
-    const double depth = s.rhy2 - baseJ1(s)[1];
-    const double* L = s.L;
+// Case 1 by the types of joints 1..3: the base angles (qb, from the input pose qin), the anchor
+// joint and first link of the reach test, and the joints from which the positioning triples are
+// formed.
+struct Case1Plan {
     int anchor = 2, k0 = 3;
     int list[5] = {2, 3, 4, 5, 0}, nlist = 4;
+};
+
+// False for the types Q Q Q, which have no solution.
+bool case1Plan(Scene& s, const double* qin, double* qb, Case1Plan& p) {
+    const double depth = s.rhy2 - baseJ1(s)[1];
+    const double* L = s.L;
+    int &anchor = p.anchor, &k0 = p.k0;
     auto setList = [&](std::initializer_list<int> l) {
-        nlist = 0;
-        for (int j : l) list[nlist++] = j;
+        p.nlist = 0;
+        for (int j : l) p.list[p.nlist++] = j;
     };
     if (typesAre(s, "QQQ")) {
-        return 'N';
+        return false;
     } else if (typesAre(s, "RPQ")) {
         anchor = 2, k0 = 3, qb[1] = qb[3] = 0;
         if (depth < L[3]) setList({2, 3, 4, 5}); else setList({2, 4, 5});
@@ -308,51 +158,55 @@ char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* 
         if (s.J[4][1] < s.rhy2) qb[2] = (axisAlongAlpha(s, 2) > 0) ? -HALF_PI : HALF_PI;
         setList({2, 3, 4, 5});
     }
-    if (!wristReachable(s, qb, anchor, k0)) return 'N';
+    return true;
+}
 
-    // Every triple places the wrist point; keep the solutions whose wall joints stay on the plane.
+// Every triple of the plan places the wrist point at wristp from qb; the solutions that keep
+// J[Mp0] and J[Mw0] on the alpha-plane go to kept. Returns their number.
+int wristSolutionsOnPlane(Scene& s, const double* qb, const Case1Plan& p, int Mp0, int Mw0, double kept[KMAX][JV]) {
     int triples[10][3];
-    const int ntri = formTriples(list, nlist, triples);
-    constexpr int KMAX = 40;
-    double kept[KMAX][JV];
+    const int ntri = formTriples(p.list, p.nlist, triples);
     int nkept = 0;
     for (int t = 0; t < ntri; ++t) {
         double sols[4][JV];
-        const int n = IJKinv(s, "WRIST", qb, triples[t][0], triples[t][1], triples[t][2], s.Lvec[N - 2], s.wristp,
+        const int n = IJKinv(s, "WRIST", qb, triples[t][0], triples[t][1], triples[t][2], s.Lvec[s.N - 2], s.wristp,
                              sols);
         for (int k = 0; k < n && nkept < KMAX; ++k) {
             forwardKinematics(s, sols[k]);
             if (slitError(s, Mp0, Mw0) < tolExact) copyQ(sols[k], kept[nkept++]);
         }
     }
-    if (nkept == 0) {
-        s.sgnP = 0;
-        double qw[JV];
-        copyQ(qin, qw);
-        wristOrientNearest(s, qin, s.EwH, s.EwG, qw);
-        copyQ(qw, qout);
-        copyQ(qin, s.qr);
-        int Mp = 0, Mw = 0;
-        specErrors(s, qout, &Mp, &Mw, Dwr, Dth);
-        return 'N';
-    }
+    return nkept;
+}
 
-    // Interference of the kept solutions: clean ones, and those that touch the wall.
+// Interference of a kept solution: joints inside the wall (between Mp0 and Mw0) must stay
+// Margin above the floor (-2), the others are checked on their side of the wall. The first
+// negative code, or 0.
+int specInterference(Scene& s, const double* q, int Mp0, int Mw0) {
+    int code = 0;
+    for (int j = 2; j <= s.N - 2 && code == 0; ++j) {
+        forwardKinematics(s, q);
+        if (j > Mp0 && j < Mw0) {
+            if (s.J[j][2] < Margin) code = -2;
+        } else {
+            double bw, bf, bs;
+            int K, t1, t2;
+            Vec3 P1, P2;
+            code = JntMCollCheck(s, (j <= Mp0) ? 'I' : 'O', j, q, bw, bf, bs, K, P1, P2, t1, t2);
+        }
+    }
+    return code;
+}
+
+// The kept solution case 1 takes: of the clean ones (no interference) the one whose largest
+// |q[k]| over joints 1..N-3 is smallest; without a clean one the same among those that do not
+// touch the wall, else the first.
+int chooseSpecSolution(Scene& s, double kept[KMAX][JV], int nkept, int Mp0, int Mw0) {
+    const int N = s.N;
     int clean[KMAX], nclean = 0;
     bool excluded[KMAX] = {};
     for (int k = 0; k < nkept; ++k) {
-        int code = 0;
-        for (int j = 2; j <= N - 2 && code == 0; ++j) {
-            forwardKinematics(s, kept[k]);
-            if (j > Mp0 && j < Mw0) {
-                if (s.J[j][2] < Margin) code = -2;
-            } else {
-                double bw, bf, bs;
-                int K, t1, t2;
-                Vec3 P1, P2;
-                code = JntMCollCheck(s, (j <= Mp0) ? 'I' : 'O', j, kept[k], bw, bf, bs, K, P1, P2, t1, t2);
-            }
-        }
+        const int code = specInterference(s, kept[k], Mp0, Mw0);
         if (code == 0) clean[nclean++] = k;
         if (code == -1 || code == -4 || code == -5 || code == -7) excluded[k] = true;
     }
@@ -372,40 +226,21 @@ char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* 
         }
         if (choice < 0) choice = 0;
     }
-
-    double qw[JV];
-    copyQ(qout, qw);
-    wristOrientNearest(s, kept[choice], s.EwH, s.EwG, qw);
-    copyQ(qw, qout);
-    copyQ(qw, s.qr);
-    int Mp = 0, Mw = 0;
-    specErrors(s, qout, &Mp, &Mw, Dwr, Dth);
-    // A class follows its error; an error of tolAllow or more is large (class 1).
-    s.sgnP = errorClass(s.errP);
-    s.sgnT = errorClass(s.errT);
-    const char result = (s.sgnP < 2 || s.sgnT < 2) ? 'M' : 'Y';
-    tracef(s, "\n★calSpecCase1()解あり Mo0=%d Mw0=%d→Mo=%d Mw=%d sgnLS=%c sgnP=%d sgnT=%d", Mp0, Mw0, Mp, Mw,
-           result, s.sgnP, s.sgnT);
-    return result;
+    return choice;
 }
 
-// ---------------------------------------------------------------------------------------------
-char calSpecCase2(Scene& s, const double* q, double* qout, double* Dwr, double* Dth) {
-    const int N = s.N;
-    double qin[JV];
-    int Mp0 = 0, Mw0 = 0;
-    if (!startSpecCase(s, q, qin, qout, &Mp0, &Mw0, Dwr, Dth)) return 'M';
-    const double Dwr0 = *Dwr, Dth0 = *Dth;
-    tracef(s, "\n■SpecCase2() J[1],rwp[]がα面内にあるときのA計算 ROBOT=%c%c%c------■", s.JRTYPE[1], s.JRTYPE[2],
-           s.JRTYPE[3]);
-
-    // Base pose in the alpha-plane: every arm joint other than the stated ones at 0.
-    double qb[JV];
-    copyQ(qin, qb);
-    for (int j = 1; j <= N - 3; ++j) qb[j] = 0;
-    const char t4 = s.JRTYPE[4], t5 = s.JRTYPE[5];
+// Case 2 by the types of joints 1..5: the anchor joint and first link of the reach test, the
+// pair (a, b) of the planar wrist placement (a = 0: none) and whether P Q Q tries triples.
+struct Case2Plan {
     int anchor = 2, k0 = 3, a = 0, b = 0;
     bool triplesPQQ = false;
+};
+
+// Sets the base angles the plan names in qb (the other arm joints are 0).
+void case2Plan(const Scene& s, double* qb, Case2Plan& p) {
+    const char t4 = s.JRTYPE[4], t5 = s.JRTYPE[5];
+    int &anchor = p.anchor, &k0 = p.k0, &a = p.a, &b = p.b;
+    bool& triplesPQQ = p.triplesPQQ;
     if (typesAre(s, "RPP") || typesAre(s, "RQQ")) {
         anchor = 2, k0 = 3, a = 2, b = 3;
     } else if (typesAre(s, "RPQ")) {
@@ -453,14 +288,120 @@ char calSpecCase2(Scene& s, const double* q, double* qout, double* Dwr, double* 
         else if (t4 == 'R') a = 2, b = 5, qb[4] = (t5 == 'Q') ? HALF_PI : 0;
         else if (t4 == 'Q' && t5 == 'P') a = 2, b = 5;
     }
-    if (!wristReachable(s, qb, anchor, k0)) return 'N';
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+char putWristPlanar(Scene& s, int a, int b, const double* q, const Vec3& target, double* qout) {
+    const int N = s.N;
+    double qo[JV], qc[JV];
+    copyQ(q, qo);
+    copyQ(q, qc);
+    qc[a] = qc[b] = 0;
+    forwardKinematics(s, qc);
+    const double l1 = distVec3(s.J[b], s.J[a]);
+    Vec3 d2, u2;
+    subVec3(s.J[N - 2], s.J[b], d2);
+    const double l2 = normVec3(d2);
+    unitVec3(d2, u2);
+    const double r1 = restAngle(s.mm[a], s.mm[b]);
+    const double r2 = restAngle(s.mm[b], u2);
+    const double axisA = axisAlongAlpha(s, a), axisB = axisAlongAlpha(s, b);
+    const double dy = target[1] - s.J[a][1], dz = target[2] - s.J[a][2];
+
+    double qq[2][2] = {};
+    const int n = pinv2d(s, l1, l2, dz, dy, qq);
+    char result;
+    if (n == 0) {
+        result = 'N';
+        s.sgnP = 0;
+        s.sgnT = 2;
+    } else {
+        result = 'Y';
+        s.sgnT = s.sgnP = 2;
+        const int k = (qq[0][0] >= 0 && !(std::fabs(qq[1][0]) < std::fabs(qq[0][0]))) ? 0 : 1;
+        double qa = qq[k][0], qb = qq[k][1] - r1 - r2;
+        if (axisA > 0) qa = -qa;
+        if (axisB > 0) qb = -qb;
+        qo[a] = qa;
+        qo[b] = qb;
+    }
+    copyQ(qo, qout);
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+char calSpecCase1(Scene& s, const double* q, double* qout, double* Dwr, double* Dth) {
+    double qin[JV];
+    int Mp0 = 0, Mw0 = 0;
+    if (!startSpecCase(s, q, qin, qout, &Mp0, &Mw0, Dwr, Dth)) return 'M';
+    tracef(s, "\n★calSpecCase1()始め---JRTYPE[]=%c%c%c Mp=%d Mw=%d Dwr=%6.3f Dth=%6.3f------★", s.JRTYPE[1],
+           s.JRTYPE[2], s.JRTYPE[3], Mp0, Mw0, *Dwr, *Dth);
+
+    // Base pose, reach test and the joints that form the positioning triples.
+    double qb[JV];
+    copyQ(qin, qb);
+    Case1Plan plan;
+    if (!case1Plan(s, qin, qb, plan)) return 'N';
+    if (!wristReachable(s, qb, plan.anchor, plan.k0)) return 'N';
+
+    // Every triple places the wrist point; keep the solutions whose wall joints stay on the plane.
+    double kept[KMAX][JV];
+    const int nkept = wristSolutionsOnPlane(s, qb, plan, Mp0, Mw0, kept);
+    if (nkept == 0) {
+        s.sgnP = 0;
+        double qw[JV];
+        copyQ(qin, qw);
+        wristOrientNearest(s, qin, s.EwH, s.EwG, qw);
+        copyQ(qw, qout);
+        copyQ(qin, s.qr);
+        int Mp = 0, Mw = 0;
+        specErrors(s, qout, &Mp, &Mw, Dwr, Dth);
+        return 'N';
+    }
+
+    const int choice = chooseSpecSolution(s, kept, nkept, Mp0, Mw0);
+    double qw[JV];
+    copyQ(qout, qw);
+    wristOrientNearest(s, kept[choice], s.EwH, s.EwG, qw);
+    copyQ(qw, qout);
+    copyQ(qw, s.qr);
+    int Mp = 0, Mw = 0;
+    specErrors(s, qout, &Mp, &Mw, Dwr, Dth);
+    // A class follows its error; an error of tolAllow or more is large (class 1).
+    s.sgnP = errorClass(s.errP);
+    s.sgnT = errorClass(s.errT);
+    const char result = (s.sgnP < 2 || s.sgnT < 2) ? 'M' : 'Y';
+    tracef(s, "\n★calSpecCase1()解あり Mo0=%d Mw0=%d→Mo=%d Mw=%d sgnLS=%c sgnP=%d sgnT=%d", Mp0, Mw0, Mp, Mw,
+           result, s.sgnP, s.sgnT);
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+char calSpecCase2(Scene& s, const double* q, double* qout, double* Dwr, double* Dth) {
+    const int N = s.N;
+    double qin[JV];
+    int Mp0 = 0, Mw0 = 0;
+    if (!startSpecCase(s, q, qin, qout, &Mp0, &Mw0, Dwr, Dth)) return 'M';
+    const double Dwr0 = *Dwr, Dth0 = *Dth;
+    tracef(s, "\n■SpecCase2() J[1],rwp[]がα面内にあるときのA計算 ROBOT=%c%c%c------■", s.JRTYPE[1], s.JRTYPE[2],
+           s.JRTYPE[3]);
+
+    // Base pose in the alpha-plane: every arm joint other than the stated ones at 0.
+    double qb[JV];
+    copyQ(qin, qb);
+    for (int j = 1; j <= N - 3; ++j) qb[j] = 0;
+    Case2Plan plan;
+    case2Plan(s, qb, plan);
+    if (!wristReachable(s, qb, plan.anchor, plan.k0)) return 'N';
 
     char result = 'M';
     double placed[JV];
     copyQ(qin, placed);
-    if (a > 0) {
-        result = putWristPlanar(s, a, b, qb, s.wristp, placed);
-    } else if (triplesPQQ) {
+    if (plan.a > 0) {
+        result = putWristPlanar(s, plan.a, plan.b, qb, s.wristp, placed);
+    } else if (plan.triplesPQQ) {
         static const int kTri[4][3] = {{1, 3, 4}, {1, 3, 5}, {1, 4, 5}, {3, 4, 5}};
         result = 'N';
         for (const auto& t : kTri) {
@@ -479,11 +420,11 @@ char calSpecCase2(Scene& s, const double* q, double* qout, double* Dwr, double* 
     copyQ(qw, qout);
     int Mp = 0, Mw = 0;
     specErrors(s, qout, &Mp, &Mw, Dwr, Dth);
-    tracef(s, "\n★calSpecCase2()の解 JRTYPE[%c%c%c] sgnLS=%c sgnT=%d sgnP=%d Mp=%d Mw=%d", s.JRTYPE[1], s.JRTYPE[2],
-           s.JRTYPE[3], result, s.sgnT, s.sgnP, Mp, Mw);
-    tracef(s, "\n  Dwr0=%11.3e Dth0=%11.3e", Dwr0, Dth0);
-    tracef(s, "\n→Dwr2=%11.3e Dth2=%11.3e", *Dwr, *Dth);
-    tracef(s, "\n------------ AabNewton()end ------------------------------------");
+    tracef(s,
+           "\n★calSpecCase2()の解 JRTYPE[%c%c%c] sgnLS=%c sgnT=%d sgnP=%d Mp=%d Mw=%d"
+           "\n  Dwr0=%11.3e Dth0=%11.3e\n→Dwr2=%11.3e Dth2=%11.3e"
+           "\n------------ AabNewton()end ------------------------------------",
+           s.JRTYPE[1], s.JRTYPE[2], s.JRTYPE[3], result, s.sgnT, s.sgnP, Mp, Mw, Dwr0, Dth0, *Dwr, *Dth);
     copyQ(qout, s.qr);
     return result;
 }

@@ -1,72 +1,106 @@
-#include "goal/goal_common.h"
+#include "goal/step_frame.h"
 
 #include <cmath>
 
 #include "core/console.h"
 #include "core/scene.h"
-#include "goal/goal.h"
+#include "goal/newton_steps.h"
+#include "goal/pass_feasibility.h"
+#include "goal/pose_errors.h"
+#include "goal/special_cases.h"
 #include "model/angles.h"
 #include "model/kinematics.h"
-#include "model/vecops.h"
 #include "solve/solve.h"
 
-double alphaDist(const Scene& s, const Vec3& p) { return dotVec3(s.nAlpha, p) - s.rhx; }
+namespace {
 
-bool onAlpha(const Scene& s, const Vec3& p) { return std::fabs(alphaDist(s, p)) < tolExact; }
-
-int errorClass(double e) {
-    int c = (e < tolExact) ? 2 : 1;
-    if (e >= tolExact && e < tolAllow) c = 4;
-    return c;
+// Both classes and sgnSOLAEnd after a Newton correction or a special case; a usable pose is
+// kept as the step's solution and as the final pose.
+void acceptIfUsable(Scene& s, double* qStep) {
+    if (s.sgnP < 2 || s.sgnT < 2) {
+        s.sgnSOLAEnd = 0;
+    } else {
+        copyQ(s.qr, qStep);
+        copyQ(s.qr, s.qAfinal);
+        s.sgnSOLAEnd = 1;
+    }
 }
 
-Vec3 baseJ1(const Scene& s) {
-    Vec3 t, j1;
-    Mat3 E0 = identityMat3();
-    mulMat3Vec(E0, s.Lvec[1], t);
-    addVec3(s.J[0], t, j1);
-    return j1;
+// The step solution the key keeps, and the key's own stage back to 0.
+double* endStep(Scene& s, AStep step) {
+    if (step == AStep::Positioning) {
+        s.sgnAaStep = 0;
+        return s.qAa;
+    }
+    s.sgnAbStep = 0;
+    return s.qAb;
 }
 
-void setAlphaFlags(Scene& s) {
-    s.sgnJ1Alpha = onAlpha(s, baseJ1(s)) ? 'I' : 'O';
-    s.sgnWrkAlpha = onAlpha(s, s.rwp) ? 'I' : 'O';
+}  // namespace
+
+bool startGoalStep(Scene& s, char step) {
+    if (!passFeasible(s)) return false;
+    if (step == 'a')
+        s.sgnAbStep = 0;
+    else
+        s.sgnAaStep = 0;
+    s.sgnAab = step;
+    int Mp = 0, Mw = 0, inWall[JV] = {};
+    classifyJointsByWall(s, s.qr, &Mp, inWall, &Mw);
+    s.errP = distVec3(s.rw, s.rwp);
+    s.errT = slitError(s, Mp, Mw);
+    return true;
 }
 
-const Vec3& jointAt(const Scene& s, int i) {
-    if (i < 0) i = 0;
-    if (i > JV - 1) i = JV - 1;
-    return s.J[i];
+double nudgeAgainstGradient(const Scene& s, const double* qs, const int LMIJK[5], const double* dq, double* q2) {
+    const int N = s.N;
+    double dqmax = 0;
+    for (int i = 1; i <= N - 3; ++i) dqmax = std::fmax(dqmax, std::fabs(dq[i]));
+    if (dqmax > 0) {
+        const double step = (dqmax < 0.01) ? dqmax : 0.01;
+        for (int k = 0; k < 5; ++k) {
+            const int j = LMIJK[k];
+            if (j >= 1 && j <= N) q2[j] = qs[j] - step * dq[j] / dqmax;
+        }
+    }
+    return dqmax;
 }
 
-double slitError(const Scene& s, int Mp, int Mw) {
-    return std::fabs(alphaDist(s, jointAt(s, Mp))) + std::fabs(alphaDist(s, jointAt(s, Mw)));
+int stepTowardPose(const Scene& s, const double* qs, const double* qT, double* dqk, double* dqH, double* q2) {
+    const int N = s.N;
+    *dqH = 0;
+    for (int j = 1; j <= N - 3; ++j) {
+        const double d = wrapOnceClosed(qT[j] - qs[j]);
+        dqk[j] = d;
+        *dqH = std::fmax(*dqH, std::fabs(d));
+    }
+    const int ndq = static_cast<int>(*dqH / 0.1);
+    if (ndq == 0) {
+        copyQ(qT, q2);
+    } else {
+        copyQ(qs, q2);
+        for (int j = 1; j <= N - 3; ++j) q2[j] = qs[j] + dqk[j] / ndq;
+    }
+    return ndq;
 }
 
-double distVec3(const Vec3& a, const Vec3& b) {
-    Vec3 d;
-    subVec3(a, b, d);
-    return normVec3(d);
+int stepQrToward(Scene& s, const double* qs, const double* qT, double* dqk, double* dqH, double* q2) {
+    copyQ(qT, s.qr);
+    const int ndq = stepTowardPose(s, qs, qT, dqk, dqH, q2);
+    wristOrientNearest(s, q2, s.EwH, s.EwG, s.qr);
+    return ndq;
 }
 
-double sumAbsDiff(const Vec3& a, const Vec3& b) {
-    return std::fabs(a[0] - b[0]) + std::fabs(a[1] - b[1]) + std::fabs(a[2] - b[2]);
-}
-
-double wristError(const Scene& s) { return distVec3(s.J[s.N - 2], s.wristp); }
-
-void copyQ(const double* src, double* dst) {
-    for (int i = 0; i < JV; ++i) dst[i] = src[i];
-}
-
-void printQ(const Scene& s, const char* label, const double* q) {
-    tracef(s, "%s", label);
-    printVec(s, 1, s.N, q);
-}
-
-void printV(const Scene& s, const char* label, const Vec3& v) {
-    tracef(s, "%s", label);
-    printVec(s, 0, 2, v.data());
+void evaluateStepPose(Scene& s) {
+    copyQ(s.qr, s.qAfinal);
+    int inWall[JV] = {};
+    classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
+    s.errP = distVec3(s.rw, s.rwp);
+    s.errT = std::fabs(alphaDist(s, jointAt(s, s.Mpass)));
+    if (s.MW <= s.Nw) s.errT += std::fabs(alphaDist(s, jointAt(s, s.MW)));
+    s.sgnP = errorClass(s.errP);
+    s.sgnT = errorClass(s.errT);
+    s.sgnSOLAEnd = (s.sgnP >= 2 && s.sgnT >= 2) ? 1 : 0;
 }
 
 void printDecision(const Scene& s, const char* exactLine) {
@@ -91,94 +125,86 @@ void printDecision(const Scene& s, const char* exactLine) {
         tracef(s, "%s", exactLine);
 }
 
-void resetPathForNewPose(Scene& s) {
-    s.sgnPATH = 0;
-    s.NPATH = 0;
-    s.NPATHth = 0;
-    s.NPATHmax = 0;
-    s.sgnPATHEnd = 0;
-    s.sgnNMAX = 'U';
-    s.nBACK = 0;
-    s.nMOVE = 0;
-    s.cntBTrial = 0;
-    s.sgnBResume = 0;
-    s.sgnPATHSave = 0;
-}
-
-int stepTowardPose(const Scene& s, const double* qs, const double* qT, double* dqk, double* dqH, double* q2) {
-    const int N = s.N;
-    *dqH = 0;
-    for (int j = 1; j <= N - 3; ++j) {
-        const double d = wrapOnceClosed(qT[j] - qs[j]);
-        dqk[j] = d;
-        *dqH = std::fmax(*dqH, std::fabs(d));
-    }
-    const int ndq = static_cast<int>(*dqH / 0.1);
-    if (ndq == 0) {
-        copyQ(qT, q2);
-    } else {
-        copyQ(qs, q2);
-        for (int j = 1; j <= N - 3; ++j) q2[j] = qs[j] + dqk[j] / ndq;
-    }
-    return ndq;
-}
-
-bool passFeasible(Scene& s) {
-    s.sgnPS = SP1(s);
-    const bool bothOff = s.sgnJ1Alpha == 'O' && s.sgnWrkAlpha == 'O';
-    if (bothOff && s.sgnPS < 0) return false;
-    s.sgnPS = SP2(s);
-    if (bothOff && s.sgnPS < 0) return false;
-    if (!bothOff && s.sgnPS < 0) s.sgnPS = 0;
-    return true;
-}
-
-bool startGoalStep(Scene& s, char step) {
-    if (!passFeasible(s)) return false;
-    if (step == 'a')
-        s.sgnAbStep = 0;
-    else
-        s.sgnAaStep = 0;
-    s.sgnAab = step;
-    s.sgnDrawInitial = 0;
-    s.cntBTrial = 0;
-    s.sgnArmDir = 'L';
-    int Mp = 0, Mw = 0, inWall[JV] = {};
-    classifyJointsByWall(s, s.qr, &Mp, inWall, &Mw);
-    s.errP = distVec3(s.rw, s.rwp);
-    s.errT = slitError(s, Mp, Mw);
-    return true;
-}
-
-double nudgeAgainstGradient(const Scene& s, const double* qs, const int LMIJK[5], const double* dq, double* q2) {
-    const int N = s.N;
-    double dqmax = 0;
-    for (int i = 1; i <= N - 3; ++i) dqmax = std::fmax(dqmax, std::fabs(dq[i]));
-    if (dqmax > 0) {
-        const double step = (dqmax < 0.01) ? dqmax : 0.01;
-        for (int k = 0; k < 5; ++k) {
-            const int j = LMIJK[k];
-            if (j >= 1 && j <= N) q2[j] = qs[j] - step * dq[j] / dqmax;
-        }
-    }
-    return dqmax;
-}
-
-int stepQrToward(Scene& s, const double* qs, const double* qT, double* dqk, double* dqH, double* q2) {
-    copyQ(qT, s.qr);
-    const int ndq = stepTowardPose(s, qs, qT, dqk, dqH, q2);
-    wristOrientNearest(s, q2, s.EwH, s.EwG, s.qr);
-    return ndq;
-}
-
-void evaluateStepPose(Scene& s) {
-    copyQ(s.qr, s.qAfinal);
+void runNewtonStep(Scene& s, AStep step) {
+    const bool forA = step == AStep::Positioning;
+    const char* mark = forA ? "◆" : "●";
+    tracef(s, "\n%s%s Newton法始め Dwr0=%11.3e Dth0=%11.3e", mark, forA ? "calAa()" : "calAb()", s.errP, s.errT);
+    const double Dwr0 = s.errP, Dth0 = s.errT;
+    double qs[JV], q[JV];
+    copyQ(s.qr, qs);
+    double eP = 0, eT = 0;
+    const char letter = AabNewton(s, qs, q, &eP, &eT);
+    s.sgnLS = letter;
+    copyQ(q, s.qr);
     int inWall[JV] = {};
     classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
-    s.errP = distVec3(s.rw, s.rwp);
-    s.errT = std::fabs(alphaDist(s, jointAt(s, s.Mpass)));
-    if (s.MW <= s.Nw) s.errT += std::fabs(alphaDist(s, jointAt(s, s.MW)));
+    s.errP = eP;
+    s.errT = eT;
     s.sgnP = errorClass(s.errP);
     s.sgnT = errorClass(s.errT);
-    s.sgnSOLAEnd = (s.sgnP >= 2 && s.sgnT >= 2) ? 1 : 0;
+    acceptIfUsable(s, endStep(s, step));
+    tracef(s,
+           "\n%sAabNewton()後 sgnLS=%c sgnT=%d sgnP=%d Mpass=%d MW=%d"
+           "\n  Dwr0=%11.3e Dth0=%11.3e→Dwr=%11.3e Dth=%11.3e",
+           mark, letter, s.sgnT, s.sgnP, s.Mpass, s.MW, Dwr0, Dth0, s.errP, s.errT);
+    traceVec(s, 1, s.N, qs, "\n  qs[]=");
+    traceVec(s, 1, s.N, s.qr, "\n  qr[]=");
+    forwardKinematics(s, s.qr);
+    traceVec(s, 0, 2, jointAt(s, s.Mpass).data(), "\n  J[Mp]=");
+    traceVec(s, 0, 2, jointAt(s, s.MW).data(), "\n  J[Mw]=");
+    traceVec(s, 0, 2, jointAt(s, s.MW - 1).data(), "\n  J[Mw-1]=");
+    traceVec(s, 0, 2, s.rh.data(), "\n  rh[]=");
+    traceVec(s, 0, 2, s.J[s.N - 2].data(), "\n  J[N-2]=");
+    traceVec(s, 0, 2, s.wristp.data(), "\n  wristp[]=");
+    tracef(s, forA ? "\n◆-------------- calAa() Newton() end ----------------------------------------◆"
+                   : "\n●-------------- calAb() Newton() end -------------------------------------●");
+}
+
+void runSpecialCase(Scene& s, AStep step, SpecCase which) {
+    const bool forA = step == AStep::Positioning, case1 = which == SpecCase::GoalOffPlane;
+    double qs[JV], q[JV];
+    copyQ(s.qr, qs);
+    double eP = 0, eT = 0;
+    const char letter = case1 ? calSpecCase1(s, qs, q, &eP, &eT) : calSpecCase2(s, qs, q, &eP, &eT);
+    s.sgnLS = letter;
+    s.sgnT = errorClass(s.errT);
+    s.sgnP = (s.errP < tolExact) ? 2 : (letter == 'N') ? 0 : 1;
+    if (s.errP >= tolExact && s.errP < tolAllow) s.sgnP = 4;
+    acceptIfUsable(s, endStep(s, step));
+    // Key 'a' names both cases "calSpecCase1()" in its trace; key 'b' names each its own.
+    const char* head = forA ? (case1 ? "\n◆Aa:calSpecCase1()後" : "\n◆calSpecCase1()後")
+                            : (case1 ? "\n●Ab:calSpecCase1()後" : "\n●calSpecCase2()後");
+    tracef(s, "%s sgnLS=%c sgnSOLAEnd=%d\n  errP=%11.3e errT=%11.3e sgnP=%d sgnT=%d", head, letter, s.sgnSOLAEnd,
+           s.errP, s.errT, s.sgnP, s.sgnT);
+    if (letter == 'N') {
+        tracef(s, "\n→漸近解なし．行き詰まった");
+    } else {
+        traceVec(s, 1, s.N, qs, "\n  qs[]=");
+        traceVec(s, 1, s.N, s.qr, "\n  qr[]=");
+    }
+    if (!forA && case1) tracef(s, "\n●-------------- calAb() Case1 end -----------------------------------------●");
+    if (!case1)
+        tracef(s, forA ? "\n◆-------------- calAa() Case2 end --------------------------------------------◆"
+                       : "\n●-------------- calAb() Case2 end --------------------------------------------●");
+}
+
+bool takeSpecialOrNewton(Scene& s, AStep step) {
+    const char* mark = step == AStep::Positioning ? "◆" : "●";
+    if (s.sgnJ1Alpha == 'I') {
+        if (s.sgnWrkAlpha == 'O') {
+            tracef(s, "\n%sJ[1]はα面内にある→SpecCase1へ", mark);
+            runSpecialCase(s, step, SpecCase::GoalOffPlane);
+        } else {
+            tracef(s, "\n%sJ[1]とワーク目標はα面内にある→SpecCase2へ", mark);
+            runSpecialCase(s, step, SpecCase::GoalOnPlane);
+        }
+        return true;
+    }
+    tracef(s, "\n%sJ[1]はα面内にない→NormalCaseへ", mark);
+    if (s.errT < tolNewton && s.errP < tolNewton) {
+        tracef(s, "\n%s======== errT=%6.4f errP=%6.4f:Newton法へ =========%s", mark, s.errT, s.errP, mark);
+        runNewtonStep(s, step);
+        return true;
+    }
+    return false;
 }
