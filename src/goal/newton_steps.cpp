@@ -174,6 +174,23 @@ void traceCheckStep(Scene& s, int sgnSP, int MpG, int MwG, double det, const dou
            sgnSP, det, MpG, MwG, p0, p1, w0, w1, y0, y1, r0, r1);
 }
 
+// The line of AabNewton that names its case, by the alpha flags and Mp0.
+void traceNewtonCase(const Scene& s, int Mp0) {
+    if (s.sgnJ1Alpha == 'O') {
+        if (s.sgnWrkAlpha == 'O')
+            tracef(s, "\n  J[1]はα面外→通常計算へ");
+        else if (Mp0 < 4)
+            tracef(s, "\n  Mp0=%d→NORM3へ", Mp0);
+        else if (Mp0 == 4)
+            tracef(s, "\n  Mp0=%d→SpecCase3へ", Mp0);
+        else
+            tracef(s, "\n  Mp0=%d→SpecCase4へ", Mp0);
+    } else {
+        tracef(s, s.sgnWrkAlpha == 'O' ? "\n  J[1]はα面内にある→特殊ケース1へ"
+                                       : "\n  J[1], ワーク目標はα面内にある→特殊ケース2へ");
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -327,19 +344,7 @@ char AabNewton(Scene& s, const double* qin, double* qout, double* Dwr, double* D
     setAlphaFlags(s);
     tracef(s, "\n★=====AabNewton()始めJRTYPE[]=%c%c%c Mp0=%d Mw0=%d Dwr=%6.3f Dth=%6.3f=====★", s.JRTYPE[1],
            s.JRTYPE[2], s.JRTYPE[3], Mp0, Mw0, *Dwr, *Dth);
-    if (s.sgnJ1Alpha == 'O') {
-        if (s.sgnWrkAlpha == 'O')
-            tracef(s, "\n  J[1]はα面外→通常計算へ");
-        else if (Mp0 < 4)
-            tracef(s, "\n  Mp0=%d→NORM3へ", Mp0);
-        else if (Mp0 == 4)
-            tracef(s, "\n  Mp0=%d→SpecCase3へ", Mp0);
-        else
-            tracef(s, "\n  Mp0=%d→SpecCase4へ", Mp0);
-    } else {
-        tracef(s, s.sgnWrkAlpha == 'O' ? "\n  J[1]はα面内にある→特殊ケース1へ"
-                                       : "\n  J[1], ワーク目標はα面内にある→特殊ケース2へ");
-    }
+    traceNewtonCase(s, Mp0);
 
     if (s.sgnJ1Alpha == 'I') {
         const char r = (s.sgnWrkAlpha == 'O') ? calSpecCase1(s, q, qout, &s.errP, &s.errT)

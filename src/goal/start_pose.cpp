@@ -111,8 +111,6 @@ void resetForFreshStart(Scene& s) {
     s.sgnAab = 'c';
     s.sgnSOLAEnd = 0;
     s.sgnP = s.sgnT = 1;
-    s.sgnDrawInitial = s.sgnDrawAStart = 1;
-    resetPathForNewPose(s);
 }
 
 // The state of the start pose after its classification.
@@ -232,6 +230,10 @@ int setcalA(Scene& s) {
             s.sgnBtoA = 0;
         } else if (s.sgnAtoO != 1) {
             resetForFreshStart(s);
+            // Outside the A state, written by this entry: the start pose is drawn again, and the
+            // path of an earlier final pose is gone.
+            s.sgnDrawInitial = s.sgnDrawAStart = 1;
+            resetPathForNewPose(s);
         } else {
             copyQ(qEntry, s.qs);
             copyQ(qEntry, s.qr);
