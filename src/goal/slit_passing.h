@@ -24,11 +24,6 @@ int SlitPassA5(Scene& s, const double* q0, SlitSolution* table);
 // The poses from q1 in which J[kM] and the next joint not of type 'R' lie on the alpha-plane
 // (joint kL turns the first, joint kM the second), with the joint MM placed. Returns their number.
 int SlitPassAStep2(Scene& s, int kL, int kM, int kH, const double* q1, double qout[2][JV], int MM[2]);
-// Joint L turns so that J[M] (J[M+1] for an 'R' joint M, reported in Mplaced) reaches the
-// alpha-plane: 0, 1 or 2 solutions in qout1, qout2.
-int PutJMSlitPlaneA(Scene& s, int L, int M, const double* q, double* qout1, double* qout2, int* Mplaced);
-// Joint M turns so that the next joint reaches the alpha-plane while J[M] stays on it: 0 or 1.
-int PutJMHSlitPlaneA(Scene& s, int M, int M1, const double* q, double* qout, int* MM);
 // Case 3 (goal on the alpha-plane, joint 1 off it): one pose with the joint before the wall
 // placed and the next joint on the plane, with its Mp, Mm, Mw, L, M. Returns 0 or 1.
 int SlitPassASpec3(Scene& s, const double* q0, double* qout, int* Mp, int* Mm, int* Mw, int* L, int* M);
