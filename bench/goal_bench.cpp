@@ -4,7 +4,7 @@
 
 #include "app/keyboard.h"
 #include "app/startup.h"
-#include "goal/goal.h"
+#include "goal/start_pose.h"
 #include "support/test_scene.h"
 
 namespace {

@@ -3,7 +3,9 @@
 #include "core/console.h"
 #include "core/scene.h"
 #include "goal/a_progress.h"
-#include "goal/goal.h"
+#include "goal/slit_passing.h"
+#include "goal/start_pose.h"
+#include "goal/work_positioning.h"
 #include "model/vecops.h"
 #include "model/wall_goal.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/console.h"
 #include "core/scene.h"
-#include "goal/goal.h"
+#include "goal/work_positioning.h"
 #include "model/vecops.h"
 #include "path/path_driver.h"
 #include "path/path_record.h"

@@ -2,7 +2,7 @@
 
 #include "core/console.h"
 #include "core/scene.h"
-#include "goal/goal.h"
+#include "goal/start_pose.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"
 

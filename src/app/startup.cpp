@@ -2,7 +2,7 @@
 
 #include "app/help_text.h"
 #include "core/scene.h"
-#include "goal/goal.h"
+#include "goal/start_pose.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"
 #include "model/wall_goal.h"

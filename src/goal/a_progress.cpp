@@ -67,7 +67,7 @@ void noteAProgress(Scene& s, char key) {
     const int c = s.cntqs0;
     if (c >= 0 && c < 32) s.aStalledMask |= 1u << c;
     const unsigned all = s.nqss0 >= 32 ? ~0u : (1u << s.nqss0) - 1;
-    s.sgnAStall = (s.aStalledMask & all) == all ? 2 : 1;
+    s.sgnAStall = (s.aStalledMask & all) == all ? A_STALL_ALL : A_STALL_CANDIDATE;
     if (was == s.sgnAStall) return;
     if (was == 0) {
         if (cycled)
@@ -77,5 +77,5 @@ void noteAProgress(Scene& s, char key) {
             tracef(s, "\n■■A計算: 候補%dで%d回のキーの間 errP+errT=%.4e から減らない→この初期ポーズから最終解なし．SPで次の候補へ",
                    c, s.aSinceBest, s.aBest);
     }
-    if (s.sgnAStall == 2) tracef(s, "\n■■A計算: 全ての初期ポーズ候補(%d個)で最終解なし(隙間平面の条件の下で)", s.nqss0);
+    if (s.sgnAStall == A_STALL_ALL) tracef(s, "\n■■A計算: 全ての初期ポーズ候補(%d個)で最終解なし(隙間平面の条件の下で)", s.nqss0);
 }

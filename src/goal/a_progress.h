@@ -7,11 +7,14 @@
 struct Scene;
 
 constexpr int kAStallPresses = 360;
+// Values of sgnAStall besides 0 (progress): none from the current candidate, none from any.
+constexpr int A_STALL_CANDIDATE = 1;
+constexpr int A_STALL_ALL = 2;
 
 // Forgets the progress of the current candidate; allCandidates also forgets which candidates
 // were found without progress (a new search of candidates, a new goal).
 void resetAProgress(Scene& s, bool allCandidates);
-// After a press of 'a' or 'b' in A mode: records the state and sets sgnAStall (1 no progress
-// from this candidate, 2 none from any candidate; 0 after a final pose or a fall of the error).
+// After a press of 'a' or 'b' in A mode: records the state and sets sgnAStall (A_STALL_CANDIDATE,
+// A_STALL_ALL; 0 after a final pose or a fall of the error).
 // Traces the stop once, when it is found.
 void noteAProgress(Scene& s, char key);

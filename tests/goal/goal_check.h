@@ -10,7 +10,6 @@
 
 #include "app/keyboard.h"
 #include "core/scene.h"
-#include "goal/goal.h"
 #include "model/kinematics.h"
 #include "support/capture.h"
 #include "support/test_scene.h"

@@ -1,4 +1,6 @@
 // Whole goal pose calculations driven through the key dispatcher, judged by goal_check.h.
+#include "goal/slit_passing.h"
+#include "goal/special_cases.h"
 #include "goal_check.h"
 
 class KeyPolicy : public ::testing::TestWithParam<int> {};

@@ -1,4 +1,5 @@
 // The linearised slit/wrist system, the line search along its direction and one correction.
+#include "goal/newton_steps.h"
 #include "goal_check.h"
 
 namespace {

@@ -1,6 +1,9 @@
 // Placing joints on the alpha-plane, the slit-pass search, the work positioning and the stepped
 // move.
-#include "goal/goal_common.h"
+#include "goal/plane_placement.h"
+#include "goal/slit_passing.h"
+#include "goal/step_frame.h"
+#include "goal/work_positioning.h"
 #include "goal_check.h"
 
 namespace {

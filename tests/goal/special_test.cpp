@@ -1,4 +1,7 @@
 // Pass feasibility, the start pose of a first joint on the plane and the two special cases.
+#include "goal/pass_feasibility.h"
+#include "goal/special_cases.h"
+#include "goal/start_pose.h"
 #include "goal_check.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"

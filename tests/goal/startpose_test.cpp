@@ -1,4 +1,6 @@
 // Error classes, the start pose search and the entry of the goal calculation.
+#include "goal/pose_errors.h"
+#include "goal/start_pose.h"
 #include "goal_check.h"
 
 TEST(ErrorClass, BoundariesOfExactAndAllowable) {

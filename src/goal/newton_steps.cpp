@@ -1,11 +1,11 @@
-// Newton correction of the slit and wrist errors: the linearised system by finite differences,
-// the line search along its direction, and the correction of one 'a'/'b' press.
+#include "goal/newton_steps.h"
+
 #include <cmath>
 
 #include "core/console.h"
 #include "core/scene.h"
-#include "goal/goal.h"
-#include "goal/goal_common.h"
+#include "goal/pose_errors.h"
+#include "goal/special_cases.h"
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "solve/matinv.h"
@@ -92,127 +92,68 @@ void searchErrors(Scene& s, int sgnSP, int MpG, int MwG, double* Dwr, double* Dt
     }
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-double AabGradient2(Scene& s, const double* qin, int LMIJK[5], int* sgnSPout, int* MpGout, int* MwGout,
-                    double* dq) {
-    const int N = s.N;
-    double q[JV];
-    copyQ(qin, q);
-    for (int i = 0; i < JV; ++i) dq[i] = 0;
-    int Mp0 = 0, Mw0 = 0;
-    wallErrors(s, q, &Mp0, &Mw0, &s.errP, &s.errT);
-    tracef(s, "\n〓〓=====AabGradient2()始め ROBOT[]=%s sgnWrkAlpha=%c sgnPS=%d =====〓〓", s.JRTYPE, s.sgnWrkAlpha,
-           s.sgnPS);
-    tracef(s, "\n  Mp0=%d Mw0=%d 初期の誤差 errT=%11.3e errP=%11.3e", Mp0, Mw0, s.errT, s.errP);
-
-    const bool goalOn = s.sgnWrkAlpha != 'O';
-    int sgnSP = 1;
-    if (goalOn) {
-        const char* t = s.JRTYPE;
-        if (t[1] == 'R' && ((t[2] == 'P' && t[3] == 'P') || (t[2] == 'Q' && t[3] == 'Q'))) {
-            if (t[4] == 'R')
-                sgnSP = (Mp0 <= 4) ? 3 : 4;
-            else
-                sgnSP = (Mp0 <= 4) ? 2 : 4;
-        } else {
-            sgnSP = (Mp0 <= 3) ? 1 : (Mp0 == 4) ? 2 : 4;
-        }
+// The linearised system for the pose whose last joint before the wall is Mp0 (goal off the
+// alpha-plane: case 1; on it, by the types of joints 1..4 and by Mp0: cases 2, 3 or 4).
+int systemCase(const Scene& s, int Mp0) {
+    if (s.sgnWrkAlpha == 'O') return 1;
+    const char* t = s.JRTYPE;
+    if (t[1] == 'R' && ((t[2] == 'P' && t[3] == 'P') || (t[2] == 'Q' && t[3] == 'Q'))) {
+        if (t[4] == 'R') return (Mp0 <= 4) ? 3 : 4;
+        return (Mp0 <= 4) ? 2 : 4;
     }
-    auto pairOf = [](int sp, int* a, int* b) {
-        *a = (sp == 1) ? 3 : (sp == 2) ? 4 : 5;
-        *b = *a + 1;
-    };
-    int MpG = 0, MwG = 0;
-    pairOf(sgnSP, &MpG, &MwG);
-    auto writeCase = [&]() {
-        *sgnSPout = sgnSP;
-        *MpGout = MpG;
-        *MwGout = MwG;
-    };
-    writeCase();
+    return (Mp0 <= 3) ? 1 : (Mp0 == 4) ? 2 : 4;
+}
 
+// The joints MpG and MwG that the system sgnSP puts on the alpha-plane.
+void casePair(int sgnSP, int* MpG, int* MwG) {
+    *MpG = (sgnSP == 1) ? 3 : (sgnSP == 2) ? 4 : 5;
+    *MwG = *MpG + 1;
+}
+
+// The console pause of a nearly singular system (|det| below tolFine). True when it paused.
+bool pauseOnSmallDet(Scene& s, double det) {
+    if (!(std::fabs(det) < tolFine)) return false;
+    tracef(s, "\ngetch()");
+    waitKey(s);
+    return true;
+}
+
+// Case 4: of the five sets of four joints the one with the largest |det| (the earlier wins a
+// tie), its direction into dq over LMIJK. False when even that system is singular.
+bool fourJointStep(Scene& s, int MpG, int MwG, const double* q, int LMIJK[5], double* dq, double* det) {
+    constexpr int sgnSP = 4;
+    static const int kSets[5][4] = {{1, 2, 3, 4}, {1, 2, 3, 5}, {1, 2, 4, 5}, {1, 3, 4, 5}, {2, 3, 4, 5}};
     double A[5][5];
-    double det = 0;
-    bool done = false;  // a direction was found
-    const int all5[5] = {1, 2, 3, 4, 5};
+    int bestSet = 0;
+    double bestDet = 0;
+    for (int c = 0; c < 5; ++c) {
+        tracef(s, "\n〓sgnSP=%d cnt=%d/5:J[Mp=%d]をα面へ Mw=%d LMIJK[]=[%d %d %d %d] 4×4matrix", sgnSP, c + 1, MpG, MwG,
+               kSets[c][0], kSets[c][1], kSets[c][2], kSets[c][3]);
+        jacobian(s, sgnSP, MpG, MwG, q, kSets[c], 4, A);
+        const double d = matinv(s, 5, &A[0][0], 5);
+        tracef(s, "\n〓sgnSP=%d cnt=%d/5の解 Mp=%d Mw=%d 4×4matrix 〓det2=%11.3e", sgnSP, c + 1, MpG, MwG, d);
+        pauseOnSmallDet(s, d);
+        if (std::fabs(d) > bestDet) bestDet = std::fabs(d), bestSet = c;
+    }
+    for (int k = 0; k < 4; ++k) LMIJK[k] = kSets[bestSet][k];
+    LMIJK[4] = 0;
+    jacobian(s, sgnSP, MpG, MwG, q, kSets[bestSet], 4, A);
+    *det = matinv(s, 5, &A[0][0], 5);
+    tracef(s, "\n〓Case5A:最適解 [MpG,MwG]=[%d %d] 4×5matrix q[%d %d %d %d]〓det1=%11.3e", MpG, MwG, LMIJK[0], LMIJK[1],
+           LMIJK[2], LMIJK[3], *det);
+    pauseOnSmallDet(s, *det);
+    if (!inverted(*det)) return false;
+    solveDirection(s, sgnSP, MpG, MwG, q, A, LMIJK, 4, dq);
+    tracef(s, "\n〓Case5A:最適解 [MpG,MwG]=[%d %d] LMIJK[]=[%d %d %d %d] 〓det=%11.3e", MpG, MwG, LMIJK[0], LMIJK[1],
+           LMIJK[2], LMIJK[3], *det);
+    return true;
+}
 
-    if (sgnSP == 1 || sgnSP == 2) {
-        tracef(s, "\n〓sgnSP=%d J[Mp=%d,Mw=%d]をα面に乗せる計算 (Mp0=%d Mw0=%d):5×5Matrix", sgnSP, MpG, MwG, Mp0, Mw0);
-        jacobian(s, sgnSP, MpG, MwG, q, all5, 5, A);
-        det = matinv(s, 5, &A[0][0], 5);
-        tracef(s, "\n〓sgnSP=%d Mp=%d Mw=%d det=%11.3e :5×5matrix", sgnSP, MpG, MwG, det);
-        if (std::fabs(det) < tolFine) tracef(s, "\n  det小 getch()");
-        if (std::fabs(det) < tolExact && !goalOn) return det;
-        if (std::fabs(det) < tolFine && goalOn && Mp0 > MpG) {
-            sgnSP = 3;
-            pairOf(sgnSP, &MpG, &MwG);
-            writeCase();
-        } else if (!inverted(det)) {
-            return det;
-        } else {
-            for (int k = 0; k < 5; ++k) LMIJK[k] = all5[k];
-            solveDirection(s, sgnSP, MpG, MwG, q, A, LMIJK, 5, dq);
-            done = true;
-        }
-    }
-    if (!done && sgnSP == 3) {
-        tracef(s, "\n〓sgnSP=%d:J[MpG=%d]を-Y,α面へ MwG=%d(Mp0=%d Mw0=%d):5×5Matrix", sgnSP, MpG, MwG, Mp0, Mw0);
-        jacobian(s, sgnSP, MpG, MwG, q, all5, 5, A);
-        det = matinv(s, 5, &A[0][0], 5);
-        tracef(s, "\n〓Case5Y: MpG=%d MwG=%d det=%11.3e 5×5matrix", MpG, MwG, det);
-        if (std::fabs(det) < tolFine) {
-            tracef(s, "\ngetch()");
-            waitKey(s);
-            sgnSP = 4;
-            pairOf(sgnSP, &MpG, &MwG);
-            writeCase();
-        } else {
-            for (int k = 0; k < 5; ++k) LMIJK[k] = all5[k];
-            solveDirection(s, sgnSP, MpG, MwG, q, A, LMIJK, 5, dq);
-            done = true;
-        }
-    }
-    if (!done && sgnSP == 4) {
-        static const int kSets[5][4] = {{1, 2, 3, 4}, {1, 2, 3, 5}, {1, 2, 4, 5}, {1, 3, 4, 5}, {2, 3, 4, 5}};
-        int bestSet = 0;
-        double bestDet = 0;
-        for (int c = 0; c < 5; ++c) {
-            tracef(s, "\n〓sgnSP=%d cnt=%d/5:J[Mp=%d]をα面へ Mw=%d LMIJK[]=[%d %d %d %d] 4×4matrix", sgnSP, c + 1, MpG,
-                   MwG, kSets[c][0], kSets[c][1], kSets[c][2], kSets[c][3]);
-            jacobian(s, sgnSP, MpG, MwG, q, kSets[c], 4, A);
-            const double d = matinv(s, 5, &A[0][0], 5);
-            tracef(s, "\n〓sgnSP=%d cnt=%d/5の解 Mp=%d Mw=%d 4×4matrix 〓det2=%11.3e", sgnSP, c + 1, MpG, MwG, d);
-            if (std::fabs(d) < tolFine) {
-                tracef(s, "\ngetch()");
-                waitKey(s);
-            }
-            if (std::fabs(d) > bestDet) bestDet = std::fabs(d), bestSet = c;
-        }
-        for (int k = 0; k < 4; ++k) LMIJK[k] = kSets[bestSet][k];
-        LMIJK[4] = 0;
-        jacobian(s, sgnSP, MpG, MwG, q, kSets[bestSet], 4, A);
-        det = matinv(s, 5, &A[0][0], 5);
-        tracef(s, "\n〓Case5A:最適解 [MpG,MwG]=[%d %d] 4×5matrix q[%d %d %d %d]〓det1=%11.3e", MpG, MwG, LMIJK[0],
-               LMIJK[1], LMIJK[2], LMIJK[3], det);
-        if (std::fabs(det) < tolFine) {
-            tracef(s, "\ngetch()");
-            waitKey(s);
-        }
-        if (!inverted(det)) return det;
-        solveDirection(s, sgnSP, MpG, MwG, q, A, LMIJK, 4, dq);
-        tracef(s, "\n〓Case5A:最適解 [MpG,MwG]=[%d %d] LMIJK[]=[%d %d %d %d] 〓det=%11.3e", MpG, MwG, LMIJK[0],
-               LMIJK[1], LMIJK[2], LMIJK[3], det);
-        done = true;
-    }
-    if (!done) return det;
-    tracef(s, "\n〓AabGradient()----解 sgnWrkAlpha=%c sgnSP=%d 〓det=%11.3e-----------〓", s.sgnWrkAlpha, sgnSP, det);
-    tracef(s, "\n  LMIJK[]=[%d %d %d %d %d]", LMIJK[0], LMIJK[1], LMIJK[2], LMIJK[3], LMIJK[4]);
-    tracef(s, "\n  dq[]=");
-    printVec5(s, 1, N - 3, dq);
-
-    // Check: a test step of h along the direction.
+// The check printed after a direction is found: a test step of FD_H along it from q, and the
+// changes it makes to the plane distances of J[MpG] and J[MwG], to J[MpG].y and to the wrist
+// error.
+void traceCheckStep(Scene& s, int sgnSP, int MpG, int MwG, double det, const double* q, const int LMIJK[5],
+                    const double* dq) {
     double dqmax = 0;
     for (int k = 0; k < 5; ++k)
         if (LMIJK[k] > 0) dqmax = std::fmax(dqmax, std::fabs(dq[LMIJK[k]]));
@@ -227,9 +168,99 @@ double AabGradient2(Scene& s, const double* qin, int LMIJK[5], int* sgnSPout, in
     forwardKinematics(s, qt);
     const double p1 = alphaDist(s, jointAt(s, MpG)), w1 = alphaDist(s, jointAt(s, MwG));
     const double y1 = jointAt(s, MpG)[1], r1 = wristError(s);
-    tracef(s, "\n〓検算 sgnSP=%d det=%11.4e Mp=%d Mw=%d", sgnSP, det, MpG, MwG);
-    tracef(s, "\n  J[Mp]x-rhx=%11.3e→%11.3e J[Mw]x-rhx=%11.3e→%11.3e", p0, p1, w0, w1);
-    tracef(s, "\n  J[Mp]y=%11.4e→%11.4e Dwr=%11.3e→%11.3e", y0, y1, r0, r1);
+    tracef(s,
+           "\n〓検算 sgnSP=%d det=%11.4e Mp=%d Mw=%d"
+           "\n  J[Mp]x-rhx=%11.3e→%11.3e J[Mw]x-rhx=%11.3e→%11.3e"
+           "\n  J[Mp]y=%11.4e→%11.4e Dwr=%11.3e→%11.3e",
+           sgnSP, det, MpG, MwG, p0, p1, w0, w1, y0, y1, r0, r1);
+}
+
+// The line of AabNewton that names its case, by the alpha flags and Mp0.
+void traceNewtonCase(const Scene& s, int Mp0) {
+    if (s.sgnJ1Alpha == 'O') {
+        if (s.sgnWrkAlpha == 'O')
+            tracef(s, "\n  J[1]はα面外→通常計算へ");
+        else if (Mp0 < 4)
+            tracef(s, "\n  Mp0=%d→NORM3へ", Mp0);
+        else if (Mp0 == 4)
+            tracef(s, "\n  Mp0=%d→SpecCase3へ", Mp0);
+        else
+            tracef(s, "\n  Mp0=%d→SpecCase4へ", Mp0);
+    } else {
+        tracef(s, s.sgnWrkAlpha == 'O' ? "\n  J[1]はα面内にある→特殊ケース1へ"
+                                       : "\n  J[1], ワーク目標はα面内にある→特殊ケース2へ");
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+double AabGradient2(Scene& s, const double* qin, int LMIJK[5], int* sgnSPout, int* MpGout, int* MwGout,
+                    double* dq) {
+    double q[JV];
+    copyQ(qin, q);
+    for (int i = 0; i < JV; ++i) dq[i] = 0;
+    int Mp0 = 0, Mw0 = 0;
+    wallErrors(s, q, &Mp0, &Mw0, &s.errP, &s.errT);
+    tracef(s,
+           "\n〓〓=====AabGradient2()始め ROBOT[]=%s sgnWrkAlpha=%c sgnPS=%d =====〓〓"
+           "\n  Mp0=%d Mw0=%d 初期の誤差 errT=%11.3e errP=%11.3e",
+           s.JRTYPE, s.sgnWrkAlpha, s.sgnPS, Mp0, Mw0, s.errT, s.errP);
+
+    const bool goalOn = s.sgnWrkAlpha != 'O';
+    int sgnSP = systemCase(s, Mp0);
+    int MpG = 0, MwG = 0;
+    auto setCase = [&](int sp) {
+        sgnSP = sp;
+        casePair(sgnSP, &MpG, &MwG);
+        *sgnSPout = sgnSP;
+        *MpGout = MpG;
+        *MwGout = MwG;
+    };
+    setCase(sgnSP);
+
+    double A[5][5];
+    double det = 0;
+    bool done = false;  // a direction was found
+    const int all5[5] = {1, 2, 3, 4, 5};
+    auto fiveJointStep = [&]() {
+        for (int k = 0; k < 5; ++k) LMIJK[k] = all5[k];
+        solveDirection(s, sgnSP, MpG, MwG, q, A, LMIJK, 5, dq);
+        done = true;
+    };
+
+    if (sgnSP == 1 || sgnSP == 2) {
+        tracef(s, "\n〓sgnSP=%d J[Mp=%d,Mw=%d]をα面に乗せる計算 (Mp0=%d Mw0=%d):5×5Matrix", sgnSP, MpG, MwG, Mp0, Mw0);
+        jacobian(s, sgnSP, MpG, MwG, q, all5, 5, A);
+        det = matinv(s, 5, &A[0][0], 5);
+        tracef(s, "\n〓sgnSP=%d Mp=%d Mw=%d det=%11.3e :5×5matrix", sgnSP, MpG, MwG, det);
+        if (std::fabs(det) < tolFine) tracef(s, "\n  det小 getch()");
+        if (std::fabs(det) < tolExact && !goalOn) return det;
+        if (std::fabs(det) < tolFine && goalOn && Mp0 > MpG)
+            setCase(3);
+        else if (!inverted(det))
+            return det;
+        else
+            fiveJointStep();
+    }
+    if (!done && sgnSP == 3) {
+        tracef(s, "\n〓sgnSP=%d:J[MpG=%d]を-Y,α面へ MwG=%d(Mp0=%d Mw0=%d):5×5Matrix", sgnSP, MpG, MwG, Mp0, Mw0);
+        jacobian(s, sgnSP, MpG, MwG, q, all5, 5, A);
+        det = matinv(s, 5, &A[0][0], 5);
+        tracef(s, "\n〓Case5Y: MpG=%d MwG=%d det=%11.3e 5×5matrix", MpG, MwG, det);
+        if (pauseOnSmallDet(s, det))
+            setCase(4);
+        else
+            fiveJointStep();
+    }
+    if (!done && sgnSP == 4) done = fourJointStep(s, MpG, MwG, q, LMIJK, dq, &det);
+    if (!done) return det;
+    tracef(s,
+           "\n〓AabGradient()----解 sgnWrkAlpha=%c sgnSP=%d 〓det=%11.3e-----------〓"
+           "\n  LMIJK[]=[%d %d %d %d %d]",
+           s.sgnWrkAlpha, sgnSP, det, LMIJK[0], LMIJK[1], LMIJK[2], LMIJK[3], LMIJK[4]);
+    traceVec5(s, 1, s.N - 3, dq, "\n  dq[]=");
+    traceCheckStep(s, sgnSP, MpG, MwG, det, q, LMIJK, dq);
     return det;
 }
 
@@ -294,15 +325,16 @@ char LinearSearch5(Scene& s, int sgnSP, int MpG, int MwG, const int LMIJK[5], co
             break;
         }
     }
-    tracef(s, "\n〓LinearS()解 LMIJK[]=[%d %d %d %d %d] Mp0=%d Mw0=%d→cntLS=%d sgnLS=%c Mp=%d Mw=%d", LMIJK[0],
-           LMIJK[1], LMIJK[2], LMIJK[3], LMIJK[4], Mp0, Mw0, count, sgnLS, Mp, Mw);
-    tracef(s, "\n  Dwr=%11.3e→%11.3e Dth=%11.3e→%11.3e", DwrStart, *Dwr, DthStart, *Dth);
+    tracef(s,
+           "\n〓LinearS()解 LMIJK[]=[%d %d %d %d %d] Mp0=%d Mw0=%d→cntLS=%d sgnLS=%c Mp=%d Mw=%d"
+           "\n  Dwr=%11.3e→%11.3e Dth=%11.3e→%11.3e",
+           LMIJK[0], LMIJK[1], LMIJK[2], LMIJK[3], LMIJK[4], Mp0, Mw0, count, sgnLS, Mp, Mw, DwrStart, *Dwr, DthStart,
+           *Dth);
     return sgnLS;
 }
 
 // ---------------------------------------------------------------------------------------------
 char AabNewton(Scene& s, const double* qin, double* qout, double* Dwr, double* Dth) {
-    const int N = s.N;
     double q[JV];
     copyQ(qin, q);
     copyQ(q, qout);
@@ -313,19 +345,7 @@ char AabNewton(Scene& s, const double* qin, double* qout, double* Dwr, double* D
     setAlphaFlags(s);
     tracef(s, "\n★=====AabNewton()始めJRTYPE[]=%c%c%c Mp0=%d Mw0=%d Dwr=%6.3f Dth=%6.3f=====★", s.JRTYPE[1],
            s.JRTYPE[2], s.JRTYPE[3], Mp0, Mw0, *Dwr, *Dth);
-    if (s.sgnJ1Alpha == 'O') {
-        if (s.sgnWrkAlpha == 'O')
-            tracef(s, "\n  J[1]はα面外→通常計算へ");
-        else if (Mp0 < 4)
-            tracef(s, "\n  Mp0=%d→NORM3へ", Mp0);
-        else if (Mp0 == 4)
-            tracef(s, "\n  Mp0=%d→SpecCase3へ", Mp0);
-        else
-            tracef(s, "\n  Mp0=%d→SpecCase4へ", Mp0);
-    } else {
-        tracef(s, s.sgnWrkAlpha == 'O' ? "\n  J[1]はα面内にある→特殊ケース1へ"
-                                       : "\n  J[1], ワーク目標はα面内にある→特殊ケース2へ");
-    }
+    traceNewtonCase(s, Mp0);
 
     if (s.sgnJ1Alpha == 'I') {
         const char r = (s.sgnWrkAlpha == 'O') ? calSpecCase1(s, q, qout, &s.errP, &s.errT)
@@ -343,7 +363,7 @@ char AabNewton(Scene& s, const double* qin, double* qout, double* Dwr, double* D
     tracef(s, "\n★AabNewton() sgnSP=%d [MpG,MwG]=[%d %d] det=%12.3e", sgnSP, MpG, MwG, det);
     double q2[JV];
     copyQ(q, q2);
-    char sgnLS = '-';  // no step: no result letter
+    char sgnLS = LS_NO_STEP;
     if (std::fabs(det) < tolExact) {
         tracef(s, "→解なし．漸近法やめ");
     } else {
@@ -357,8 +377,8 @@ char AabNewton(Scene& s, const double* qin, double* qout, double* Dwr, double* D
         const double Dwr0 = *Dwr, Dth0 = *Dth;
         double Dwr2 = 0, Dth2 = 0;
         sgnLS = LinearSearch5(s, sgnSP, MpG, MwG, LMIJK, q, dq, q2, &Dwr2, &Dth2);
-        tracef(s, "\n★LinearS()後 sgnSP=%d [MpG,MwG]=[%d %d] sgnLS=%c", sgnSP, MpG, MwG, sgnLS);
-        tracef(s, "\n  Dwr=%11.3e→%11.3e Dth=%11.3e→%11.3e", Dwr0, Dwr2, Dth0, Dth2);
+        tracef(s, "\n★LinearS()後 sgnSP=%d [MpG,MwG]=[%d %d] sgnLS=%c\n  Dwr=%11.3e→%11.3e Dth=%11.3e→%11.3e", sgnSP, MpG,
+               MwG, sgnLS, Dwr0, Dwr2, Dth0, Dth2);
         if (sgnLS == 'M') {
             *Dwr = Dwr2, *Dth = Dth2;
         } else if (sgnLS == 'Y') {
@@ -378,11 +398,9 @@ char AabNewton(Scene& s, const double* qin, double* qout, double* Dwr, double* D
     wallErrors(s, qout, &Mp, &Mw, Dwr, Dth);
     tracef(s, "\n★Newton():姿勢決め後 sgnLS=%c sgnT=%d sgnP=%d Mp0=%d Mw0=%d→Mp=%d Mw=%d", sgnLS, s.sgnT, s.sgnP, Mp0,
            Mw0, Mp, Mw);
-    printQ(s, "\n  q[]   =", q);
-    printQ(s, "\n  qout[]=", qout);
-    tracef(s, "\n  Dwr=%11.3e Dth=%11.3e", *Dwr, *Dth);
-    tracef(s, "\n------------ AabNewton()end ------------------------------------");
+    traceVec(s, 1, s.N, q, "\n  q[]   =");
+    traceVec(s, 1, s.N, qout, "\n  qout[]=");
+    tracef(s, "\n  Dwr=%11.3e Dth=%11.3e\n------------ AabNewton()end ------------------------------------", *Dwr, *Dth);
     copyQ(qout, s.qr);
-    (void)N;
     return sgnLS;
 }
