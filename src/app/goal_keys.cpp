@@ -8,6 +8,7 @@
 #include "goal/work_positioning.h"
 #include "model/vecops.h"
 #include "model/wall_goal.h"
+#include "path/record_reset.h"
 
 void goalCalculationKey(Scene& s, unsigned char) {
     if (s.sgnCAL == 'F') {
@@ -29,6 +30,7 @@ void goalCalculationKey(Scene& s, unsigned char) {
     s.sgnCAL = 'A';
     s.sgnARepeat = 0;
     setcalA(s);
+    takePathAsk(s);
     redraw(s);
 }
 
@@ -48,12 +50,14 @@ void goalMoveKey(Scene& s, unsigned char key) {
 
 void positioningKey(Scene& s, unsigned char) {
     calAa(s);
+    takePathAsk(s);
     noteAProgress(s, 'a');
     redraw(s);
 }
 
 void slitPassKey(Scene& s, unsigned char) {
     calAb(s);
+    takePathAsk(s);
     noteAProgress(s, 'b');
     redraw(s);
 }
@@ -64,6 +68,7 @@ void nextCandidateKey(Scene& s, unsigned char) {
     if (s.cntqs0 >= s.nqss0) s.cntqs0 = 0;
     if (s.nqss0 > 0) copyJointVector(JV - 1, s.qss0[s.cntqs0], s.qs);
     setcalA(s);
+    takePathAsk(s);
     redraw(s);
 }
 

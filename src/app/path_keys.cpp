@@ -6,6 +6,7 @@
 #include "model/vecops.h"
 #include "path/path_driver.h"
 #include "path/path_record.h"
+#include "path/record_reset.h"
 #include "path/shorten.h"
 
 namespace {
@@ -15,6 +16,7 @@ void backToGoal(Scene& s) {
     s.sgnCAL = 'A';
     copyJointVector(JV - 1, s.qAfinal, s.qr);
     calAa(s);
+    takePathAsk(s);
     redraw(s);
 }
 

@@ -5,6 +5,7 @@
 #include "goal/start_pose.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"
+#include "path/record_reset.h"
 
 void RBTCHOICE1(Scene& s, char key) {
     if (s.cntRBT == 0 && !(key >= '1' && key <= '4')) return;
@@ -34,6 +35,7 @@ void RBTCHOICE1(Scene& s, char key) {
         s.sgnCAL = 'A';
         s.sgnARepeat = 0;
         setcalA(s);
+        takePathAsk(s);
         s.sgnDrawInitial = s.sgnDrawAStart = 1;
         s.sgnPATHEnd = 0;
         s.sgnSOLAEnd = 0;

@@ -6,6 +6,7 @@
 #include "model/catalogue.h"
 #include "model/vecops.h"
 #include "model/wall_goal.h"
+#include "path/record_reset.h"
 
 void startUp(Scene& s) {
     s.qLimit = 2.8797932658;
@@ -42,6 +43,7 @@ void startUp(Scene& s) {
     s.cntqs0 = 0;
     s.sgnCAL = 'A';
     setcalA(s);
+    takePathAsk(s);
     s.sgnAab = 'a';
     s.viewRot[0] = s.viewRot[1] = s.viewRot[2] = 2.0;
     s.viewShift[0] = -1.0;

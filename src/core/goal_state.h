@@ -21,6 +21,14 @@ struct AProgressState {
     unsigned aStalledMask = 0; // candidates found without progress (bit cntqs0)
 };
 
+// What the goal calculation asks of the path when its entry returns. The record belongs to the
+// path calculation: the goal calculation only says what it voided, and the app passes it on.
+enum class PathAsk {
+    None,          // the path stays as it is
+    TrialsAnew,    // a new final pose is being sought: the B trials start again from the first
+    NewFinalPose,  // the trials start again and the path of the old final pose is gone
+};
+
 struct GoalCalcState : AProgressState {
     static constexpr int NQSS0 = 20;  // at most 17 candidates arise
     double qss0[NQSS0][JV] = {};
@@ -30,4 +38,5 @@ struct GoalCalcState : AProgressState {
     double qAb[JV] = {};  // slit-pass pose chosen by the last search ('b'); target of its steps
     int solP = 0;         // result of the last work-positioning search
     char sgnLS = ' ';     // result letter of the last Newton correction or special case
+    PathAsk pathAsk = PathAsk::None;  // the strongest ask since the app last passed it on
 };

@@ -5,7 +5,7 @@
 #include "core/console.h"
 #include "core/scene.h"
 #include "goal/newton_steps.h"
-#include "goal/path_reset.h"
+#include "goal/path_ask.h"
 #include "goal/plane_placement.h"
 #include "goal/pose_errors.h"
 #include "goal/step_frame.h"
@@ -386,7 +386,7 @@ int calAb(Scene& s) {
     // Written here, by the key's entry, for the drawing and the B-calculation: the start pose is
     // no longer drawn, and a new final pose starts the B trials anew.
     s.sgnDrawInitial = 0;
-    s.cntBTrial = 0;
+    askPath(s, PathAsk::TrialsAnew);
     s.sgnArmDir = 'L';
     double qs[JV];
     copyQ(s.qr, qs);
@@ -405,7 +405,7 @@ int calAb(Scene& s) {
     // Evaluation and the positioning joints for the next 'a'.
     evaluateStepPose(s);
     setPositioningJoints(s);
-    resetPathForNewPose(s);
+    askPath(s, PathAsk::NewFinalPose);
     tracef(s,
            "\n●7:AbStep:微小変化後 Mpass=%d "
            "\n●AbE:隙間通り抜け計算終了 [Lh,Mh]=[%d %d] [I,J,K]inv=[%d %d %d] Mp=%d sgnSOLAEnd=%d"

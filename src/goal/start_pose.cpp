@@ -6,7 +6,7 @@
 #include "core/scene.h"
 #include "goal/a_progress.h"
 #include "goal/pass_feasibility.h"
-#include "goal/path_reset.h"
+#include "goal/path_ask.h"
 #include "goal/pose_errors.h"
 #include "model/angles.h"
 #include "model/kinematics.h"
@@ -233,7 +233,7 @@ int setcalA(Scene& s) {
             // Outside the A state, written by this entry: the start pose is drawn again, and the
             // path of an earlier final pose is gone.
             s.sgnDrawInitial = s.sgnDrawAStart = 1;
-            resetPathForNewPose(s);
+            askPath(s, PathAsk::NewFinalPose);
         } else {
             copyQ(qEntry, s.qs);
             copyQ(qEntry, s.qr);

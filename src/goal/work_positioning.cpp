@@ -5,6 +5,7 @@
 #include "core/console.h"
 #include "core/scene.h"
 #include "goal/newton_steps.h"
+#include "goal/path_ask.h"
 #include "goal/pose_errors.h"
 #include "goal/step_frame.h"
 #include "model/angles.h"
@@ -149,7 +150,7 @@ int calAa(Scene& s) {
     // Written here, by the key's entry, for the drawing and the B-calculation: the start pose is
     // no longer drawn, and a new final pose starts the B trials anew.
     s.sgnDrawInitial = 0;
-    s.cntBTrial = 0;
+    askPath(s, PathAsk::TrialsAnew);
     s.sgnArmDir = 'L';
     double qs[JV];
     copyQ(s.qr, qs);

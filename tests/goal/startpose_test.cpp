@@ -1,6 +1,7 @@
 // Error classes, the start pose search and the entry of the goal calculation.
 #include "goal/pose_errors.h"
 #include "goal/start_pose.h"
+#include "path/record_reset.h"
 #include "goal_check.h"
 
 TEST(ErrorClass, BoundariesOfExactAndAllowable) {
@@ -61,6 +62,11 @@ TEST(SetcalA, FreshStartResetsTheFlagsAndClassifiesTheCandidate) {
     auto s = makeScene();
     s->sgnAaStep = 0, s->sgnAbStep = 1, s->sgnPATH = 3, s->NPATH = 17, s->cntBTrial = 2, s->sgnARepeat = 0;
     setcalA(*s);
+    // The goal calculation asks for the path of the old final pose to go; the path record does it.
+    EXPECT_EQ(s->pathAsk, PathAsk::NewFinalPose);
+    EXPECT_EQ(s->NPATH, 17);
+    takePathAsk(*s);
+    EXPECT_EQ(s->pathAsk, PathAsk::None);
     EXPECT_TRUE(s->sgnAbStep == 0 && s->sgnAab == 'c' && s->sgnPATH == 0 && s->NPATH == 0 && s->cntBTrial == 0);
     EXPECT_TRUE(s->sgnNMAX == 'U' && s->Lh == s->Lh0[0] && s->Mh == s->Mh0[0]);
     // errP and errT of the candidate, measured here from its kinematics.
