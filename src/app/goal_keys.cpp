@@ -1,14 +1,11 @@
 #include "app/goal_keys.h"
 
+#include "app/goal_entry.h"
 #include "core/console.h"
 #include "core/scene.h"
 #include "goal/a_progress.h"
-#include "goal/slit_passing.h"
-#include "goal/start_pose.h"
-#include "goal/work_positioning.h"
 #include "model/vecops.h"
 #include "model/wall_goal.h"
-#include "path/record_reset.h"
 
 void goalCalculationKey(Scene& s, unsigned char) {
     if (s.sgnCAL == 'F') {
@@ -29,8 +26,7 @@ void goalCalculationKey(Scene& s, unsigned char) {
     }
     s.sgnCAL = 'A';
     s.sgnARepeat = 0;
-    setcalA(s);
-    takePathAsk(s);
+    enterSetcalA(s);
     redraw(s);
 }
 
@@ -49,15 +45,13 @@ void goalMoveKey(Scene& s, unsigned char key) {
 }
 
 void positioningKey(Scene& s, unsigned char) {
-    calAa(s);
-    takePathAsk(s);
+    enterCalAa(s);
     noteAProgress(s, 'a');
     redraw(s);
 }
 
 void slitPassKey(Scene& s, unsigned char) {
-    calAb(s);
-    takePathAsk(s);
+    enterCalAb(s);
     noteAProgress(s, 'b');
     redraw(s);
 }
@@ -67,8 +61,7 @@ void nextCandidateKey(Scene& s, unsigned char) {
     s.cntqs0 += 1;
     if (s.cntqs0 >= s.nqss0) s.cntqs0 = 0;
     if (s.nqss0 > 0) copyJointVector(JV - 1, s.qss0[s.cntqs0], s.qs);
-    setcalA(s);
-    takePathAsk(s);
+    enterSetcalA(s);
     redraw(s);
 }
 

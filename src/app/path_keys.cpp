@@ -1,12 +1,11 @@
 #include "app/path_keys.h"
 
+#include "app/goal_entry.h"
 #include "core/console.h"
 #include "core/scene.h"
-#include "goal/work_positioning.h"
 #include "model/vecops.h"
 #include "path/path_driver.h"
 #include "path/path_record.h"
-#include "path/record_reset.h"
 #include "path/shorten.h"
 
 namespace {
@@ -15,8 +14,7 @@ namespace {
 void backToGoal(Scene& s) {
     s.sgnCAL = 'A';
     copyJointVector(JV - 1, s.qAfinal, s.qr);
-    calAa(s);
-    takePathAsk(s);
+    enterCalAa(s);
     redraw(s);
 }
 

@@ -1,11 +1,10 @@
 #include "app/robot_choice.h"
 
+#include "app/goal_entry.h"
 #include "core/console.h"
 #include "core/scene.h"
-#include "goal/start_pose.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"
-#include "path/record_reset.h"
 
 void RBTCHOICE1(Scene& s, char key) {
     if (s.cntRBT == 0 && !(key >= '1' && key <= '4')) return;
@@ -34,8 +33,7 @@ void RBTCHOICE1(Scene& s, char key) {
         printRobotInfo(s);
         s.sgnCAL = 'A';
         s.sgnARepeat = 0;
-        setcalA(s);
-        takePathAsk(s);
+        enterSetcalA(s);
         s.sgnDrawInitial = s.sgnDrawAStart = 1;
         s.sgnPATHEnd = 0;
         s.sgnSOLAEnd = 0;

@@ -1,12 +1,11 @@
 #include "app/startup.h"
 
+#include "app/goal_entry.h"
 #include "app/help_text.h"
 #include "core/scene.h"
-#include "goal/start_pose.h"
 #include "model/catalogue.h"
 #include "model/vecops.h"
 #include "model/wall_goal.h"
-#include "path/record_reset.h"
 
 void startUp(Scene& s) {
     s.qLimit = 2.8797932658;
@@ -42,8 +41,7 @@ void startUp(Scene& s) {
     s.sgnARepeat = 0;
     s.cntqs0 = 0;
     s.sgnCAL = 'A';
-    setcalA(s);
-    takePathAsk(s);
+    enterSetcalA(s);
     s.sgnAab = 'a';
     s.viewRot[0] = s.viewRot[1] = s.viewRot[2] = 2.0;
     s.viewShift[0] = -1.0;

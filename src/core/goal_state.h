@@ -39,4 +39,7 @@ struct GoalCalcState : AProgressState {
     int solP = 0;         // result of the last work-positioning search
     char sgnLS = ' ';     // result letter of the last Newton correction or special case
     PathAsk pathAsk = PathAsk::None;  // the strongest ask since the app last passed it on
+    // The special cases judge the work point against the floor margin as the path calculation
+    // does once it is past its first phase; set from the path phase when a goal entry starts.
+    bool workFloorJudged = false;
 };

@@ -194,7 +194,7 @@ int specInterference(Scene& s, const double* q, int Mp0, int Mw0) {
             double bw, bf, bs;
             int K, t1, t2;
             Vec3 P1, P2;
-            code = JntMCollCheck(s, (j <= Mp0) ? 'I' : 'O', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
+            code = JntMCollCheck(s, (j <= Mp0) ? 'I' : 'O', j, q, s.workFloorJudged ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
                                  P1, P2, t1, t2);
         }
     }
