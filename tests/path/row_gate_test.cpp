@@ -97,7 +97,8 @@ TEST(RowGate, AgreesWithTheIndependentJudge) {
                 // touches); the judge measures the depth: both say contact.
                 if (a[k] < 0 || b < 0) {
                     ++contacts;
-                    EXPECT_TRUE(a[k] < 1e-6 && b < 1e-6) << "F" << robot << " pose " << n << " kind " << k << ": " << a[k] << " vs " << b;
+                    EXPECT_LT(a[k], 1e-6) << "F" << robot << " pose " << n << " kind " << k << ": " << a[k] << " vs " << b;
+                    EXPECT_LT(b, 1e-6) << "F" << robot << " pose " << n << " kind " << k << ": " << a[k] << " vs " << b;
                     if (a[k] > -0.099) {
                         EXPECT_NEAR(a[k], b, 1e-6) << "F" << robot << " pose " << n << " kind " << k;
                     }
