@@ -181,8 +181,13 @@ TEST(IntervalMeet, MeetOfAngleIntervalsModuloTwoPi) {
             EXPECT_GE(std::cos(x - a2), -1e-8) << x;
         }
     }
-    // Non-finite ends: no meet.
+    // An arc from exactly 0 past pi meets one past -pi: the copy a turn lower counts.
     double out[2];
+    intervalMeet(*s, 0, 4, -3, -2.5, out);
+    EXPECT_EQ(s->sgnTurn, 1);
+    EXPECT_NEAR(out[0], -3, 1e-12);
+    EXPECT_NEAR(out[1], -2.5, 1e-12);
+    // Non-finite ends: no meet.
     intervalMeet(*s, NAN, 1, 0, 1, out);
     EXPECT_EQ(s->sgnTurn, 0);
     EXPECT_EQ(out[0], 0.0);

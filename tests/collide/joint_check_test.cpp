@@ -370,3 +370,25 @@ TEST(JntMCollAvoid, GivesUpAtOnceWhenWallAndFloorDisagreeOnItsOnlyJoint) {
     }
     EXPECT_GE(tested, 5);
 }
+
+TEST(SelfCollCheck, ClearanceIsTheLeastOverEveryLowerLink) {
+    // Links 3..N-3 keep 0.21 from every link below their neighbour, the lowest one included: the
+    // check's clearance is the least independent distance to links 1..M-2, less 0.21. (Robots
+    // whose first joint is 'P', so that no bend rule decides first.)
+    std::mt19937 rng(32);
+    for (int robot : {31, 32, 41, 42}) {
+        auto s = makeSceneWithRobot(robot / 10, robot % 10);
+        for (int n = 0; n < 200; ++n) {
+            double q[JV], d, bs;
+            int K, t1, t2;
+            Vec3 P1, P2;
+            randomPose(rng, *s, q);
+            const int M = 3 + static_cast<int>(rng() % (s->N - 5));
+            if (s->L[M] < 0.001) continue;
+            SelfCollCheck(*s, 1, M, q, d, bs, K, P1, P2, t1, t2);
+            double least = 1e9;
+            for (int k = 1; k <= M - 2; ++k) least = std::fmin(least, linkDist(*s, M, k));
+            EXPECT_NEAR(bs, least - 0.21, 1e-6) << "F" << robot << " M=" << M;
+        }
+    }
+}
