@@ -84,7 +84,8 @@ TEST(JntMCollCheck, CrossingLinksInterfereAt0p2AndNotAt0p22) {
                 for (int K = 1; K <= M - 2; ++K) alone = alone && (K == Kc || linkDist(*s, M, K) >= 0.3);
                 if (!alone) continue;
                 ++tested, ++here;
-                EXPECT_TRUE(c.K == Kc && c.code == (gap < 0.21 ? -3 : 0)) << gap;
+                EXPECT_EQ(c.K, Kc) << gap;
+                EXPECT_EQ(c.code, (gap < 0.21 ? -3 : 0)) << gap;
                 EXPECT_NEAR(dist(c.P1, c.P2), gap, 1e-9);
                 EXPECT_NEAR(c.bs, gap - 0.21, 1e-9);
                 // The self interference point is written only when there is one.
@@ -155,7 +156,10 @@ TEST(JntMCollCheck, FloorRulesForBaseJointsAndTheWorkPoint) {
     double q[JV];
     // Joint 1 of this robot sits on the floor: never a floor verdict for joints 0 and 1.
     randomPose(rng, *s, q);
-    for (int M : {0, 1}) EXPECT_TRUE(check(*s, 'I', M, q).bf < 0 && check(*s, 'I', M, q).code == 0) << M;
+    for (int M : {0, 1}) {
+        EXPECT_LT(check(*s, 'I', M, q).bf, 0) << M;
+        EXPECT_EQ(check(*s, 'I', M, q).code, 0) << M;
+    }
     // The work point below its margin: judged only when the caller says so; any other joint at once.
     const int Nw = s->Nw;
     ASSERT_TRUE(findPose(rng, *s, q, [&] { return s->J[Nw][2] > 0.02 && s->J[Nw][2] < 0.18 && !check(*s, 'I', Nw, q, WorkFloor::Exempt).code; }));
@@ -180,7 +184,9 @@ TEST(JntMCollCheck, JointLimitsAndTheFirstJointOfTypeR) {
     q[1] = 3.0;  // beyond 165 degrees
     EXPECT_FALSE(selfBit(check(*r, 'I', 1, q).code));
     const Check cp = check(*p, 'I', 1, q);
-    EXPECT_TRUE(cp.code == -3 && cp.t1 == 1 && cp.t2 == 1);
+    EXPECT_EQ(cp.code, -3);
+    EXPECT_EQ(cp.t1, 1);
+    EXPECT_EQ(cp.t2, 1);
     // Joint limits: joints up to N-3 at 165 degrees, joint N-1 at 135 degrees.
     const int N = s->N;
     for (int M : {2, 3, N - 1})
@@ -197,25 +203,40 @@ TEST(JntMCollCheck, JointLimitsAndTheFirstJointOfTypeR) {
         qq[3] = bend;
         const Check c = check(*r, 'I', 4, qq);
         forwardKinematics(*r, qq);
-        if (bend > r->qLimit) { EXPECT_TRUE(c.code == -3 && c.bs == 0.0 && c.K == 1); }
-        else { EXPECT_NEAR(c.bs, std::fmin(linkDist(*r, 4, 1), linkDist(*r, 4, 2)) - 0.21, 1e-6); }
+        if (bend > r->qLimit) {
+            EXPECT_EQ(c.code, -3);
+            EXPECT_EQ(c.bs, 0.0);
+            EXPECT_EQ(c.K, 1);
+        } else {
+            EXPECT_NEAR(c.bs, std::fmin(linkDist(*r, 4, 1), linkDist(*r, 4, 2)) - 0.21, 1e-6);
+        }
         qq[3] = 0, qq[2] = bend;
         EXPECT_EQ(SelfCollCheck(*r, 1, 2, qq, d, bs, K, P1, P2, t1, t2), bend > r->qLimit ? -3 : 0);
-        EXPECT_TRUE(bs == 9.0 && K == 1);
+        EXPECT_EQ(bs, 9.0);
+        EXPECT_EQ(K, 1);
     }
     // ... which JntMCollAvoid leaves to the link check: joint 2 is clear as it stands.
     double qo[JV];
     bool stepped = true;
     EXPECT_EQ(JntMCollAvoid(*r, 'I', 2, q, WorkFloor::Judged, bw, bf, bs, qo, stepped), 1);
-    EXPECT_TRUE(bw == 1.0 && bf == 1.0 && bs == 1.0 && std::memcmp(q, qo, sizeof q) == 0 && !stepped);
+    EXPECT_EQ(bw, 1.0);
+    EXPECT_EQ(bf, 1.0);
+    EXPECT_EQ(bs, 1.0);
+    EXPECT_EQ(std::memcmp(q, qo, sizeof q), 0);
+    EXPECT_FALSE(stepped);
     // Non-finite joint values are never clear; joints outside the arm are not judged.
     q[3] = NAN;
     const Check c = check(*r, 'I', 5, q);
-    EXPECT_TRUE(c.code == -7 && std::isfinite(c.bw) && std::isfinite(c.bf) && std::isfinite(c.bs));
+    EXPECT_EQ(c.code, -7);
+    EXPECT_TRUE(std::isfinite(c.bw));
+    EXPECT_TRUE(std::isfinite(c.bf));
+    EXPECT_TRUE(std::isfinite(c.bs));
     EXPECT_EQ(JntMCollAvoid(*r, 'I', 5, q, WorkFloor::Judged, bw, bf, bs, qo, stepped), -7);
     EXPECT_FALSE(stepped);
     EXPECT_EQ(SelfCollCheck(*r, 1, 5, q, d, bs, K, P1, P2, t1, t2), -3);
-    EXPECT_TRUE(std::isfinite(d) && std::isfinite(bs) && std::isfinite(P1[0]));
+    EXPECT_TRUE(std::isfinite(d));
+    EXPECT_TRUE(std::isfinite(bs));
+    EXPECT_TRUE(std::isfinite(P1[0]));
     const double zero[JV] = {};
     for (int M : {-1, r->Nw + 1, JV + 5}) EXPECT_EQ(check(*r, 'O', M, zero).code, 0);
 }
@@ -256,7 +277,8 @@ TEST(DirectionProbes, ChosenTurnMovesTheJointOrTheLinksTheRightWay) {
         }
         // Joints outside the two links and adjacent links give no direction.
         double q[JV] = {};
-        EXPECT_TRUE(SCollDir(*s, 6, 5, 2, q) == 0 && SCollDir(*s, 3, 4, 3, q) == 0);
+        EXPECT_EQ(SCollDir(*s, 6, 5, 2, q), 0);
+        EXPECT_EQ(SCollDir(*s, 3, 4, 3, q), 0);
     }
     EXPECT_GT(chosen, 30);
 }
@@ -285,17 +307,23 @@ TEST(JntMCollAvoid, RepairsOrLeavesThePoseUnchanged) {
             const std::string ctx = "robot " + std::to_string(robot) + " M=" + std::to_string(M) + " " + side;
             if (c0.code == 0) {
                 ++clear;  // a clear pose comes back as it is
-                EXPECT_TRUE(r == 1 && std::memcmp(q, qo, sizeof q) == 0) << ctx;
+                EXPECT_EQ(r, 1) << ctx;
+                EXPECT_EQ(std::memcmp(q, qo, sizeof q), 0) << ctx;
             } else if (r == 1) {
                 ++repaired;
                 const Check c1 = check(*s, side, M, qo, wf);
                 EXPECT_EQ(c1.code, 0) << ctx;
-                EXPECT_TRUE(bw == c1.bw && bf == c1.bf && bs == c1.bs) << ctx;
+                EXPECT_EQ(bw, c1.bw) << ctx;
+                EXPECT_EQ(bf, c1.bf) << ctx;
+                EXPECT_EQ(bs, c1.bs) << ctx;
                 for (int i = M; i <= s->N; ++i) EXPECT_EQ(qo[i], q[i]) << ctx << " only joints before M move";
             } else {
                 ++failed;
-                EXPECT_TRUE(r < 0 && std::memcmp(q, qo, sizeof q) == 0) << ctx;
-                EXPECT_TRUE(bw == c0.bw && bf == c0.bf && bs == c0.bs) << ctx;
+                EXPECT_LT(r, 0) << ctx;
+                EXPECT_EQ(std::memcmp(q, qo, sizeof q), 0) << ctx;
+                EXPECT_EQ(bw, c0.bw) << ctx;
+                EXPECT_EQ(bf, c0.bf) << ctx;
+                EXPECT_EQ(bs, c0.bs) << ctx;
             }
             // Also when the output is the input itself.
             std::memcpy(qq, q, sizeof qq);
@@ -331,7 +359,32 @@ TEST(JntMCollAvoid, GivesUpAtOnceWhenWallAndFloorDisagreeOnItsOnlyJoint) {
         ++tested;
         bool stepped = true;
         EXPECT_EQ(JntMCollAvoid(*s, 'I', M, q, WorkFloor::Judged, bw, bf, bs, qo, stepped), -4);
-        EXPECT_TRUE(std::memcmp(q, qo, sizeof q) == 0 && !stepped && bw == c.bw && bf == c.bf);
+        EXPECT_EQ(std::memcmp(q, qo, sizeof q), 0);
+        EXPECT_FALSE(stepped);
+        EXPECT_EQ(bw, c.bw);
+        EXPECT_EQ(bf, c.bf);
     }
     EXPECT_GE(tested, 5);
+}
+
+TEST(SelfCollCheck, ClearanceIsTheLeastOverEveryLowerLink) {
+    // Links 3..N-3 keep 0.21 from every link below their neighbour, the lowest one included: the
+    // check's clearance is the least independent distance to links 1..M-2, less 0.21. (Robots
+    // whose first joint is 'P', so that no bend rule decides first.)
+    std::mt19937 rng(32);
+    for (int robot : {31, 32, 41, 42}) {
+        auto s = makeSceneWithRobot(robot / 10, robot % 10);
+        for (int n = 0; n < 200; ++n) {
+            double q[JV], d, bs;
+            int K, t1, t2;
+            Vec3 P1, P2;
+            randomPose(rng, *s, q);
+            const int M = 3 + static_cast<int>(rng() % (s->N - 5));
+            if (s->L[M] < 0.001) continue;
+            SelfCollCheck(*s, 1, M, q, d, bs, K, P1, P2, t1, t2);
+            double least = 1e9;
+            for (int k = 1; k <= M - 2; ++k) least = std::fmin(least, linkDist(*s, M, k));
+            EXPECT_NEAR(bs, least - 0.21, 1e-6) << "F" << robot << " M=" << M;
+        }
+    }
 }

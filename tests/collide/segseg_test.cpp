@@ -33,7 +33,8 @@ Pair bent(int M, int K, double a) { return Pair{M, K, V(0, 0, 1), V(std::sin(a),
 void expectOnPart(const Vec3& P, const Vec3& a0, const Vec3& u, double L, int code, const char* what) {
     const double d0 = dist(P, a0), d1 = dist(P, add(a0, mul(L, u)));
     EXPECT_LT(pointSegDist(P, a0, u, L), 1e-9) << what << " is not on its link";
-    EXPECT_TRUE(code == 1 ? d0 < 1e-9 : code == 2 ? d1 < 1e-9 : (d0 > 1e-12 && d1 > 1e-12)) << what << " part " << code;
+    if (code != 2) { EXPECT_EQ(code == 1 ? d0 < 1e-9 : d0 > 1e-12, true) << what << " part " << code << ", start " << d0; }
+    if (code != 1) { EXPECT_EQ(code == 2 ? d1 < 1e-9 : d1 > 1e-12, true) << what << " part " << code << ", end " << d1; }
 }
 
 }  // namespace
@@ -67,7 +68,10 @@ TEST(SegSegDist, RandomPairsAndSpecialFamiliesMatchIndependentSearch) {
         EXPECT_EQ(o.r, o.c < -0.001 ? -3 : 0);
         expectOnPart(o.P1, p.A0, p.u1, p.L1, o.t1, "P1");
         expectOnPart(o.P2, p.B0, p.u2, p.L2, o.t2, "P2");
-        if (f == 4) { EXPECT_TRUE(o.d < 1e-9 && o.t1 == 0 && o.t2 == 0); }
+        if (f != 4) continue;
+        EXPECT_LT(o.d, 1e-9);
+        EXPECT_EQ(o.t1, 0);
+        EXPECT_EQ(o.t2, 0);
     }
 }
 
@@ -80,7 +84,11 @@ TEST(SegSegDist, TouchingAndAdjacentLinksAreJudgedByTheirBend) {
         Pair p{5, 2, V(0, 0, 0), randomUnit(rng), V(uniform(rng, -1, 1), 0, 0), randomUnit(rng), 1.0, uniform(rng, 0.1, 2)};
         p.A0 = add(p.B0, mul(p.L2, p.u2));
         const Result o = run(*s, p);
-        EXPECT_TRUE(o.d == 9.0 && o.c == 9.0 && o.t1 == 1 && o.t2 == 2 && dist(o.P1, o.P2) < 1e-12);
+        EXPECT_EQ(o.d, 9.0);
+        EXPECT_EQ(o.c, 9.0);
+        EXPECT_EQ(o.t1, 1);
+        EXPECT_EQ(o.t2, 2);
+        EXPECT_LT(dist(o.P1, o.P2), 1e-12);
         EXPECT_EQ(o.r, std::acos(std::fmax(-1.0, std::fmin(1.0, dot(p.u1, p.u2)))) > s->qLimit ? -3 : 0);
     }
     // Bends just inside and just beyond the limits: touching links 5 on 2 (165 degrees),
@@ -91,7 +99,8 @@ TEST(SegSegDist, TouchingAndAdjacentLinksAreJudgedByTheirBend) {
             const double limit = mk.second <= N - 3 ? s->qLimit : s->qLimitWrist;
             const Result o = run(*s, bent(mk.first, mk.second, limit + off));
             EXPECT_EQ(o.r, off > 0 ? -3 : 0) << "links " << mk.first << " " << mk.second;
-            EXPECT_TRUE(std::isfinite(o.d) && std::isfinite(o.c));
+            EXPECT_TRUE(std::isfinite(o.d));
+            EXPECT_TRUE(std::isfinite(o.c));
         }
     // Exactly folded back: the product is -1 (or rounds past it) and must still be judged.
     EXPECT_EQ(run(*s, bent(4, 3, PI_C)).r, -3);
@@ -124,8 +133,11 @@ TEST(SegSegDist, ClearanceTableByPartsAndLinks) {
         // Against link 2 along y (crossing) or along x (under the end of a vertical link).
         const bool crossing = c.u1[0] != 0;
         const Result o = run(*s, Pair{c.M, 2, c.A0, c.u1, V(crossing ? 0 : -0.5, crossing ? -0.5 : 0, 0), V(!crossing, crossing, 0), 1, 1});
-        EXPECT_TRUE(std::fabs(o.d - c.d) < 1e-12 && std::fabs(o.c - (c.d - c.req)) < 1e-12) << "link " << c.M << " " << o.d << " " << o.c;
-        EXPECT_TRUE(o.t1 == c.t1 && o.t2 == 0 && o.r == (c.d < c.req ? -3 : 0)) << "link " << c.M;
+        EXPECT_LT(std::fabs(o.d - c.d), 1e-12) << "link " << c.M << " " << o.d << " " << o.c;
+        EXPECT_LT(std::fabs(o.c - (c.d - c.req)), 1e-12) << "link " << c.M << " " << o.d << " " << o.c;
+        EXPECT_EQ(o.t1, c.t1) << "link " << c.M;
+        EXPECT_EQ(o.t2, 0) << "link " << c.M;
+        EXPECT_EQ(o.r, (c.d < c.req ? -3 : 0)) << "link " << c.M;
     }
 }
 
@@ -137,9 +149,13 @@ TEST(SegSegDist, LinksOutsideTheArmAndNonFinitePoints) {
     int t1, t2;
     for (auto mk : {std::pair<int, int>{3, 3}, {0, 3}, {3, -1}, {s->Nw + 1, 2}, {2, s->Nw + 1}}) {
         EXPECT_EQ(SegSegDist(*s, mk.first, a, u, mk.second, a, u, d, c, P1, P2, t1, t2), 0);
-        EXPECT_TRUE(d == 9.0 && c == 9.0);
+        EXPECT_EQ(d, 9.0);
+        EXPECT_EQ(c, 9.0);
     }
     // Non-finite points cannot be judged clear.
     EXPECT_EQ(SegSegDist(*s, 5, V(NAN, 0, 0), u, 2, a, u, d, c, P1, P2, t1, t2), -3);
-    EXPECT_TRUE(std::isfinite(d) && std::isfinite(c) && std::isfinite(P1[0]) && std::isfinite(P2[0]));
+    EXPECT_TRUE(std::isfinite(d));
+    EXPECT_TRUE(std::isfinite(c));
+    EXPECT_TRUE(std::isfinite(P1[0]));
+    EXPECT_TRUE(std::isfinite(P2[0]));
 }

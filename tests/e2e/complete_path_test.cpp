@@ -27,9 +27,11 @@ TEST(CompletePath, DefaultAndMovedScenesGetCollisionFreePathsPlayedToTheGoal) {
         Vec3 slit = s->rh, goal = s->rwp;
         slit[0] += c.slitDx, goal[0] += c.goalDx, goal[1] += c.goalDy;
         std::string err;
-        ASSERT_TRUE(moveSlitByKeys(*s, slit, err) && moveGoalByKeys(*s, goal, err)) << err;
+        ASSERT_TRUE(moveSlitByKeys(*s, slit, err)) << err;
+        ASSERT_TRUE(moveGoalByKeys(*s, goal, err)) << err;
         const SolveResult r = autoSolve(*s);
-        ASSERT_TRUE(r.complete == 1 && s->sgnPATH == 7) << r.stop;
+        ASSERT_EQ(r.complete, 1) << r.stop;
+        ASSERT_EQ(s->sgnPATH, 7) << r.stop;
         const int n = s->NPATH + 1;
         const PathCheckReport rev = checkPath(*s, s->qIPATH, n, s->qAfinal, s->qInit);
         EXPECT_TRUE(rev.ok) << rev.fault;
@@ -39,6 +41,8 @@ TEST(CompletePath, DefaultAndMovedScenesGetCollisionFreePathsPlayedToTheGoal) {
         // Playback: 's' until the goal is reached, within one press per row.
         ASSERT_EQ(s->sgnCAL, 'C');
         for (int presses = 0; s->sgnMOVE != 'E' && presses <= n; ++presses) keyboard(*s, 's');
-        EXPECT_TRUE(s->sgnMOVE == 'E' && s->nMOVE == s->NPATH && s->qr[1] == s->qPATH[s->NPATH][1]);
+        EXPECT_EQ(s->sgnMOVE, 'E');
+        EXPECT_EQ(s->nMOVE, s->NPATH);
+        EXPECT_EQ(s->qr[1], s->qPATH[s->NPATH][1]);
     }
 }

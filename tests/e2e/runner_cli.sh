@@ -14,11 +14,6 @@ out=$("$run" --json 'F32' </dev/null) || fail "F32"
 echo "$out" | grep -q '"robot": "F32"' || fail "F32 robot"
 echo "$out" | grep -q '"rwG": \[0.52' || fail "F32 goal"
 
-out=$("$run" --json 'F32F11' </dev/null) || fail "F32F11"
-echo "$out" | grep -q '"robot": "F11"' || fail "F11 robot"
-echo "$out" | grep -q '"rwG": \[0.52' || fail "F11 keeps the goal of F32"
-echo "$out" | grep -q '"rh": \[0,1.34' || fail "F11 keeps the slit of F32"
-
 # The status list is the block the window shows: none beside the robot choice menu.
 out=$("$run" --json 'F' </dev/null) || fail "F"
 echo "$out" | grep -qF '"status": [],' || fail "menu: status not empty"

@@ -80,7 +80,8 @@ TEST(UrdfExport, KdlChainOfEveryRobotAgreesWithForwardKinematics) {
             for (int i = 1; i <= N; ++i) qk(i - 1) = q[i] = angle(rng);
             forwardKinematics(*s, q);
             for (int i = 1; i <= N; ++i) {
-                ASSERT_TRUE(upTo[i] > 0 && fk.JntToCart(qk, f, upTo[i]) >= 0);
+                ASSERT_GT(upTo[i], 0);
+                ASSERT_GE(fk.JntToCart(qk, f, upTo[i]), 0);
                 for (int k = 0; k < 3; ++k) worst = std::max(worst, std::fabs(f.p(k) - s->J[i][k]));
             }
             ASSERT_GE(fk.JntToCart(qk, f), 0);

@@ -21,7 +21,8 @@ TEST(GoalSession, SpecialCasesRunWhereJointOneOrTheGoalLieOnThePlane) {
     // F12: joint 1 on the plane (rhx = 0), the goal off it: case 1 at the first 'a'.
     {
         auto s = makeSceneWithRobot(1, 2);
-        ASSERT_TRUE(s->sgnJ1Alpha == 'I' && s->sgnWrkAlpha == 'O');
+        ASSERT_EQ(s->sgnJ1Alpha, 'I');
+        ASSERT_EQ(s->sgnWrkAlpha, 'O');
         TraceCapture cap(*s);
         keyboard(*s, 'a');
         EXPECT_NE(cap.text().find("★calSpecCase1()解あり"), std::string::npos);
@@ -36,7 +37,8 @@ TEST(GoalSession, SpecialCasesRunWhereJointOneOrTheGoalLieOnThePlane) {
     for (Case c : {Case{32, 52, "SpecCase2へ"}, Case{0, 75, "SlitPassASpec3()始め"}}) {
         auto s = c.robot ? makeSceneWithRobot(c.robot / 10, c.robot % 10) : makeScene();
         pressKeys(*s, "4", c.presses);
-        EXPECT_TRUE(s->sgnWrkAlpha == 'I' && s->sgnAab == 'c');
+        EXPECT_EQ(s->sgnWrkAlpha, 'I');
+        EXPECT_EQ(s->sgnAab, 'c');
         keyboard(*s, 'A');
         ASSERT_GT(s->nqss0, 0);
         TraceCapture cap(*s);
@@ -48,7 +50,10 @@ TEST(GoalSession, SpecialCasesRunWhereJointOneOrTheGoalLieOnThePlane) {
 TEST(GoalSession, StartUpAndGoalKeys) {
     auto s = makeScene();
     ASSERT_GT(s->nqss0, 0);
-    EXPECT_TRUE(s->cntqs0 == 0 && s->sgnCAL == 'A' && s->sgnPS == 2 && sameQ(s->qr, s->qss0[0]));  // F21: passable
+    EXPECT_EQ(s->cntqs0, 0);
+    EXPECT_EQ(s->sgnCAL, 'A');
+    EXPECT_EQ(s->sgnPS, 2);
+    EXPECT_TRUE(sameQ(s->qr, s->qss0[0]));  // F21: passable
     // The goal keys move the goal and its wrist point only; no calculation runs.
     double q0[JV];
     std::memcpy(q0, s->qr, sizeof q0);
@@ -58,7 +63,8 @@ TEST(GoalSession, StartUpAndGoalKeys) {
         EXPECT_NEAR(s->rwp[k], g0[k] + (k == 0 ? 0.01 : k == 2 ? 0.02 : 0.0), 1e-12);
         EXPECT_NEAR(s->wristp[k], s->rwp[k] + (k == 2 ? 0.4 : 0.0), 1e-12);
     }
-    EXPECT_TRUE(s->sgnAab == 'c' && s->sgnARepeat == 0);
+    EXPECT_EQ(s->sgnAab, 'c');
+    EXPECT_EQ(s->sgnARepeat, 0);
     EXPECT_TRUE(sameQ(s->qr, q0));
     // The next 'A' searches anew for the moved goal.
     keyboard(*s, 'A');
@@ -74,8 +80,11 @@ TEST(GoalSession, SpaceVisitsTheCandidatesInTurnAndWithoutCandidatesKeepsThePose
     for (int k = 1; k <= n + 1; ++k) {
         keyboard(*s, ' ');
         EXPECT_EQ(s->cntqs0, k % n);
-        EXPECT_TRUE(sameQ(s->qr, s->qss0[k % n]) && sameQ(s->qs, s->qss0[k % n]));
-        EXPECT_TRUE(s->nqss0 == n && s->sgnSOLAEnd == 0 && s->sgnAab == 'c');
+        EXPECT_TRUE(sameQ(s->qr, s->qss0[k % n]));
+        EXPECT_TRUE(sameQ(s->qs, s->qss0[k % n]));
+        EXPECT_EQ(s->nqss0, n);
+        EXPECT_EQ(s->sgnSOLAEnd, 0);
+        EXPECT_EQ(s->sgnAab, 'c');
     }
     keyboard(*s, 'F');  // the choice empties the candidate table
     keyboard(*s, 'A');  // from F mode: only the mode letter
@@ -83,7 +92,9 @@ TEST(GoalSession, SpaceVisitsTheCandidatesInTurnAndWithoutCandidatesKeepsThePose
     double q0[JV];
     std::memcpy(q0, s->qr, sizeof q0);
     pressKeys(*s, " ", 3);
-    EXPECT_TRUE(s->cntqs0 == 0 && s->nqss0 == 0 && sameQ(s->qr, q0));
+    EXPECT_EQ(s->cntqs0, 0);
+    EXPECT_EQ(s->nqss0, 0);
+    EXPECT_TRUE(sameQ(s->qr, q0));
     // 'a' and 'b' still run on the pose shown.
     pressKeys(*s, "ab");
     for (int i = 0; i <= s->N; ++i) EXPECT_TRUE(std::isfinite(s->qr[i]));
@@ -98,11 +109,16 @@ TEST(GoalSession, ObstacleChangeContinuesFromTheCurrentPose) {
     keyboard(*s, 'O');
     EXPECT_EQ(s->sgnAtoO, 1);
     pressKeys(*s, "1A");  // slit moved by 0.01 along x
-    EXPECT_TRUE(s->sgnCAL == 'A' && s->sgnAtoO == 0 && s->sgnAab == aab);
+    EXPECT_EQ(s->sgnCAL, 'A');
+    EXPECT_EQ(s->sgnAtoO, 0);
+    EXPECT_EQ(s->sgnAab, aab);
     EXPECT_NEAR(s->rhx, 1.61, 1e-12);
     // The search runs, but the calculation continues from the pose before the change, its
     // errors taken against the moved slit.
-    for (int i = 1; i <= s->N; ++i) EXPECT_TRUE(s->qs[i] == q0[i] && s->qr[i] == q0[i]);
+    for (int i = 1; i <= s->N; ++i) {
+        EXPECT_EQ(s->qs[i], q0[i]) << i;
+        EXPECT_EQ(s->qr[i], q0[i]) << i;
+    }
     forwardKinematics(*s, q0);
     double e = 0;
     for (int k = 0; k < 3; ++k) e += std::fabs(s->rw[k] - s->rwp[k]);

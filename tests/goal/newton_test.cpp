@@ -42,7 +42,9 @@ TEST(AabGradient2, DirectionIsTheNewtonStepAndTheLineSearchWalksDownhill) {
     std::memcpy(q1, s->qr, sizeof q1);
     int LMIJK[5], sgnSP = 0, MpG = 0, MwG = 0;
     ASSERT_GE(std::fabs(AabGradient2(*s, q1, LMIJK, &sgnSP, &MpG, &MwG, dq)), tolFine);
-    EXPECT_TRUE(sgnSP == 1 && MpG == 3 && MwG == 4);
+    EXPECT_EQ(sgnSP, 1);
+    EXPECT_EQ(MpG, 3);
+    EXPECT_EQ(MwG, 4);
     for (int k = 0; k < 5; ++k) EXPECT_EQ(LMIJK[k], k + 1);
     // Along -dq the residuals shrink in proportion: e(q - t dq) = (1 - t) e(q) to first order.
     residual(*s, q1, e0);
@@ -74,7 +76,9 @@ TEST(LinearSearch5, StepBoundZeroDirectionAndTheBoundOfSteps) {
     double dq[JV] = {}, q[JV], Dwr = -1, Dth = -1;
     // A zero direction returns at once with the start.
     EXPECT_EQ(LinearSearch5(*s, 1, 3, 4, LMIJK, s->qr, dq, q, &Dwr, &Dth), 'N');
-    EXPECT_TRUE(sameQ(q, s->qr) && Dwr >= 0 && Dth >= 0);
+    EXPECT_TRUE(sameQ(q, s->qr));
+    EXPECT_GE(Dwr, 0);
+    EXPECT_GE(Dth, 0);
     // Steps are at most 1e-4 rad: larger directions are scaled down, smaller ones stay.
     dq[1] = 0.5, dq[3] = -0.25;
     LinearSearch5(*s, 1, 3, 4, LMIJK, s->qr, dq, q, &Dwr, &Dth);
@@ -92,7 +96,8 @@ TEST(LinearSearch5, StepBoundZeroDirectionAndTheBoundOfSteps) {
     EXPECT_EQ(LinearSearch5(*s, 1, 3, 4, L8, s->qr, d8, q, &Dwr, &Dth), 'M');
     EXPECT_NEAR(q[8], s->qr[8] + 10.0, 1e-6);
     for (int i = 1; i < 8; ++i) EXPECT_EQ(q[i], s->qr[i]);
-    EXPECT_TRUE(std::isfinite(Dwr) && std::isfinite(Dth));
+    EXPECT_TRUE(std::isfinite(Dwr));
+    EXPECT_TRUE(std::isfinite(Dth));
 }
 
 TEST(AabNewton, OneCorrectionLowersBothErrorsNearAFinalPose) {

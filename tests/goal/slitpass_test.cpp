@@ -64,7 +64,8 @@ TEST(PutJMSlitPlaneA, SolutionsMatchADenseScanAndTheNextJointGoesToTheLargerY) {
                     EXPECT_NEAR(planeX(*s, o[k], Mq), 0.0, 1e-9);
                     for (int i = 0; i < JV; ++i)
                         if (i != L) { EXPECT_EQ(o[k][i], q[i]); }
-                    EXPECT_TRUE(o[k][L] >= -PI_C && o[k][L] < PI_C);
+                    EXPECT_GE(o[k][L], -PI_C);
+                    EXPECT_LT(o[k][L], PI_C);
                     // A 'P' joint M on the plane: the next joint goes onto the plane too, by the
                     // turn of joint M that gives it the largest y.
                     double out[JV];
@@ -111,7 +112,8 @@ TEST(SlitPassA5, RowsPassTheWallAndTheCasesOfThePlane) {
             forwardKinematics(*s, r.q);
             int Mp = 1;
             for (int i = 1; i <= s->Nw && s->J[i][1] <= s->rhy1; ++i) Mp = i;
-            EXPECT_TRUE(r.Mp == Mp && r.L < r.M) << "row " << k;
+            EXPECT_EQ(r.Mp, Mp) << "row " << k;
+            EXPECT_LT(r.L, r.M) << "row " << k;
             EXPECT_NEAR(s->J[r.M][0], s->rhx, 1e-9) << "row " << k;
         }
         EXPECT_EQ(cap.text().find("(kL,kM,kH)=(1 2 3)"), std::string::npos);
@@ -120,7 +122,8 @@ TEST(SlitPassA5, RowsPassTheWallAndTheCasesOfThePlane) {
     {
         // F11: goal on x = 0.2, joint 1 at x = 0: the Case 3 pose is added, rows finite.
         auto s = makeSceneWithRobot(1, 1);
-        ASSERT_TRUE(s->sgnWrkAlpha == 'I' && s->sgnJ1Alpha == 'O');
+        ASSERT_EQ(s->sgnWrkAlpha, 'I');
+        ASSERT_EQ(s->sgnJ1Alpha, 'O');
         TraceCapture cap(*s);
         const int n = SlitPassA5(*s, s->qr, table);
         EXPECT_NE(cap.text().find("SlitPassASpec3()始め"), std::string::npos);
@@ -147,7 +150,9 @@ TEST(StepTowardPose, SplitsTheLargestChangeIntoStepsOfAtLeastATenth) {
     qT[2] += 0.25, qT[4] -= 0.1, qT[7] = 1.0;  // wrist joints are not stepped
     EXPECT_EQ(stepTowardPose(*s, qs, qT, dqk, &dqH, q2), 2);
     EXPECT_NEAR(dqH, 0.25, 1e-15);
-    EXPECT_TRUE(std::fabs(q2[2] - 0.425) < 1e-15 && std::fabs(q2[4] - 0.25) < 1e-15 && q2[7] == qs[7]);
+    EXPECT_LT(std::fabs(q2[2] - 0.425), 1e-15);
+    EXPECT_LT(std::fabs(q2[4] - 0.25), 1e-15);
+    EXPECT_EQ(q2[7], qs[7]);
     qT[2] = 0.39, qT[4] = 0.3;
     EXPECT_EQ(stepTowardPose(*s, qs, qT, dqk, &dqH, q2), 0);
     EXPECT_TRUE(sameQ(q2, qT)) << "lands on the target, wrist included";
@@ -203,10 +208,15 @@ TEST(AaWS, FirstTripleFreeOfLhAndMhPlacesTheWrist) {
         if (AaWS(*s, lm.first, lm.second, qs1, s->rwp, qP) == 0) continue;
         ++found;
         const int t[3] = {s->Iinv, s->Jinv, s->Kinv};
-        EXPECT_TRUE(t[0] < t[1] && t[1] < t[2] && t[2] <= s->N - 3);
+        EXPECT_LT(t[0], t[1]);
+        EXPECT_LT(t[1], t[2]);
+        EXPECT_LE(t[2], s->N - 3);
         // The arm joints outside the triple keep their angles; the wrist point is on its goal
         // and the hand points down.
-        for (int j : t) EXPECT_TRUE(j != lm.first && j != lm.second) << j;
+        for (int j : t) {
+            EXPECT_NE(j, lm.first);
+            EXPECT_NE(j, lm.second);
+        }
         for (int i = 1; i <= s->N - 3; ++i)
             if (i != t[0] && i != t[1] && i != t[2]) { EXPECT_EQ(qP[i], qs1[i]) << "joint " << i; }
         forwardKinematics(*s, qP);

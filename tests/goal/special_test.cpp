@@ -26,7 +26,8 @@ TEST(PassFeasibility, JointTypesAndReachOfTheArmToThePlane) {
         setPlane(*t, 0.5);
         t->rwp = Vec3{{1.0, 3.0, 0.1}};
         EXPECT_EQ(SP1(*t), lower == 1 ? -1 : 1) << "lower " << lower;
-        EXPECT_TRUE(t->sgnJ1Alpha == 'O' && t->sgnWrkAlpha == 'O');
+        EXPECT_EQ(t->sgnJ1Alpha, 'O');
+        EXPECT_EQ(t->sgnWrkAlpha, 'O');
     }
     auto s = makeSceneWithRobot(1, 1);
     setPlane(*s, 0.5);
@@ -73,24 +74,29 @@ TEST(J1AlphaStartPose, AxisPatternsOfTheCatalogueAndZYZ) {
         int Lh = 0, Mh = 0;
         EXPECT_EQ(J1AlphaStartPose(*s, q, &Lh, &Mh), 1);
         EXPECT_LT(std::fabs(q[1] - c.q1) + std::fabs(q[2] - c.q2) + std::fabs(q[3] - c.q3), 1e-15) << c.robot;
-        EXPECT_TRUE(Lh == c.Lh && Mh == c.Mh) << c.robot;
+        EXPECT_EQ(Lh, c.Lh) << c.robot;
+        EXPECT_EQ(Mh, c.Mh) << c.robot;
         for (int i = 4; i <= s->N && c.robot; ++i) EXPECT_EQ(q[i], 0.0);
     }
 }
 
 TEST(PutWristPlanar, PlacesTheWristInThePlaneOrKeepsThePose) {
     auto s = makeSceneWithRobot(3, 1);  // P Q P, joint 1 and the goal on x = 0
-    ASSERT_TRUE(s->sgnJ1Alpha == 'I' && s->sgnWrkAlpha == 'I');
+    ASSERT_EQ(s->sgnJ1Alpha, 'I');
+    ASSERT_EQ(s->sgnWrkAlpha, 'I');
     double qb[JV] = {}, qo[JV];
     ASSERT_EQ(putWristPlanar(*s, 1, 3, qb, s->wristp, qo), 'Y');
-    EXPECT_TRUE(s->sgnP == 2 && s->sgnT == 2);
+    EXPECT_EQ(s->sgnP, 2);
+    EXPECT_EQ(s->sgnT, 2);
     expectArmInPlane(*s, qo);
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(s->J[s->N - 2][k], s->wristp[k], 1e-9);
     for (int i = 1; i <= s->N; ++i)
         if (i != 1 && i != 3) { EXPECT_EQ(qo[i], qb[i]); }
     // A target beyond the reach of the two links: nothing placed, the pose kept.
     EXPECT_EQ(putWristPlanar(*s, 1, 3, qb, Vec3{{0, 20, 0.5}}, qo), 'N');
-    EXPECT_TRUE(s->sgnP == 0 && s->sgnT == 2 && sameQ(qo, qb));
+    EXPECT_EQ(s->sgnP, 0);
+    EXPECT_EQ(s->sgnT, 2);
+    EXPECT_TRUE(sameQ(qo, qb));
 }
 
 TEST(SpecialCases, CaseOneAndCaseTwoGiveFinalPoses) {
@@ -99,9 +105,14 @@ TEST(SpecialCases, CaseOneAndCaseTwoGiveFinalPoses) {
         // F32 (P Q P - Q P): joint 1 on x = 0, goal at x = 0.52: the wall joints on the plane, the
         // wrist placed.
         auto s = makeSceneWithRobot(3, 2);
-        ASSERT_TRUE(s->sgnJ1Alpha == 'I' && s->sgnWrkAlpha == 'O');
+        ASSERT_EQ(s->sgnJ1Alpha, 'I');
+        ASSERT_EQ(s->sgnWrkAlpha, 'O');
         EXPECT_EQ(calSpecCase1(*s, s->qr, q, &Dwr, &Dth), 'Y');
-        EXPECT_TRUE(Dwr < tolExact && Dth < tolExact && s->errP == Dwr && s->errT == Dth && sameQ(s->qr, q));
+        EXPECT_LT(Dwr, tolExact);
+        EXPECT_LT(Dth, tolExact);
+        EXPECT_EQ(s->errP, Dwr);
+        EXPECT_EQ(s->errT, Dth);
+        EXPECT_TRUE(sameQ(s->qr, q));
         EXPECT_EQ(judgeFinalPose(*s, q).why, "");
     }
     // Case 2 puts the arm in the plane: F31 (joint 1 and the goal on x = 0), and F21 (R Q P - R P)
@@ -117,9 +128,11 @@ TEST(SpecialCases, CaseOneAndCaseTwoGiveFinalPoses) {
             pressKeys(*s, "2", 100);
             pressKeys(*s, "A");
         }
-        ASSERT_TRUE(s->sgnJ1Alpha == 'I' && s->sgnWrkAlpha == 'I');
+        ASSERT_EQ(s->sgnJ1Alpha, 'I');
+        ASSERT_EQ(s->sgnWrkAlpha, 'I');
         EXPECT_EQ(calSpecCase2(*s, s->qr, q, &Dwr, &Dth), 'Y');
-        EXPECT_TRUE(Dwr < tolExact && Dth < tolExact);
+        EXPECT_LT(Dwr, tolExact);
+        EXPECT_LT(Dth, tolExact);
         expectArmInPlane(*s, q);
         EXPECT_EQ(judgeFinalPose(*s, q).why, "");
     }
@@ -135,7 +148,9 @@ TEST(SpecialCases, OutOfReachOrJointOneOffThePlaneLeavesThePose) {
     EXPECT_EQ(calSpecCase1(*s, s->qr, q, &Dwr, &Dth), 'N');
     // Through the key: class 0 and the stuck line, the pose unchanged.
     keyboard(*s, 'a');
-    EXPECT_TRUE(s->sgnP == 0 && s->sgnSOLAEnd == 0 && sameQ(s->qr, q0));
+    EXPECT_EQ(s->sgnP, 0);
+    EXPECT_EQ(s->sgnSOLAEnd, 0);
+    EXPECT_TRUE(sameQ(s->qr, q0));
     // F21: rhx = 1.6, joint 1 off the plane: neither case applies.
     s = makeScene();
     EXPECT_EQ(calSpecCase1(*s, s->qr, q, &Dwr, &Dth), 'M');

@@ -15,12 +15,19 @@ TEST(StartPose, CandidatesPlaceTheWorkAndDifferInTheirJoints) {
     auto s = makeScene();
     double table[GoalCalcState::NQSS0][JV];
     const int n = StartPose(*s, 1, 2, 3, 4, 5, s->rwp, s->EwG, table);
-    ASSERT_TRUE(n > 0 && n <= 17) << n;
-    EXPECT_TRUE(s->nqss0 == n && s->cntqs0 == 0 && s->sgnARepeat == 0 && sameQ(s->qr, table[0]));
+    ASSERT_GT(n, 0) << n;
+    ASSERT_LE(n, 17) << n;
+    EXPECT_EQ(s->nqss0, n);
+    EXPECT_EQ(s->cntqs0, 0);
+    EXPECT_EQ(s->sgnARepeat, 0);
+    EXPECT_TRUE(sameQ(s->qr, table[0]));
     Vec3 J[GoalCalcState::NQSS0][6];
     for (int r = 0; r < n; ++r) {
         EXPECT_EQ(table[r][0], 0.0);
-        for (int i = 1; i <= s->N; ++i) EXPECT_TRUE(table[r][i] >= -PI_C && table[r][i] < PI_C);
+        for (int i = 1; i <= s->N; ++i) {
+            EXPECT_GE(table[r][i], -PI_C) << i;
+            EXPECT_LT(table[r][i], PI_C) << i;
+        }
         forwardKinematics(*s, table[r]);
         for (int k = 0; k < 3; ++k) {
             EXPECT_NEAR(s->rw[k], s->rwp[k], 1e-7);
@@ -49,13 +56,19 @@ TEST(StartPose, UnreachableGoalOrJointOneOnThePlane) {
     TraceCapture cap(*s);
     s->sgnARepeat = 0;
     setcalA(*s);
-    EXPECT_TRUE(s->nqss0 == 0 && sameQ(s->qs, q0) && s->sgnP == 1 && s->sgnSOLAEnd == 0);
+    EXPECT_EQ(s->nqss0, 0);
+    EXPECT_TRUE(sameQ(s->qs, q0));
+    EXPECT_EQ(s->sgnP, 1);
+    EXPECT_EQ(s->sgnSOLAEnd, 0);
     for (const char* line : {"関節L,Mを変えても位置決め解なし", "■■ワーク位置決め初期解なし"})
         EXPECT_NE(cap.text().find(line), std::string::npos) << line;
     // F31 stands with joint 1 on the plane x = 0: the extra candidate from J1AlphaStartPose
     // keeps the table in range, and any robot is passable.
     auto t = makeSceneWithRobot(3, 1);
-    EXPECT_TRUE(t->sgnJ1Alpha == 'I' && t->nqss0 > 0 && t->nqss0 <= 17 && t->sgnPS == 2);
+    EXPECT_EQ(t->sgnJ1Alpha, 'I');
+    EXPECT_GT(t->nqss0, 0);
+    EXPECT_LE(t->nqss0, 17);
+    EXPECT_EQ(t->sgnPS, 2);
 }
 
 TEST(SetcalA, FreshStartResetsTheFlagsAndClassifiesTheCandidate) {
@@ -66,16 +79,22 @@ TEST(SetcalA, FreshStartResetsTheFlagsAndClassifiesTheCandidate) {
     EXPECT_EQ(s->pathAsk, PathAsk::NewFinalPose);
     EXPECT_EQ(s->NPATH, 17);
     takePathAsk(*s);
-    EXPECT_EQ(s->pathAsk, PathAsk::None);
-    EXPECT_TRUE(s->sgnAbStep == 0 && s->sgnAab == 'c' && s->sgnPATH == 0 && s->NPATH == 0 && s->cntBTrial == 0);
-    EXPECT_TRUE(s->sgnNMAX == 'U' && s->Lh == s->Lh0[0] && s->Mh == s->Mh0[0]);
+    EXPECT_EQ(s->sgnAbStep, 0);
+    EXPECT_EQ(s->sgnAab, 'c');
+    EXPECT_EQ(s->sgnPATH, 0);
+    EXPECT_EQ(s->NPATH, 0);
+    EXPECT_EQ(s->cntBTrial, 0);
+    EXPECT_EQ(s->sgnNMAX, 'U');
+    EXPECT_EQ(s->Lh, s->Lh0[0]);
+    EXPECT_EQ(s->Mh, s->Mh0[0]);
     // errP and errT of the candidate, measured here from its kinematics.
     forwardKinematics(*s, s->qs);
     double eP = 0;
     for (int k = 0; k < 3; ++k) eP += std::fabs(s->rw[k] - s->rwp[k]);
     EXPECT_NEAR(s->errP, eP, 1e-12);
     EXPECT_NEAR(s->errT, std::fabs(s->J[s->Mpass][0] - s->rhx) + std::fabs(s->J[s->MW][0] - s->rhx), 1e-12);
-    EXPECT_TRUE(s->sgnP == errorClass(s->errP) && s->sgnT == errorClass(s->errT));
+    EXPECT_EQ(s->sgnP, errorClass(s->errP));
+    EXPECT_EQ(s->sgnT, errorClass(s->errT));
 }
 
 TEST(SetcalA, ImpassableRobotStopsBeforeTheFlags) {
@@ -86,8 +105,10 @@ TEST(SetcalA, ImpassableRobotStopsBeforeTheFlags) {
     s->sgnSOLAEnd = 1;  // left untouched by the early return
     TraceCapture cap(*s);
     keyboard(*s, 'A');
-    EXPECT_TRUE(s->sgnPS == -1 && s->sgnSOLAEnd == 1);
-    EXPECT_TRUE(cap.text().find("→通り抜け不可能") != std::string::npos && cap.text().find("setcalA() end") == std::string::npos);
+    EXPECT_EQ(s->sgnPS, -1);
+    EXPECT_EQ(s->sgnSOLAEnd, 1);
+    EXPECT_NE(cap.text().find("→通り抜け不可能"), std::string::npos);
+    EXPECT_EQ(cap.text().find("setcalA() end"), std::string::npos);
     // 'a' and 'b' refuse as well.
     pressKeys(*s, "ab");
     EXPECT_EQ(s->sgnPS, -1);

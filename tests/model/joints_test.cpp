@@ -55,7 +55,9 @@ TEST(ClampJoint, LimitsByJointKind) {
 TEST(MaxAbsJoint, FirstIndexWinsAndZeroVector) {
     auto s = makeScene();
     double v[JV] = {}, mx = -1;
-    EXPECT_TRUE(argMaxAbsJoint(*s, 8, v, &mx) == 0 && mx == 0.0 && maxAbsJoint(*s, 8, v) == 0.0);
+    EXPECT_EQ(argMaxAbsJoint(*s, 8, v, &mx), 0);
+    EXPECT_EQ(mx, 0.0);
+    EXPECT_EQ(maxAbsJoint(*s, 8, v), 0.0);
     v[2] = -0.7;
     v[5] = 0.7;
     EXPECT_EQ(argMaxAbsJoint(*s, 8, v, &mx), 2);
@@ -68,13 +70,18 @@ TEST(MaxAbsJoint, FirstIndexWinsAndZeroVector) {
 TEST(VectorOps, EdgeRules) {
     Vec3 z{{0, 0, 0}}, out{{9, 9, 9}};
     unitVec3(z, out);
-    EXPECT_TRUE(out[0] == 0.0 && out[1] == 0.0 && out[2] == 0.0);
+    EXPECT_EQ(out[0], 0.0);
+    EXPECT_EQ(out[1], 0.0);
+    EXPECT_EQ(out[2], 0.0);
     Vec3 a{{3, 0, 4}};
     unitVec3(a, a);  // may alias
     EXPECT_DOUBLE_EQ(a[0], 0.6);
     EXPECT_DOUBLE_EQ(a[2], 0.8);
-    EXPECT_TRUE(charToNum('a') == 100 && charToNum('7') == 7);
-    EXPECT_TRUE(digitChar(12) == 'x' && digitChar(-1) == 'x' && digitChar(3) == '3');
+    EXPECT_EQ(charToNum('a'), 100);
+    EXPECT_EQ(charToNum('7'), 7);
+    EXPECT_EQ(digitChar(12), 'x');
+    EXPECT_EQ(digitChar(-1), 'x');
+    EXPECT_EQ(digitChar(3), '3');
 }
 
 TEST(VectorOps, WrapAndNearestDifference) {

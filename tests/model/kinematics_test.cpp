@@ -23,8 +23,11 @@ TEST(ForwardKinematics, AgreesWithIndependentRotationsForEveryRobot) {
             const std::string letters = std::string(lowL[lower - 1]) + upL[upper - 1] + "RPR";
             ASSERT_EQ(std::string(s->JRTYPE + 1, 8), letters);
             const double z[10] = {0, lower >= 3 ? 1.0 : 0.0, lower >= 3 ? 2.0 : 1.0, 3, 5, 6, 7, 7, 7, 7.4};
-            for (int i = 0; i <= 9; ++i)
-                ASSERT_TRUE(s->Jstraight[i][0] == 0 && s->Jstraight[i][1] == 0 && s->Jstraight[i][2] == z[i]) << i;
+            for (int i = 0; i <= 9; ++i) {
+                ASSERT_EQ(s->Jstraight[i][0], 0) << i;
+                ASSERT_EQ(s->Jstraight[i][1], 0) << i;
+                ASSERT_EQ(s->Jstraight[i][2], z[i]) << i;
+            }
             for (int trial = 0; trial < 1500; ++trial) {
                 double q[JV] = {};
                 for (int i = 1; i <= 8; ++i) q[i] = angle(rng);
@@ -63,7 +66,8 @@ TEST(ClassifyJointsByWall, FaceRulesAndRuns) {
     q[3] = -PI_C / 2;  // joint 3 is 'P' (axis world x): the arm from J3 on leans along +y
     forwardKinematics(*s, q);
     const double y4 = s->J[4][1], y5 = s->J[5][1];
-    ASSERT_TRUE(y4 > 1.0 && y5 > y4);
+    ASSERT_GT(y4, 1.0);
+    ASSERT_GT(y5, y4);
     // Near face exactly on J4: J4 counts as before the wall; far face exactly on J5: beyond it.
     // A thicker wall: J5 inside, J6.. beyond. Joint 1 already past the near face still reports
     // Mp = 1 (joints 2..9 all between the faces).
@@ -75,7 +79,9 @@ TEST(ClassifyJointsByWall, FaceRulesAndRuns) {
         s->rhy1 = c.rhy1, s->rhy2 = c.rhy2;
         int Mp = 0, Mw = 0, in[JV] = {};
         const int n = classifyJointsByWall(*s, q, &Mp, in, &Mw);
-        EXPECT_TRUE(Mp == c.Mp && Mw == c.Mw && n == c.n && (n == 0 || in[0] == c.first))
-            << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
+        EXPECT_EQ(Mp, c.Mp) << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
+        EXPECT_EQ(Mw, c.Mw) << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
+        EXPECT_EQ(n, c.n) << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
+        EXPECT_TRUE(n == 0 || in[0] == c.first) << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
     }
 }

@@ -123,7 +123,10 @@ TEST(SlitSelect, FilterStagesOnHandMadeCandidates) {
     const double up = (q0[3] > 0) ? -0.05 : 0.05;
     set(0, 3, -up);
     set(1, 3, up);
-    for (int k : {1, 2}) ASSERT_TRUE(wristAt(s, sols[1], k) > wristAt(s, q0, k) && wristAt(s, sols[0], k) < wristAt(s, q0, k));
+    for (int k : {1, 2}) {
+        ASSERT_GT(wristAt(s, sols[1], k), wristAt(s, q0, k)) << k;
+        ASSERT_LT(wristAt(s, sols[0], k), wristAt(s, q0, k)) << k;
+    }
     for (char dir : {'U', 'L'}) {
         s.sgnArmDir = dir;
         ASSERT_EQ(SelectSlitPassSolT(s, q0, 2, sols, best, JColl), 1);
@@ -151,7 +154,8 @@ TEST(SlitSelect, LinkSpanningTheWallOffTheSlitIsRejected) {
         s.rh = Vec3{{rhx, ymid, 0}};
         setWallGeometry(s);
         startPhase2(s, q0);
-        ASSERT_TRUE(P[3][1] < s.rhy1M && P[4][1] > s.rhy2M);
+        ASSERT_LT(P[3][1], s.rhy1M);
+        ASSERT_GT(P[4][1], s.rhy2M);
         int JColl = 0;
         EXPECT_EQ(SelectSlitPassSolT(s, q0, 1, sols, best, JColl), rhx > 0 ? 0 : 1) << rhx;
         EXPECT_EQ(JColl, rhx > 0 ? 4 : 0);
@@ -163,15 +167,20 @@ TEST(SlitStep, ReductionAndTrialValues) {
     double step = 0.02;
     EXPECT_FALSE(slitStepAccept(0.4, cnt, step));
     EXPECT_DOUBLE_EQ(step, 0.01);
-    EXPECT_TRUE(!slitStepAccept(0.4, cnt, step) && !slitStepAccept(0.4, cnt, step) && cnt == 3);
+    EXPECT_FALSE(slitStepAccept(0.4, cnt, step));
+    EXPECT_FALSE(slitStepAccept(0.4, cnt, step));
+    EXPECT_EQ(cnt, 3);
     EXPECT_TRUE(slitStepAccept(0.4, cnt, step));  // after three reductions, whatever the size
     EXPECT_TRUE(slitStepAccept(0.2, cnt = 0, step));
     // Trial values of a joint that is not of type 'R' (F21 joint 2).
     auto s = makeScene();
     double v = 9;
-    EXPECT_TRUE(slitTrialValue(*s, 2, 0.0, 0.02, &v) && v == 0.02);  // not snapped back: it leaves 0
-    EXPECT_TRUE(slitTrialValue(*s, 2, 0.015, -0.02, &v) && v == 0.0);
-    EXPECT_TRUE(slitTrialValue(*s, 2, 1.56, 0.02, &v) && v == 1.5707963278);
+    EXPECT_TRUE(slitTrialValue(*s, 2, 0.0, 0.02, &v));
+    EXPECT_EQ(v, 0.02);  // not snapped back: it leaves 0
+    EXPECT_TRUE(slitTrialValue(*s, 2, 0.015, -0.02, &v));
+    EXPECT_EQ(v, 0.0);
+    EXPECT_TRUE(slitTrialValue(*s, 2, 1.56, 0.02, &v));
+    EXPECT_EQ(v, 1.5707963278);
     EXPECT_FALSE(slitTrialValue(*s, 2, s->qLimit, 0.02, &v));
 }
 
@@ -207,8 +216,10 @@ TEST(SlitCycle, ContinuationIsAppendedOnlyWhenClear) {
         } else {
             EXPECT_LT(r, 0);
             EXPECT_NE(JColl, 0);
-            EXPECT_TRUE(sameQ(s.qr, q0) && sameQ(qOut, q0));
-            EXPECT_TRUE(s.NPATH == 0 && s.NPATHth == 2);
+            EXPECT_TRUE(sameQ(s.qr, q0));
+            EXPECT_TRUE(sameQ(qOut, q0));
+            EXPECT_EQ(s.NPATH, 0);
+            EXPECT_EQ(s.NPATHth, 2);
         }
     }
 }
@@ -225,5 +236,7 @@ TEST(SlitCycle, FirstCycleClearsRowZeroAndAFullHistoryEndsTheCycle) {
     startPhase2(s, q0);
     s.NPATHth = NMAX - 2;
     EXPECT_EQ(SlitPassWOutMotion(s, q0, qOut, bw, bf, bs, JColl), 0);
-    EXPECT_TRUE(sameQ(s.qr, q0) && s.NPATH == 0 && s.NPATHth == NMAX - 2);
+    EXPECT_TRUE(sameQ(s.qr, q0));
+    EXPECT_EQ(s.NPATH, 0);
+    EXPECT_EQ(s.NPATHth, NMAX - 2);
 }

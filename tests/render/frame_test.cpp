@@ -145,7 +145,8 @@ TEST(Frame, FloorRobotInitialPoseAndWorkAppearWhereTheCameraPutsThem) {
     bendJoint2(0.9, s.qr);
     const Vec3 current = linkMiddle(s, s.qr, 4);
     const Vec3 workCorner = {{s.rwG[0] + 0.14, s.rwG[1] + 0.12, s.rwG[2] + 0.1}};
-    ASSERT_TRUE(inWindow(s, current) && inWindow(s, workCorner));
+    ASSERT_TRUE(inWindow(s, current));
+    ASSERT_TRUE(inWindow(s, workCorner));
     const Frame f = renderFrame(s);
     EXPECT_TRUE(seenAt(f, s, current, 3, isLinkColour)) << "current robot";
     EXPECT_TRUE(seenAt(f, s, workCorner, 1, isPink)) << "work at rwG";
@@ -155,7 +156,8 @@ TEST(Frame, FloorRobotInitialPoseAndWorkAppearWhereTheCameraPutsThem) {
     // white in the cells beyond them.
     for (auto cells : {std::pair<Vec3, Vec3>{{{-4.5, -4.5, 0}}, {{-5.5, -4.5, 0}}},
                        {{{-4.5, -4.5, 0}}, {{-4.5, -5.5, 0}}}, {{{-4.5, 4.5, 0}}, {{-5.5, 4.5, 0}}}}) {
-        ASSERT_TRUE(inWindow(s, cells.first) && inWindow(s, cells.second));
+        ASSERT_TRUE(inWindow(s, cells.first));
+        ASSERT_TRUE(inWindow(s, cells.second));
         EXPECT_TRUE(seenAt(f, s, cells.first, 2, isFloor)) << cells.first[0] << " " << cells.first[1];
         EXPECT_TRUE(seenAt(f, s, cells.second, 2, isWhite)) << cells.second[0] << " " << cells.second[1];
         EXPECT_FALSE(seenAt(f, s, cells.second, 2, isFloor)) << cells.second[0] << " " << cells.second[1];
@@ -189,7 +191,8 @@ TEST(Frame, StartCandidatesAreDrawnInAAndGModeAndInOModeEnteredFromA) {
     bendJoint2(0.9, s.qss0[0]);
     bendJoint2(-0.9, s.qss0[1]);
     const Vec3 first = linkMiddle(s, s.qss0[0], 4), second = linkMiddle(s, s.qss0[1], 4);
-    ASSERT_TRUE(inWindow(s, first) && inWindow(s, second));
+    ASSERT_TRUE(inWindow(s, first));
+    ASSERT_TRUE(inWindow(s, second));
     for (auto [mode, AtoO, drawn] : {std::tuple<char, int, bool>{'A', 0, true}, {'G', 0, true}, {'O', 1, true},
                                      {'O', 0, false}, {'B', 0, false}, {'C', 0, false}, {'0', 0, false}}) {
         s.sgnCAL = mode;
@@ -221,7 +224,9 @@ TEST(Frame, RobotChoiceModeShowsTheMenuAndLeavesTheScenesRobot) {
     std::copy(s.J, s.J + JV, joints);
     auto expectSameRobot = [&](const char* when) {
         EXPECT_STREQ(s.JRTYPE, robot.JRTYPE) << when;
-        EXPECT_TRUE(s.Lh == choice.Lh && s.Mh == choice.Mh && s.Iinv == choice.Iinv) << when;
+        EXPECT_EQ(s.Lh, choice.Lh) << when;
+        EXPECT_EQ(s.Mh, choice.Mh) << when;
+        EXPECT_EQ(s.Iinv, choice.Iinv) << when;
         forwardKinematics(s, s.qInit);
         for (int i = 0; i <= s.Nw; ++i)
             for (int a = 0; a < 3; ++a) EXPECT_EQ(s.J[i][a], joints[i][a]) << when << ", joint " << i;

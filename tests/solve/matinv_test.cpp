@@ -92,6 +92,8 @@ TEST(Matinv, SmallPivotAndSmallDeterminantLeaveTheMatrix) {
     // Orders outside 1..5, or a stride below the order, touch nothing.
     double b[36];
     std::fill(b, b + 36, 1.0);
-    EXPECT_TRUE(matinv(*s, 6, b, 6) == 0.0 && matinv(*s, 0, b, 6) == 0.0 && matinv(*s, 3, b, 2) == 0.0);
+    EXPECT_EQ(matinv(*s, 6, b, 6), 0.0);
+    EXPECT_EQ(matinv(*s, 0, b, 6), 0.0);
+    EXPECT_EQ(matinv(*s, 3, b, 2), 0.0);
     EXPECT_TRUE(std::all_of(b, b + 36, [](double v) { return v == 1.0; }));
 }

@@ -73,7 +73,10 @@ TEST(WristOrient, RegularCaseTwoSolutionsThatReachTheGoal) {
             for (int k = 0; k < 2; ++k) {
                 for (int i = 0; i < JV; ++i)
                     if (i < N - 2 || i > N) { ASSERT_EQ(sols[k][i], q[i]); }
-                for (int i = N - 2; i <= N; ++i) EXPECT_TRUE(sols[k][i] >= -PI_C && sols[k][i] < PI_C);
+                for (int i = N - 2; i <= N; ++i) {
+                    EXPECT_GE(sols[k][i], -PI_C) << i;
+                    EXPECT_LT(sols[k][i], PI_C) << i;
+                }
                 EXPECT_LE(orientError(s, sols[k], EwG), kFrameTol) << robot;
             }
             EXPECT_GT(jointDist3(N - 2, N - 1, N, sols[0], sols[1]), 1e-6);
@@ -164,7 +167,9 @@ TEST(WristOrient, TiltedWristHasNoSolutionInsideItsCone) {
     for (int r = 0; r < 3; ++r) rwT[r] = s->J[N - 1][r] + s->L[s->Nw] * EwT(r, 2);
     TraceCapture cap(*s);
     EXPECT_EQ(solvePosOrient(*s, q, s->Iinv, s->Jinv, s->Kinv, rwT, EwT, qout), 0);
-    EXPECT_TRUE(s->cntPosOrient == 1 && cap.text().empty() && std::memcmp(qout, q, sizeof q) == 0);
+    EXPECT_EQ(s->cntPosOrient, 1);
+    EXPECT_TRUE(cap.text().empty());
+    EXPECT_EQ(std::memcmp(qout, q, sizeof q), 0);
 }
 
 TEST(SolvePosOrient, FromThePoseItselfFromPerturbedStartsAndOutOfReach) {
@@ -205,7 +210,9 @@ TEST(SolvePosOrient, FromThePoseItselfFromPerturbedStartsAndOutOfReach) {
         for (int i = 1; i <= N; ++i) q0[i] = 0.1 * i;
         TraceCapture cap(s);
         EXPECT_EQ(solvePosOrient(s, q0, I, J, K, Vec3{{30, 0, 1}}, s.EwG, qout), 0);
-        EXPECT_TRUE(s.cntPosOrient == 1 && cap.text().empty() && std::memcmp(qout, q0, sizeof q0) == 0) << robot;
+        EXPECT_EQ(s.cntPosOrient, 1) << robot;
+        EXPECT_TRUE(cap.text().empty()) << robot;
+        EXPECT_EQ(std::memcmp(qout, q0, sizeof q0), 0) << robot;
     });
 }
 

@@ -20,7 +20,9 @@ TEST(WindowCallbacks, JointSpinRunsFromTheIdleCallbackToItsSavedAngleAndAViewKey
     const double step = 0.031415926536;
     s.qr[1] = 0.3;
     windowKeyboard('!', 0, 0);
-    EXPECT_TRUE(s.spinJoint == 1 && s.sgnSpin == 1 && idleInstalled());
+    EXPECT_EQ(s.spinJoint, 1);
+    EXPECT_EQ(s.sgnSpin, 1);
+    EXPECT_TRUE(idleInstalled());
     EXPECT_NEAR(s.qr[1], 0.3 + step, 1e-12);  // the key's own frame took the first step
     int frames = 0;
     double highest = s.qr[1];
@@ -43,7 +45,8 @@ TEST(WindowCallbacks, JointSpinRunsFromTheIdleCallbackToItsSavedAngleAndAViewKey
     const double reached = s.qr[3];
     EXPECT_NEAR(reached, 11 * step, 1e-12);
     windowKeyboard('P', 0, 0);
-    EXPECT_TRUE(s.sgnSpin == 0 && !idleInstalled());
+    EXPECT_EQ(s.sgnSpin, 0);
+    EXPECT_FALSE(idleInstalled());
     windowDisplay();
     EXPECT_EQ(s.qr[3], reached);
     EXPECT_EQ(s.viewRot[0], 3.0);
