@@ -383,11 +383,7 @@ int calAb(Scene& s) {
     traceVec(s, 1, s.N, s.qr, "\n  qr[] =");
     traceVec(s, 1, s.N, s.qAb, "\n  qAb[]=");
     if (!startGoalStep(s, 'b')) return s.sgnPS;
-    // Written here, by the key's entry, for the drawing and the B-calculation: the start pose is
-    // no longer drawn, and a new final pose starts the B trials anew.
-    s.sgnDrawInitial = 0;
-    askPath(s, PathAsk::TrialsAnew);
-    s.sgnArmDir = 'L';
+    seekNewFinalPose(s);
     double qs[JV];
     copyQ(s.qr, qs);
     if (takeSpecialOrNewton(s, AStep::SlitPass)) return s.sgnSOLAEnd;

@@ -6,6 +6,7 @@
 #include "core/scene.h"
 #include "goal/newton_steps.h"
 #include "goal/pass_feasibility.h"
+#include "goal/path_ask.h"
 #include "goal/pose_errors.h"
 #include "goal/special_cases.h"
 #include "model/angles.h"
@@ -37,6 +38,12 @@ double* endStep(Scene& s, AStep step) {
 }
 
 }  // namespace
+
+void seekNewFinalPose(Scene& s) {
+    s.sgnDrawInitial = 0;
+    askPath(s, PathAsk::TrialsAnew);
+    s.sgnArmDir = 'L';
+}
 
 bool startGoalStep(Scene& s, char step) {
     if (!passFeasible(s)) return false;

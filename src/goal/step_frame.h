@@ -15,6 +15,10 @@ enum class SpecCase { GoalOffPlane, GoalOnPlane };
 // Start of an 'a' (step = 'a') or 'b' step: passFeasible (false ends the step), the other
 // step's stage back to 0, sgnAab = step, and errP, errT of the current pose qr.
 bool startGoalStep(Scene& s, char step);
+
+// An 'a' or 'b' step goes ahead: the start pose is no longer drawn, the B trials start anew
+// (asked of the path) and the arm direction is that of the first trial.
+void seekNewFinalPose(Scene& s);
 // Small move of q2 from qs against the gradient direction dq over the joints LMIJK (the largest
 // component moves by at most 0.01 rad). Returns dqmax, the largest |dq| over joints 1..N-3.
 double nudgeAgainstGradient(const Scene& s, const double* qs, const int LMIJK[5], const double* dq, double* q2);

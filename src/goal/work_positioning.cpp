@@ -5,7 +5,6 @@
 #include "core/console.h"
 #include "core/scene.h"
 #include "goal/newton_steps.h"
-#include "goal/path_ask.h"
 #include "goal/pose_errors.h"
 #include "goal/step_frame.h"
 #include "model/angles.h"
@@ -147,11 +146,7 @@ int calAa(Scene& s) {
     traceVec(s, 1, N, s.qAa, "\n  qAa[]=");
 
     if (!startGoalStep(s, 'a')) return s.sgnPS;
-    // Written here, by the key's entry, for the drawing and the B-calculation: the start pose is
-    // no longer drawn, and a new final pose starts the B trials anew.
-    s.sgnDrawInitial = 0;
-    askPath(s, PathAsk::TrialsAnew);
-    s.sgnArmDir = 'L';
+    seekNewFinalPose(s);
     double qs[JV];
     copyQ(s.qr, qs);
     if (takeSpecialOrNewton(s, AStep::Positioning)) {
