@@ -6,7 +6,7 @@
 #include "core/scene.h"
 #include "model/vecops.h"
 #include "model/wall_goal.h"
-#include "path/shorten.h"
+#include "path/record_reset.h"
 
 namespace {
 
@@ -75,17 +75,8 @@ void slitMoveKey(Scene& s, unsigned char key) {
     s.rh[axis] += (key <= '3') ? 0.01 : -0.01;
     tracef(s, "\n    → rh[]=(%6.3f %6.3f %6.3f)", s.rh[0], s.rh[1], s.rh[2]);
     tracef(s, "\n目標  rwp[]=(%6.3f %6.3f %6.3f)", s.rwp[0], s.rwp[1], s.rwp[2]);
-    s.NPATHth = 0;
-    s.NPATH = 0;
-    clearShortMotion(s);
-    s.sgnNMAX = 'U';
-    s.sgnGateStop = 0;
-    s.gateRefusals = 0;
-    // The record is empty: indices into it restart, nothing is left to resume or to play.
-    s.nBACK = 0;
-    s.nMOVE = 0;
-    s.sgnPATHEnd = 0;
-    s.sgnBResume = 0;
+    // The path was made for the old wall: nothing is left to review, resume or play.
+    emptyPathRecord(s);
     rederiveWall(s);
 }
 
