@@ -14,7 +14,7 @@
 #include "model/angles.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
-#include "path/path_record.h"
+#include "path/path_append.h"
 #include "path/row_gate.h"
 #include "solve/ijkinv.h"
 

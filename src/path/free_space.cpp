@@ -12,8 +12,8 @@
 #include "model/angles.h"
 #include "model/vecops.h"
 #include "path/free_motions.h"
-#include "path/path_driver.h"
-#include "path/path_record.h"
+#include "path/path_append.h"
+#include "path/path_clearance.h"
 
 namespace {
 
@@ -158,6 +158,21 @@ void returnStep(Scene& s, const double* q0) {
 }
 
 }  // namespace
+
+void calBFREESTART(Scene& s) {
+    s.sgnPATH = 3;
+    s.sgnLinearMotion = s.sgnCollAvoidMotion = 0;
+    s.sgnJointReturn = 0;
+    s.returnBest = 1e300;
+    s.returnStall = 0;
+    s.sgnMColl = 1;
+    s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
+    if (s.sgnWInAllJntOrderZ > 0) s.sgnPATH = 5;
+    int M = 1;
+    double y = 0;
+    calJntNearWall(s, s.qr, M, y);
+    s.MNearWall = M;
+}
 
 int calJntNearWall(Scene& s, const double* q, int& M, double& y) {
     forwardKinematics(s, q);

@@ -1,5 +1,7 @@
 // Targets of the far joints: where the link of joint M should point (RP pair: up; PP pair: the
 // turn of the joint before it), and the correction of a target that hits the floor or saturates.
+#include "path/outside_targets.h"
+
 #include <cmath>
 
 #include "core/console.h"
@@ -11,8 +13,6 @@
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
-#include "path/outside_internal.h"
-#include "path/outside_wall.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
 // The one operation that adds rows to the reverse path.
+#include "path/path_append.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,7 +10,6 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "path/path_record.h"
 #include "path/row_gate.h"
 
 namespace {

@@ -1,10 +1,11 @@
 // Clearance summary of a pose and the height order of its joints, read by every phase.
+#include "path/path_clearance.h"
+
 #include <cmath>
 
 #include "core/scene.h"
 #include "collide/interference.h"
 #include "model/kinematics.h"
-#include "path/path_driver.h"
 
 int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, double* bf, double* bs, int& Jbad) {
     if (j2 > s.Nw) j2 = s.Nw;

@@ -1,6 +1,7 @@
 // The B-calculation driver: the checks of the final pose and the reset of the record (key 'B'),
-// phase 1 (work lift and the joints beyond the wall), phase 2 (one slit pass-out per step), the
-// entry into free space, and the dispatch of 's' to the current phase.
+// and the dispatch of 's' to the current phase.
+#include "path/path_driver.h"
+
 #include <cmath>
 
 #include "core/console.h"
@@ -11,11 +12,13 @@
 #include "model/angles.h"
 #include "model/vecops.h"
 #include "path/free_space.h"
-#include "path/outside_wall.h"
-#include "path/path_driver.h"
+#include "path/last_motion.h"
+#include "path/path_append.h"
 #include "path/path_record.h"
 #include "path/shorten.h"
-#include "path/slit_pass.h"
+#include "path/slit_pass_out.h"
+#include "path/wall_sides.h"
+#include "path/wrist_motion.h"
 
 namespace {
 
@@ -28,20 +31,6 @@ int mappedCode(int code) {
     if (code == -4 || code == -5 || code == -7) return -1;
     if (code == -6) return -2;
     return code;
-}
-
-void classify(Scene& s, const double* q) {
-    int inWall[JV];
-    classifyJointsByWall(s, q, &s.Mpass, inWall, &s.MW);
-}
-
-// Joint whose position is drawn as the trail: Mpass, one lower when Mpass is a roll joint.
-void setTrack(Scene& s, const double* q) {
-    classify(s, q);
-    int M = s.Mpass > s.Nw ? s.Nw : s.Mpass;
-    if (M >= 1 && s.JRTYPE[M] == 'R') M -= 1;
-    s.MpTrack = M < 0 ? 0 : M;
-    forwardKinematics(s, q);
 }
 
 bool failPrep(Scene& s, int code, int joint) {
@@ -84,34 +73,7 @@ bool checkInterference(Scene& s) {
     return true;
 }
 
-void printClearances(Scene& s, const double* q) {
-    double bw[JV] = {}, bf[JV] = {}, bs[JV] = {};
-    int Jbad = 0;
-    calArmClearance(s, 2, s.Nw, q, bw, bf, bs, Jbad);
-    tracef(s, "\n  bw[2-%d]=(", s.Nw);
-    printVec(s, 2, s.Nw, bw);
-    tracef(s, "\n  bf[2-%d]=(", s.Nw);
-    printVec(s, 2, s.Nw, bf);
-    tracef(s, "\n  bs[2-%d]=(", s.Nw);
-    printVec(s, 2, s.Nw, bs);
-}
-
-// Clearance of the wrist in front of the wall.
-double wristClearance(Scene& s) { return (s.rhy1 - MarginWrist) - s.J[s.N][1]; }
-
-// End of the slit pass-out for the pose of the last kinematics: the arm and the work in front of
-// the wall, the wrist clear by 0.3, and every joint in front of its margin plane (free space
-// judges a joint left in the margin band at the slit as touching the wall).
-bool outOfSlit(Scene& s, int Mp) {
-    if (!(Mp >= s.Nw && wristClearance(s) > 0)) return false;
-    for (int j = 2; j <= s.Nw; ++j)
-        if (!(s.J[j][1] <= (j == s.Nw ? s.rhy1W : s.rhy1M))) return false;
-    return true;
-}
-
 }  // namespace
-
-void setPathTrack(Scene& s, const double* q) { setTrack(s, q); }
 
 void calBPREP(Scene& s) {
     const int N = s.N;
@@ -129,7 +91,7 @@ void calBPREP(Scene& s) {
     s.qAfinal[0] = 0;
     wrapJointVector(N, s.qAfinal, s.qr);
     copyJointVector(JV - 1, s.qr, s.qAfinal);
-    classify(s, s.qr);
+    classifyWallSides(s, s.qr, s.Mpass, s.MW);
     forwardKinematics(s, s.qr);
 
     // Errors of the final pose. J[MW] exists only when a joint lies beyond the wall.
@@ -194,135 +156,11 @@ void calBPREP(Scene& s) {
     copyJointVector(JV - 1, s.qr, s.qIPATHth[0]);
     forwardKinematics(s, s.qr);
     s.rwIPATH[0] = s.rw;
-    setTrack(s, s.qr);
+    setPathTrack(s, s.qr);
     s.JpIPATH[0] = s.J[s.MpTrack];
     for (int k = 1; k < NMAX; ++k) s.rwIPATH[k] = Vec3{{0, 0, 0}};
     tracef(s, "\n〓================== B 経路逆生成計算の前準備終わり =====================〓\n");
     redraw(s);
-}
-
-void calWRIST3(Scene& s) {
-    const int N = s.N;
-    s.sgnPATH = 1;
-    s.sgnMColl = 1;
-    copyJointVector(JV - 1, s.qs, s.qr);
-    classify(s, s.qr);
-    tracef(s, "\n\n◆◆==========calWRIST3()始め sgnPATH=%d NPATH=%d MW=%d==============◆◆", s.sgnPATH, s.NPATH,
-           s.MW);
-    printVec(s, 1, N, s.qs);
-    double q1[JV] = {};
-    if (s.NPATH == 0) {
-        WOutWorkLift(s, s.qs, q1);
-        copyJointVector(JV - 1, q1, s.qr);
-        if (pathStopped(s)) return;
-        classify(s, s.qr);
-        tracef(s, "\n◆1:壁外でワークの持ち上げ運動終了 NPATH=%d Mpass=%d MW=%d", s.NPATH, s.Mpass, s.MW);
-        tracef(s, "\n チェック前sgnSOLAEnd=%d", s.sgnSOLAEnd);
-        printVec(s, 1, N, s.qs);
-        printVec(s, 1, N, s.qr);
-        if (jointDiffSum(s, N - 2, N, s.qr, s.qs) > tolFine)
-            tracef(s, "\n  ワーク持ち上げ運動でq[]変わった→calBTHROUGH()へ");
-        printClearances(s, s.qr);
-        tracef(s, "\n◆sgnPATH=%d", s.sgnPATH);
-        tracef(s, "\n  次は壁外の関節運動 WOutApart7()\n");
-    }
-    // The joints beyond the wall move away from it.
-    double q0[JV], heights[JV] = {};
-    copyJointVector(JV - 1, s.qr, q0);
-    classify(s, s.qr);
-    const int Mp0 = s.Mpass, Mw0 = s.MW;
-    forwardKinematics(s, s.qr);
-    for (int i = 1; i <= s.Nw; ++i) heights[i] = s.J[i][2];
-    int MColl = 0;
-    const int sgnJU = WOutApart7(s, Mw0, s.qr, s.qr, heights, q1, MColl);
-    copyJointVector(JV - 1, q1, s.qr);
-    tracef(s, "\n◆WOutApart7()後 sgnJU=%d MColl=%d", sgnJU, MColl);
-    if (pathStopped(s)) return;
-    double change = 0;
-    for (int i = Mw0; i <= N - 3; ++i) change += std::fabs(jointDiff(s, i, s.qr[i], q0[i]));
-    if (Mp0 >= 1 && Mp0 <= N && s.JRTYPE[Mp0] == 'R') change += std::fabs(jointDiff(s, Mp0, s.qr[Mp0], q0[Mp0]));
-    if (sgnJU < 0 && change < tolFine) s.JColl = MColl;
-
-    s.sgnPATH = 2;
-    s.sgnMColl = 1;
-    s.NPATHth = 0;
-    copyJointVector(JV - 1, s.qr, s.qIPATHth[0]);
-    setTrack(s, s.qr);
-    s.JpIPATH[0] = s.J[s.MpTrack];
-    tracef(s, "\n◆========初期壁外運動calWRIST3()終了 NPATH=%d ===================◆", s.NPATH);
-}
-
-void calBTHROUGH(Scene& s) {
-    const int N = s.N;
-    s.qr[N] = 0;
-    int Mp = 0, Mw = 0, inWall[JV] = {};
-    const int nIn = classifyJointsByWall(s, s.qr, &Mp, inWall, &Mw);
-    s.Mpass = Mp;
-    s.MW = Mw;
-    double q0[JV];
-    copyJointVector(JV - 1, s.qr, q0);
-    forwardKinematics(s, s.qr);
-    tracef(s, "\n\n◎◎=calBTHROUGH()始め sgnPATH=%d NPATH=%d NPATHth=%d Mpass=%d Mm=%d MW=%d=◎◎", s.sgnPATH, s.NPATH,
-           s.NPATHth, Mp, nIn > 0 ? inWall[0] : 0, Mw);
-    if (s.NPATHth > 0) {
-        tracef(s, "\n  qIPATHth[%3d]=", s.NPATHth - 1);
-        printVec(s, 1, N, s.qIPATHth[s.NPATHth - 1]);
-    }
-    tracef(s, "\n  qIPATHth[%3d]=", s.NPATHth);
-    printVec(s, 1, N, s.qIPATHth[s.NPATHth]);
-    tracef(s, "\n  qr[]         =");
-    printVec(s, 1, N, s.qr);
-    // The arm, work included, is in front of the wall (the same test as after a pass-out).
-    bool out = outOfSlit(s, Mp);
-    if (out) {
-        tracef(s, "\n  リスト(ワーク)壁から-Y方向へ十分遠ざかった→自由空間運動へ");
-    } else {
-        tracef(s, "\n  まだ壁外に関節(ワーク)がある or 壁内となってもまだ壁に近い→calBTHROUGH()継続");
-        double qOut[JV] = {}, bw[JV] = {}, bf[JV] = {}, bs[JV] = {};
-        int Jb = 0;
-        const int st = SlitPassWOutMotion(s, q0, qOut, bw, bf, bs, Jb);
-        copyJointVector(JV - 1, qOut, s.qr);
-        classify(s, s.qr);
-        const double change = jointDiffSum(s, 1, N, s.qr, q0);
-        tracef(s, "\n◆SlitPassWOutMotion()後:通り抜けと壁外運動 sgnMColl=%d NPATH=%d", st, s.NPATH);
-        if (pathStopped(s)) return;  // stopped by the full record (sgnMColl = 0)
-        if (st <= 0 && change < tolFine) {
-            s.JColl = Jb;
-            s.sgnMColl = st;
-            s.sgnBtoA = 1;
-            return;
-        }
-        s.JColl = 0;
-        s.sgnMColl = 1;
-        s.sgnPATH = 2;
-        s.qr[0] = 0;
-        wrapJointVector(N, s.qr, s.qr);
-        classify(s, s.qr);
-        if (s.Mpass > s.Nw) s.Mpass = s.Nw;
-        forwardKinematics(s, s.qr);
-        out = outOfSlit(s, s.Mpass);
-        if (!out) return;
-    }
-    s.sgnPATH = 3;
-    s.sgnMColl = 1;
-    s.sgnPATHEnd = 0;
-    classify(s, s.qr);
-    calBFREESTART(s);
-}
-
-void calBFREESTART(Scene& s) {
-    s.sgnPATH = 3;
-    s.sgnLinearMotion = s.sgnCollAvoidMotion = 0;
-    s.sgnJointReturn = 0;
-    s.returnBest = 1e300;
-    s.returnStall = 0;
-    s.sgnMColl = 1;
-    s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
-    if (s.sgnWInAllJntOrderZ > 0) s.sgnPATH = 5;
-    int M = 1;
-    double y = 0;
-    calJntNearWall(s, s.qr, M, y);
-    s.MNearWall = M;
 }
 
 void runBPhase(Scene& s) {

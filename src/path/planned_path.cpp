@@ -6,7 +6,7 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "path/path_driver.h"
+#include "path/path_append.h"
 #include "path/path_record.h"
 
 void beginPlannedPath(Scene& s, const double* qFinal) {

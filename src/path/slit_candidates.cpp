@@ -1,6 +1,8 @@
 // Candidate generation of the slit pass-out: a small trial turn of one arm joint, a second joint
 // that brings the lead joint back onto the alpha-plane, and the threading of the rest of the arm
 // through the slit along the plane.
+#include "path/slit_candidates.h"
+
 #include <cmath>
 
 #include "core/console.h"
@@ -11,7 +13,6 @@
 #include "model/angles.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
-#include "path/slit_candidates.h"
 #include "solve/tri.h"
 
 namespace {

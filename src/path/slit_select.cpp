@@ -1,5 +1,7 @@
 // Choice of one pass-out pose among the candidates of a generation: the filter stages, the
 // direction sort, and the envelopes of the recorded cycles that keep the arm from going back.
+#include "path/slit_select.h"
+
 #include <cmath>
 
 #include "core/console.h"
@@ -10,7 +12,7 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "path/slit_candidates.h"
+#include "path/wall_sides.h"
 
 namespace {
 
@@ -19,11 +21,6 @@ constexpr double kDqMax = 0.3;     // largest arm joint change of a candidate
 constexpr double kEnvelope = 0.3;  // envelope width
 // A link may cross a wall face at most this far from the slit plane (half width 0.15 less 0.05).
 constexpr double kFaceCross = 0.15 - 0.05;
-
-void classify(Scene& s, const double* q, int& Mp, int& Mw) {
-    int inWall[JV];
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
-}
 
 // Joints 1..m compared for a candidate: up to the joint before MW, at most N-3.
 int armRangeMw(const Scene& s, int Mw) { return (Mw >= s.Nw || Mw - 1 > s.N - 3) ? s.N - 3 : Mw - 1; }
@@ -89,7 +86,7 @@ bool insideEnvelope(const Scene& s, int r, int m, const double* q) {
 
 int slitLinkCheck(Scene& s, const double* q) {
     int Mp = 0, Mw = 0;
-    classify(s, q, Mp, Mw);
+    classifyWallSides(s, q, Mp, Mw);
     const double faces[2] = {s.rhy1, s.rhy2};
     for (int i = 1; i <= s.Nw; ++i) {
         const Vec3& A = s.J[i - 1];
@@ -116,7 +113,7 @@ int SelectSlitPassSolT(Scene& s, const double* q0in, int n, const double (*sols)
     if (n > NSOLMAX) n = NSOLMAX;
     if (n < 0) n = 0;
     int cMp[NSOLMAX] = {}, cMw[NSOLMAX] = {};
-    for (int i = 0; i < n; ++i) classify(s, sols[i], cMp[i], cMw[i]);
+    for (int i = 0; i < n; ++i) classifyWallSides(s, sols[i], cMp[i], cMw[i]);
 
     tracef(s, "\n‡‡====SelectSlitPassSolT()最適解探索前 cntP0=%d================‡‡", n);
     tracef(s, "\n  qs[]  =");
@@ -290,7 +287,7 @@ void recordPassEnvelope(Scene& s) {
     int n = s.NPATHth;
     if (n < 1 || n >= NMAX) return;
     int Mp = 0, Mw = 0;
-    classify(s, s.qIPATHth[n], Mp, Mw);
+    classifyWallSides(s, s.qIPATHth[n], Mp, Mw);
     const int m = armRangeMw(s, Mw);
     for (int i = 0; i < JV; ++i) s.qPassHist[n][i] = s.qIPATHth[n][i];
     for (int r = 0; r < n; ++r)

@@ -1,5 +1,7 @@
 // Motion of the work beyond the wall: the arm joints move from qs1 to the target pose while the
 // work turns up (+z) along a turn that keeps it off the wall and the floor.
+#include "path/outside_work.h"
+
 #include <cmath>
 
 #include "core/console.h"
@@ -9,9 +11,8 @@
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
-#include "path/outside_internal.h"
-#include "path/outside_wall.h"
-#include "path/path_record.h"
+#include "path/outside_step.h"
+#include "path/path_append.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
-// Helpers shared by the motions of the joints beyond the wall.
+// One step of a motion of the joints beyond the wall: its checks and its append, shared by the
+// joint motions and the work motion.
 #pragma once
 #include "core/types.h"
 struct Scene;
@@ -18,8 +19,3 @@ void appendFarStep(Scene& s, const double* qTo);
 void linkDrivers(const Scene& s, int M, int& ME, int& MF);
 // The next joint beyond M whose link has a length (Nw when none is left).
 int nextFarJoint(const Scene& s, int M);
-// Target of joint M from pose qT and the motion of that joint (RP or PP by the joint MF before
-// it) from pose q, then the joints beyond it and the work; used after the motion of the joint
-// before M (qT is q, or q with the pass-out joints that motion left undone at their target).
-int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* qT, const double* JMZ0, double* qOut,
-                      int& MColl);

@@ -1,6 +1,7 @@
-// One slit pass-out cycle of phase 2: the step control over the candidate generation, the move
-// of the joints beyond the wall, and the record of the cycle.
-#include "path/slit_pass.h"
+// Phase 2 of the B-calculation, one slit pass-out cycle per step: the step control over the
+// candidate generation, the move of the joints beyond the wall, the record of the cycle, and the
+// end of the phase once the arm is in front of the wall.
+#include "path/slit_pass_out.h"
 
 #include <cmath>
 
@@ -10,11 +11,14 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
+#include "path/free_space.h"
 #include "path/outside_wall.h"
-#include "path/path_driver.h"
-#include "path/path_record.h"
+#include "path/path_append.h"
+#include "path/path_clearance.h"
 #include "path/row_gate.h"
 #include "path/slit_candidates.h"
+#include "path/slit_select.h"
+#include "path/wall_sides.h"
 
 namespace {
 
@@ -24,11 +28,6 @@ constexpr int kMaxReductions = 3;
 
 void copyQv(const double* a, double* b) {
     for (int i = 0; i < JV; ++i) b[i] = a[i];
-}
-
-void classify(Scene& s, const double* q, int& Mp, int& Mw) {
-    int inWall[JV];
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
 }
 
 // Adds the pose qr as the next cycle: its row, its envelope and its change.
@@ -50,6 +49,19 @@ void printClearances(Scene& s, const double* bw, const double* bf, const double*
     printVec(s, 2, s.Nw, bs);
 }
 
+// Clearance of the wrist in front of the wall.
+double wristClearance(Scene& s) { return (s.rhy1 - MarginWrist) - s.J[s.N][1]; }
+
+// End of the slit pass-out for the pose of the last kinematics: the arm and the work in front of
+// the wall, the wrist clear by 0.3, and every joint in front of its margin plane (free space
+// judges a joint left in the margin band at the slit as touching the wall).
+bool outOfSlit(Scene& s, int Mp) {
+    if (!(Mp >= s.Nw && wristClearance(s) > 0)) return false;
+    for (int j = 2; j <= s.Nw; ++j)
+        if (!(s.J[j][1] <= (j == s.Nw ? s.rhy1W : s.rhy1M))) return false;
+    return true;
+}
+
 }  // namespace
 
 bool slitStepAccept(double dmax, int& cntOpt, double& step) {
@@ -67,7 +79,7 @@ int SlitPassBOpt(Scene& s, const double* q0in, double step, double* q2, int& JCo
     copyQv(q0, pick);
     bool havePick = false;
     int Mp = 0, Mw = 0;
-    classify(s, q0, Mp, Mw);
+    classifyWallSides(s, q0, Mp, Mw);
     s.cntOpt = 0;
     step = kStep0;
     for (int round = 0; round <= kMaxReductions; ++round) {
@@ -100,7 +112,7 @@ int SlitPassBOpt(Scene& s, const double* q0in, double step, double* q2, int& JCo
         copyQv(sel, pick);
         havePick = true;
         int Mp2 = 0, Mw2 = 0;
-        classify(s, sel, Mp2, Mw2);
+        classifyWallSides(s, sel, Mp2, Mw2);
         int m = Mp2 - 1;
         if (m > N - 3) m = N - 3;
         double dmax = 0;
@@ -135,7 +147,7 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
 
     calArmClearance(s, 2, Nw, q0, bw, bf, bs, JColl);
     int Mp1 = 0, Mw1 = 0;
-    classify(s, q0, Mp1, Mw1);
+    classifyWallSides(s, q0, Mp1, Mw1);
     forwardKinematics(s, q0);
     double heights[JV] = {};
     for (int i = 1; i <= Nw; ++i) heights[i] = s.J[i][2];
@@ -150,7 +162,7 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
 
     if (r > 0) {
         int Mp2 = 0, Mw2 = 0;
-        classify(s, q2, Mp2, Mw2);
+        classifyWallSides(s, q2, Mp2, Mw2);
         double qRes[JV];
         copyQv(q2, qRes);
         int MColl = 0;
@@ -247,4 +259,62 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
     if (code == -4 || code == -5 || code == -7) return -1;
     if (code == -6) return -2;
     return code < 0 ? code : 0;
+}
+
+void calBTHROUGH(Scene& s) {
+    const int N = s.N;
+    s.qr[N] = 0;
+    int Mp = 0, Mw = 0, inWall[JV] = {};
+    const int nIn = classifyJointsByWall(s, s.qr, &Mp, inWall, &Mw);
+    s.Mpass = Mp;
+    s.MW = Mw;
+    double q0[JV];
+    copyJointVector(JV - 1, s.qr, q0);
+    forwardKinematics(s, s.qr);
+    tracef(s, "\n\n◎◎=calBTHROUGH()始め sgnPATH=%d NPATH=%d NPATHth=%d Mpass=%d Mm=%d MW=%d=◎◎", s.sgnPATH, s.NPATH,
+           s.NPATHth, Mp, nIn > 0 ? inWall[0] : 0, Mw);
+    if (s.NPATHth > 0) {
+        tracef(s, "\n  qIPATHth[%3d]=", s.NPATHth - 1);
+        printVec(s, 1, N, s.qIPATHth[s.NPATHth - 1]);
+    }
+    tracef(s, "\n  qIPATHth[%3d]=", s.NPATHth);
+    printVec(s, 1, N, s.qIPATHth[s.NPATHth]);
+    tracef(s, "\n  qr[]         =");
+    printVec(s, 1, N, s.qr);
+    // The arm, work included, is in front of the wall (the same test as after a pass-out).
+    bool out = outOfSlit(s, Mp);
+    if (out) {
+        tracef(s, "\n  リスト(ワーク)壁から-Y方向へ十分遠ざかった→自由空間運動へ");
+    } else {
+        tracef(s, "\n  まだ壁外に関節(ワーク)がある or 壁内となってもまだ壁に近い→calBTHROUGH()継続");
+        double qOut[JV] = {}, bw[JV] = {}, bf[JV] = {}, bs[JV] = {};
+        int Jb = 0;
+        const int st = SlitPassWOutMotion(s, q0, qOut, bw, bf, bs, Jb);
+        copyJointVector(JV - 1, qOut, s.qr);
+        classifyWallSides(s, s.qr, s.Mpass, s.MW);
+        const double change = jointDiffSum(s, 1, N, s.qr, q0);
+        tracef(s, "\n◆SlitPassWOutMotion()後:通り抜けと壁外運動 sgnMColl=%d NPATH=%d", st, s.NPATH);
+        if (pathStopped(s)) return;  // stopped by the full record (sgnMColl = 0)
+        if (st <= 0 && change < tolFine) {
+            s.JColl = Jb;
+            s.sgnMColl = st;
+            s.sgnBtoA = 1;
+            return;
+        }
+        s.JColl = 0;
+        s.sgnMColl = 1;
+        s.sgnPATH = 2;
+        s.qr[0] = 0;
+        wrapJointVector(N, s.qr, s.qr);
+        classifyWallSides(s, s.qr, s.Mpass, s.MW);
+        if (s.Mpass > s.Nw) s.Mpass = s.Nw;
+        forwardKinematics(s, s.qr);
+        out = outOfSlit(s, s.Mpass);
+        if (!out) return;
+    }
+    s.sgnPATH = 3;
+    s.sgnMColl = 1;
+    s.sgnPATHEnd = 0;
+    classifyWallSides(s, s.qr, s.Mpass, s.MW);
+    calBFREESTART(s);
 }
