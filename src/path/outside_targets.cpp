@@ -13,6 +13,7 @@
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
+#include "path/wall_sides.h"
 
 namespace {
 
@@ -194,8 +195,8 @@ char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2In, double zM,
     double R = 0;
     JntMCircle(s, M, qs2, MFc, C, u, v, a, R);
     if (MFc >= 1 && MFc <= N) MF = MFc;
-    int Mp = 0, Mw2 = 0, inWall[JV];
-    classifyJointsByWall(s, qs2, &Mp, inWall, &Mw2);
+    int Mp = 0, Mw2 = 0;
+    classifyWallSides(s, qs2, Mp, Mw2);
     double target;
     if (Mp <= MF && MF <= Mw2 && std::fabs(a[1]) + std::fabs(a[2]) < 1e-6) {
         tracef(s, "\n●Mp=%d MF=%d Mw=%d J[MF]軸はehx[]向き→特殊ケースへ", Mp, MF, Mw2);

@@ -339,8 +339,7 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
         sgnMotion = WOutRPLargeMotion7(s, sgnLS, Mw1, M, qs1, qs2, eG, qP, s.JMZ0, qOut, MColl);
 
     copyJointVector(JV - 1, qOut, s.qr);
-    int inWall[JV];
-    classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
+    classifyWallSides(s, s.qr, s.Mpass, s.MW);
     tracef(s, "\n◆◆E:======== WOutApart7()の解 sgnMotion=%d MColl=%d  NPATH=%d=======◆◆", sgnMotion, MColl,
            s.NPATH);
     if (sgnMotion == -1) tracef(s, "\n  壁干渉あり");

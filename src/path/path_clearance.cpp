@@ -1,5 +1,6 @@
 // Clearance summary of a pose and the height order of its joints, read by every phase.
 #include "path/path_clearance.h"
+#include "path/wall_sides.h"
 
 #include <cmath>
 
@@ -10,8 +11,8 @@
 int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, double* bf, double* bs, int& Jbad) {
     if (j2 > s.Nw) j2 = s.Nw;
     if (j1 < 1) j1 = 1;
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, q, Mp, Mw);
     int first = 0;
     Jbad = 0;
     for (int j = j1; j <= j2; ++j) {

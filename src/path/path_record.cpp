@@ -98,8 +98,8 @@ void keepSmoothingSound(Scene& s) {
 namespace {
 
 int farSideStart(Scene& s, int k) {
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, s.qIPATH[k], &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, s.qIPATH[k], Mp, Mw);
     return Mw;
 }
 
@@ -116,8 +116,8 @@ void smoothPATH(Scene& s) {
     // of the whole record) whose far side starts at joint N-2 or later.
     int kA = -1, kB = -1, scanned = n;
     for (int k = 0; k <= n; ++k) {
-        int Mp = 0, Mw = 0, inWall[JV];
-        classifyJointsByWall(s, s.qIPATH[k], &Mp, inWall, &Mw);
+        int Mp = 0, Mw = 0;
+        classifyWallSides(s, s.qIPATH[k], Mp, Mw);
         if (Mw >= N - 2) kA = k;
         if (Mp >= s.Nw) {
             kB = k;

@@ -13,6 +13,7 @@
 #include "model/angles.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
+#include "path/wall_sides.h"
 #include "solve/tri.h"
 
 namespace {
@@ -86,8 +87,8 @@ int calJntOnAlpha(Scene& s, int k, int L, const double* q, double out[2][JV]) {
     if (k < 1 || k >= L || L > s.Nw) return 0;
     // J[L] already on the plane and still in front of the wall: the pose itself. Past the near
     // face the turn is solved as usual (one root then keeps the pose, the other may move it).
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, q, Mp, Mw);
     if (std::fabs(planeOff(s, s.J[L])) < kPlaneTol && Mp >= L) {
         copyQv(q, out[0]);
         return 1;
@@ -121,8 +122,8 @@ int calWorkOnAlpha(Scene& s, double* q) {
 int calNextJntOnAlpha(Scene& s, int L, int M2, double* q) {
     int c = L, n = M2;
     for (int guard = 0; guard <= s.Nw; ++guard) {
-        int Mp = 0, Mw = 0, inWall[JV];
-        classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+        int Mp = 0, Mw = 0;
+        classifyWallSides(s, q, Mp, Mw);
         // J[MW] is placed too: the link that crosses the far face then stays in the slit.
         if (c >= Mw || c >= s.Nw) return 1;
         if (c >= s.N - 2) return calWorkOnAlpha(s, q);
@@ -189,8 +190,8 @@ bool retain(Scene& s, const double* q0, const double* cand, const double (*sols)
     if (jointDistance(1, s.N, cand, q0) < kSamePose) return false;
     for (int i = 0; i < count; ++i)
         if (jointDistance(1, s.N, cand, sols[i]) < kSamePose) return false;
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, cand, &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, cand, Mp, Mw);
     const int j2 = Mw > s.Nw ? s.Nw : Mw;
     for (int j = (s.JRTYPE[1] == 'R') ? 3 : 2; j <= j2; ++j) {
         double bw = 0, bf = 0, bs = 0;
@@ -203,8 +204,8 @@ bool retain(Scene& s, const double* q0, const double* cand, const double (*sols)
 
 void storeCand(Scene& s, int idx, const double* q, int k, int L, int M) {
     copyQv(q, s.qCand[idx]);
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, q, Mp, Mw);
     s.kLM[idx][0] = k;
     s.kLM[idx][1] = L;
     s.kLM[idx][2] = M;
@@ -240,8 +241,8 @@ int SlitPassB5(Scene& s, char sgnArmDir, const double* q0in, double step, double
     const int N = s.N;
     double q0[JV];
     copyQv(q0in, q0);
-    int Mp = 0, MW = 0, inWall[JV];
-    classifyJointsByWall(s, q0, &Mp, inWall, &MW);
+    int Mp = 0, MW = 0;
+    classifyWallSides(s, q0, Mp, MW);
     int count = 0;
 
     // Rolling candidate: J[Mp] on the plane and its axis along the plane normal, so a turn of
