@@ -15,6 +15,7 @@
 #include "model/vecops.h"
 #include "path/link_direction.h"
 #include "path/path_append.h"
+#include "path/path_clearance.h"
 #include "path/row_gate.h"
 #include "solve/ijkinv.h"
 
@@ -48,13 +49,6 @@ int stepCount(double change) {
 
 double sign(double x) { return x < 0 ? -1.0 : 1.0; }
 
-// Combined interference codes reduced to one kind, wall first (as the final-pose checks do).
-int kindOf(int code) {
-    if (code == -4 || code == -5 || code == -7) return -1;
-    if (code == -6) return -2;
-    return code;
-}
-
 int avoid(Scene& s, int M, const double* q, double* qOut) {
     double bw, bf, bs;
     return JntMCollAvoid(s, 'I', M, q, bw, bf, bs, qOut);
@@ -71,10 +65,10 @@ int freePoseCheck(Scene& s, const double* q, int& Jbad) {
         int code = JntMCollCheck(s, 'I', j, q, bw, bf, bs, K, P1, P2, t1, t2);
         // The check passes a joint short of the near face that is not the last on the robot side;
         // in free space every joint keeps the margin plane.
-        if (code == 0 && !(s.J[j][1] <= (j == s.Nw ? s.rhy1W : s.rhy1M))) code = -1;
+        if (code == 0 && !(s.J[j][1] <= (j == s.Nw ? s.rhy1W : s.rhy1M))) code = kMCollWall;
         if (code < 0) {
             Jbad = j;
-            return kindOf(code);
+            return foldCollCode(code);
         }
     }
     return 0;
@@ -171,7 +165,7 @@ int WInWorkMotion(Scene& s, const double* q0, const double* q1, const Vec3& e, i
     int r = avoid(s, s.Nw, q0, qa);
     if (r < 0) {
         JColl = s.Nw;
-        return kindOf(r);
+        return foldCollCode(r);
     }
     int Jb = 0;
     if (moved(s, qa, q0) > 1e-9) {
@@ -211,7 +205,7 @@ int WInWorkMotion(Scene& s, const double* q0, const double* q1, const Vec3& e, i
         r = avoid(s, s.Nw, qk, qk);
         if (r < 0) {
             JColl = s.Nw;
-            result = kindOf(r);
+            result = foldCollCode(r);
             break;
         }
         const int a = appendFreeStep(s, cur, qk, Jb);
@@ -253,7 +247,7 @@ char calWInJntMTarget2(Scene& s, int Mn, const double* q, double& t) { return ca
 int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double* q2, double t, double* qOut,
                       int& JColl) {
     const int N = s.N;
-    int status = 0;
+    int status = kMotionNone;
     JColl = 0;
     M = std::clamp(M, 2, N);
     const int M1 = (s.JRTYPE[M] == 'R' && M < N) ? M + 1 : M;  // M'
@@ -268,7 +262,7 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         copyQ(q, s.qr);
         copyQ(q, qOut);
         JColl = M1;
-        return kindOf(r);
+        return foldCollCode(r);
     }
     qT[ME] = t;
     for (int i = 1; i <= N; ++i) dq[i] = jointDiff(s, i, qT[i], q[i]);
@@ -301,7 +295,7 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         if (moved(s, qAv, qNext) > 1e-9) free = false;
         copyQ(qAv, qNext);
         if ((qPrev[ME] - t) * (qNext[ME] - t) < 0) qNext[ME] = t;
-        status = 1;
+        status = kMotionMoved;
         int Mn = M1 + 1;
         if (Mn <= N && (s.L[Mn] < tolFine || s.JRTYPE[Mn] == 'R')) Mn = M1 + 2;
         double qRes[JV];
@@ -350,7 +344,7 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
     copyQ(qPrev, s.qr);
     if (failed < 0) status = failed;
     if (moved(s, s.qr, q) < tolFine && failed == 0) {
-        status = 0;
+        status = kMotionNone;
         for (int j = 2; j <= s.Nw; ++j) {
             if (s.JRTYPE[j] == 'R') continue;
             double bw, bf, bs;
@@ -358,15 +352,15 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
             Vec3 P1, P2;
             JntMCollCheck(s, 'I', j, s.qr, bw, bf, bs, K, P1, P2, t1, t2);
             if (bw > tolFine) {  // robot side: positive inside the margin band
-                status = -1;
+                status = kMCollWall;
                 JColl = j;
             }
             if (bf < -tolFine) {
-                status = -2;
+                status = kMCollFloor;
                 JColl = j;
             }
             if (bs < -tolFine) {
-                status = -3;
+                status = kMCollSelf;
                 JColl = j;
             }
         }
@@ -391,7 +385,7 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         copyQ(q, qOut);
         copyQ(q, s.qr);
         JColl = M1;
-        return kindOf(r);
+        return foldCollCode(r);
     }
     double dq[JV] = {};
     for (int i = 1; i <= N; ++i) dq[i] = jointDiff(s, i, qT[i], q[i]);
@@ -410,7 +404,7 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         clampArm(s, qNext);
         r = avoid(s, M1, qNext, qNext);
         if (r < 0) {
-            failed = kindOf(r);
+            failed = foldCollCode(r);
             JColl = M1;
             break;
         }
@@ -429,7 +423,7 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
     copyQ(qPrev, s.qr);
     copyQ(qPrev, qOut);
     if (failed < 0) return failed;
-    return moved(s, qPrev, q) >= tolFine ? 1 : 0;
+    return moved(s, qPrev, q) >= tolFine ? kMotionMoved : kMotionNone;
 }
 
 int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
@@ -471,7 +465,7 @@ int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
             JColl = j;
             copyQ(qs0, qS);
             copyQ(qs0, s.qr);
-            return kindOf(r);
+            return foldCollCode(r);
         }
     }
     // 3. The arm moves there with the work turned up. Behind a P-type joint MF' the circle check of
@@ -508,11 +502,11 @@ int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
     if (moved(s, qS, qs0) < 1e-5) {
         if (r < 0) {
             JColl = J;
-            return kindOf(r);
+            return foldCollCode(r);
         }
-        return 0;
+        return kMotionNone;
     }
-    return 1;
+    return kMotionMoved;
 }
 
 namespace {

@@ -11,7 +11,7 @@
 
 void calBLASTMOTION(Scene& s) {
     const int N = s.N;
-    s.sgnPATH = 6;
+    s.sgnPATH = PhaseLastMotion;
     s.sgnPATHEnd = 0;
     s.qr[0] = 0;
     wrapJointVector(N, s.qr, s.qr);
@@ -19,9 +19,9 @@ void calBLASTMOTION(Scene& s) {
     // refuses it, the joint-space return of phase 5 carries on instead.
     if (gateRow(s, s.qIPATH[s.NPATH], s.qInit) < 0) {
         tracef(s, "\n最後の直線運動は干渉する→関節空間での復帰運動を続ける");
-        s.sgnPATH = 5;
+        s.sgnPATH = PhaseFreeSpaceReturn;
         s.sgnJointReturn = 1;
-        s.sgnMColl = 1;
+        s.sgnMColl = kMCollRunning;
         return;
     }
     double step[JV] = {};
@@ -32,17 +32,17 @@ void calBLASTMOTION(Scene& s) {
             // The last step lands exactly on the initial value.
             if (0.5 * std::fabs(step[i]) > std::fabs(s.qr[i] - s.qInit[i])) s.qr[i] = s.qInit[i];
         }
-        s.sgnMColl = 1;
+        s.sgnMColl = kMCollRunning;
         appendPathSegment(s, s.qIPATH[s.NPATH], s.qr);
         if (s.NPATHmax < s.NPATH) s.NPATHmax = s.NPATH;
         // A full record ends the calculation as a failure: the path does not reach the initial
         // pose, so it is not reported complete.
         if (pathStopped(s)) {
-            s.sgnMColl = 0;
+            s.sgnMColl = kMCollNoMotion;
             return;
         }
     }
-    s.sgnPATH = 7;
+    s.sgnPATH = PhaseComplete;
     s.sgnPATHEnd = 1;
     s.NPATHmax = s.NPATH;
     tracef(s, "\n経路生成終了 NPATH=%d", s.NPATH);

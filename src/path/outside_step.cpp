@@ -12,15 +12,15 @@
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "path/path_append.h"
+#include "path/path_clearance.h"
 #include "path/row_gate.h"
 #include "path/slit_select.h"
 #include "path/wall_sides.h"
 
 int motionCode(int code) {
-    if (code == -1 || code == -4 || code == -5 || code == -7) return -1;
-    if (code == -2 || code == -6) return -2;
-    if (code < 0) return -3;
-    return 0;
+    if (code >= 0) return 0;
+    const int kind = foldCollCode(code);
+    return (kind == kMCollWall || kind == kMCollFloor) ? kind : kMCollSelf;
 }
 
 namespace {
@@ -54,7 +54,7 @@ int farPoseCheck(Scene& s, const double* q, int& Mbad) {
         double d = 0;
         if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0) {
             Mbad = j;
-            return -3;
+            return kMCollSelf;
         }
     }
     // The wall check of a joint reports the margin band only for the first joint beyond the wall
@@ -66,7 +66,7 @@ int farPoseCheck(Scene& s, const double* q, int& Mbad) {
         const double face = (j == s.Nw ? s.rhy2W : s.rhy2M) + kBandSpare;
         if (s.J[j][1] < face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
             Mbad = j;
-            return -1;
+            return kMCollWall;
         }
     }
     // Likewise a joint after the leading robot-side run (past the wall) folded back to the
@@ -75,7 +75,7 @@ int farPoseCheck(Scene& s, const double* q, int& Mbad) {
         const double face = j == s.Nw ? s.rhy1W : s.rhy1M;
         if (s.J[j][1] <= s.rhy1 && s.J[j][1] > face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
             Mbad = j;
-            return -1;
+            return kMCollWall;
         }
     }
     for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
@@ -83,7 +83,7 @@ int farPoseCheck(Scene& s, const double* q, int& Mbad) {
         // The joint check asks a robot-side joint in the near margin band to lie on the slit
         // plane, as the pass-out poses keep it; a step between two of them may sag off the plane
         // inside the slit, as the rows between steps may.
-        if (c == -1 && s.J[j][1] <= s.rhy1 && std::fabs(s.J[j][0] - s.rhx) <= kSlitSag) continue;
+        if (c == kMCollWall && s.J[j][1] <= s.rhy1 && std::fabs(s.J[j][0] - s.rhx) <= kSlitSag) continue;
         if (c < 0) {
             Mbad = j;
             return motionCode(c);
@@ -94,7 +94,7 @@ int farPoseCheck(Scene& s, const double* q, int& Mbad) {
     const int link = slitLinkCheck(s, q);
     if (link > 0) {
         Mbad = link;
-        return -1;
+        return kMCollWall;
     }
     return 0;
 }
@@ -111,26 +111,26 @@ int farRowCheck(Scene& s, const double* q, int& Mbad) {
         // the clearance can dip past it between the sampled poses: 2e-5 to spare.
         if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0 || bs < -0.001 + 2e-5) {
             Mbad = j;
-            return -3;
+            return kMCollSelf;
         }
     }
     forwardKinematics(s, q);
     for (int j = 2; j <= s.Nw; ++j) {
         const double m = j == s.Nw ? MarginW : Margin;
         const double y = s.J[j][1];
-        if ((j < s.Nw || s.sgnPATH >= 2) && s.J[j][2] - m <= 0) {
+        if ((j < s.Nw || s.sgnPATH >= PhaseSlitPassOut) && s.J[j][2] - m <= 0) {
             Mbad = j;
-            return -2;
+            return kMCollFloor;
         }
         if (y > s.rhy1 - m && y < s.rhy2 + m && std::fabs(s.J[j][0] - s.rhx) > kSlitSag) {
             Mbad = j;
-            return -1;
+            return kMCollWall;
         }
     }
     const int link = slitLinkCheck(s, q);
     if (link > 0) {
         Mbad = link;
-        return -1;
+        return kMCollWall;
     }
     return 0;
 }
@@ -182,12 +182,12 @@ int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, 
     if (code == 0) code = farMoveCheck(s, qOut, Mbad);
     if (code == 0 && (code = gateRow(s, s.qIPATH[s.NPATH], qOut)) < 0) Mbad = Mmove;
     if (code < 0) return code;
-    return collType < 0 ? 2 : 1;
+    return collType < 0 ? kStepRepaired : kStepClear;
 }
 
 void appendFarStep(Scene& s, const double* qTo) {
     if (qTo != s.qr) copyJointVector(JV - 1, qTo, s.qr);
-    s.sgnMColl = 1;
+    s.sgnMColl = kMCollRunning;
     appendPathSegment(s, s.qIPATH[s.NPATH], s.qr);
 }
 

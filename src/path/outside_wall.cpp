@@ -167,7 +167,7 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     // work along the rotation axis has no lift plane.
     if (normVec3(w) < 1e-6) {
         copyJointVector(JV - 1, s.qr, q1);
-        return 2;
+        return kLiftDone;
     }
     unitVec3(w, w);
     const int nStep = 20;  // integer part of pi / 0.08 + 1, at most 20
@@ -187,7 +187,7 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     if (!appendStraightLift(s, qs, liftHeight(s, qs, v, w, nStep), qb)) {
         copyJointVector(JV - 1, s.qIPATH[s.NPATH], s.qr);
         copyJointVector(JV - 1, s.qr, q1);
-        return 1;
+        return kLiftStopped;
     }
     copyJointVector(JV - 1, qb, q);
     for (int k = 1; k <= nStep; ++k) {
@@ -202,7 +202,7 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
         if (JntMCollCheck(s, 'O', Nw, q, bw, bf, bs, K, P1, P2, t1, t2) < 0 ||
             checkFarStep(s, Nw, q, qa, Mbad, collType) < 0 || gateRow(s, s.qIPATH[s.NPATH], q) < 0) {
             copyJointVector(JV - 1, s.qr, q1);
-            return 1;
+            return kLiftStopped;
         }
         const int prev = s.NPATH;
         copyJointVector(JV - 1, s.qIPATH[prev], qa);
@@ -222,7 +222,7 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
         if (sgnL) break;
     }
     copyJointVector(JV - 1, s.qr, q1);
-    return 2;
+    return kLiftDone;
 }
 
 // ---- dispatcher -----------------------------------------------------------------------------
@@ -268,7 +268,7 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
     traceVec(s, 1, N, qs2, "\n  最終値qs2[]=");
     traceVec(s, M, Nw, s.JMZ0, "\n  目標関節高さ JMZ0[%d-Nw]=", M);
 
-    int sgnMotion = 0;
+    int sgnMotion = kMotionNone;
     if (M == Nw && Mw1 > Nw) {
         // Nothing is beyond the wall yet: the work is still in the slit, where the pass-out pose
         // has put it. Turning it up there would swing it off the slit plane into the wall, so the
@@ -278,10 +278,10 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
         sgnMotion = checkFarStep(s, Nw, qs2, qa, MColl, collType);
         if (sgnMotion > 0 && !pathStopped(s)) {
             appendFarStep(s, qa);
-            sgnMotion = changed(s, s.qr, qs1) ? 1 : 0;
+            sgnMotion = changed(s, s.qr, qs1) ? kMotionMoved : kMotionNone;
         } else {
             copyJointVector(JV - 1, qs1, s.qr);
-            if (sgnMotion > 0) sgnMotion = 0;
+            if (sgnMotion > 0) sgnMotion = kMotionNone;
         }
         copyJointVector(JV - 1, s.qr, qOut);
         s.sgnMotion = sgnMotion;
@@ -342,12 +342,12 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
     classifyWallSides(s, s.qr, s.Mpass, s.MW);
     tracef(s, "\n◆◆E:======== WOutApart7()の解 sgnMotion=%d MColl=%d  NPATH=%d=======◆◆", sgnMotion, MColl,
            s.NPATH);
-    if (sgnMotion == -1) tracef(s, "\n  壁干渉あり");
-    if (sgnMotion == -2) tracef(s, "\n  床干渉あり");
-    if (sgnMotion == -3) tracef(s, "\n  自己干渉あり");
+    if (sgnMotion == kMCollWall) tracef(s, "\n  壁干渉あり");
+    if (sgnMotion == kMCollFloor) tracef(s, "\n  床干渉あり");
+    if (sgnMotion == kMCollSelf) tracef(s, "\n  自己干渉あり");
     if (sgnMotion < 0) tracef(s, "初期から動けなかった→運動停止");
-    if (sgnMotion == 0) tracef(s, "\nq[]変わらない");
-    if (sgnMotion == 1) tracef(s, "\nq[]変わった");
+    if (sgnMotion == kMotionNone) tracef(s, "\nq[]変わらない");
+    if (sgnMotion == kMotionMoved) tracef(s, "\nq[]変わった");
     printVec(s, 1, N, qs1);
     printVec(s, 1, N, qs2);
     printVec(s, 1, N, s.qr);
@@ -391,8 +391,8 @@ int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* qT
 // code when it failed, else 1 when the pose changed, else the first code met (or 0).
 static int chainResult(const Scene& s, int next, int first, const double* qs1, const double* qOut) {
     if (next < 0) return next;
-    if (changed(s, qOut, qs1)) return 1;
-    return first < 0 ? first : 0;
+    if (changed(s, qOut, qs1)) return kMotionMoved;
+    return first < 0 ? first : kMotionNone;
 }
 
 int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, const double* qs2In,
@@ -530,7 +530,7 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
             first = r;
             break;
         }
-        if (r == 2) {
+        if (r == kStepRepaired) {
             tracef(s, "→干渉あり回避した．以降は回避のみ");
             avoidOnly = true;
         } else {

@@ -113,7 +113,7 @@ int WOutWorkLargeMotion7(Scene& s, int Mw, const double* qs1In, const double* qs
             if (sgnL) tracef(s, "\n▽W14:k=%d/%d q[%d]限界に達した sgnL=%d", k, nW, N - 1, sgnL);
             int Mbad = 0, collType = 0;
             const int r = checkFarStep(s, Nw, qk, qa, Mbad, collType);
-            if (r == 2) tracef(s, "\n▽W14:k=%d/%d 干渉あり回避した CollType=%d", k, nW, collType);
+            if (r == kStepRepaired) tracef(s, "\n▽W14:k=%d/%d 干渉あり回避した CollType=%d", k, nW, collType);
             if (r < 0) {
                 // A step that cannot be cleared is not taken; the motion ends with its code.
                 failed = r;
@@ -142,5 +142,5 @@ int WOutWorkLargeMotion7(Scene& s, int Mw, const double* qs1In, const double* qs
     copyJointVector(JV - 1, s.qr, qOut);
     if (failed < 0) return failed;
     MColl = 0;
-    return jointDistance(1, N, s.qr, qs1) >= 0.0001 ? 1 : 0;
+    return jointDistance(1, N, s.qr, qs1) >= 0.0001 ? kMotionMoved : kMotionNone;
 }

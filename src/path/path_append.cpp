@@ -21,7 +21,7 @@ bool nextRow(Scene& s) {
     if (s.NPATH + 1 >= NMAX - 1) {
         tracef(s, "\n〓〓データ数容量を超えた NPATH=%d NMAX=%d→停止", s.NPATH + 1, NMAX);
         s.sgnNMAX = 'O';
-        s.sgnMColl = 0;
+        s.sgnMColl = kMCollNoMotion;
         return false;
     }
     s.NPATH += 1;

@@ -32,6 +32,12 @@ int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, doubl
     return first;
 }
 
+int foldCollCode(int code) {
+    if (code == -4 || code == -5 || code == -7) return kMCollWall;
+    if (code == -6) return kMCollFloor;
+    return code;
+}
+
 int jointHeightOrder(Scene& s, const double* q) {
     forwardKinematics(s, q);
     double ref = s.J[1][2];

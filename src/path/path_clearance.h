@@ -6,5 +6,8 @@ struct Scene;
 // ('I' up to the first joint beyond the wall, 'O' after it). bw, bf, bs have JV entries.
 // Returns the first negative interference code met (0 when none) and its joint in Jbad.
 int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, double* bf, double* bs, int& Jbad);
+// Interference code of a check (0, -1 .. -7) folded to one kind: a combined code counts as its
+// first kind, wall before floor before self (-4, -5, -7 wall; -6 floor); others unchanged.
+int foldCollCode(int code);
 // Height order of the joints of q on the robot side: 1 when ordered, -1 otherwise.
 int jointHeightOrder(Scene& s, const double* q);

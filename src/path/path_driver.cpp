@@ -14,6 +14,7 @@
 #include "path/free_space.h"
 #include "path/last_motion.h"
 #include "path/path_append.h"
+#include "path/path_clearance.h"
 #include "path/path_record.h"
 #include "path/shorten.h"
 #include "path/slit_pass_out.h"
@@ -24,14 +25,6 @@ namespace {
 
 // Error class of the final pose: 2 exact, 4 allowable, 1 large.
 int prepClass(double e) { return e <= tolExact ? 2 : (e <= tolAllow ? 4 : 1); }
-
-// Interference code of one joint with the combined codes folded: wall wins over floor and self,
-// floor over self.
-int mappedCode(int code) {
-    if (code == -4 || code == -5 || code == -7) return -1;
-    if (code == -6) return -2;
-    return code;
-}
 
 bool failPrep(Scene& s, int code, int joint) {
     s.sgnMColl = code;
@@ -49,25 +42,25 @@ bool checkInterference(Scene& s) {
     int K, t1, t2;
     Vec3 P1, P2;
     for (int i = 2; i <= Mp; ++i) {
-        const int c = mappedCode(JntMCollCheck(s, 'I', i, s.qr, bw, bf, bs, K, P1, P2, t1, t2));
-        if (c == -1) tracef(s, "\n〓壁内で関節J[%d]が壁干渉した→A計算へ〓", i);
-        if (c == -2) tracef(s, "\n〓壁内で関節J[%d]が床干渉した→A計算へ〓", i);
-        if (c == -3) tracef(s, "\n〓壁内でアームL[%d]がアームL[%d]と干渉した→A計算へ〓", i, K);
+        const int c = foldCollCode(JntMCollCheck(s, 'I', i, s.qr, bw, bf, bs, K, P1, P2, t1, t2));
+        if (c == kMCollWall) tracef(s, "\n〓壁内で関節J[%d]が壁干渉した→A計算へ〓", i);
+        if (c == kMCollFloor) tracef(s, "\n〓壁内で関節J[%d]が床干渉した→A計算へ〓", i);
+        if (c == kMCollSelf) tracef(s, "\n〓壁内でアームL[%d]がアームL[%d]と干渉した→A計算へ〓", i, K);
         if (c < 0) return failPrep(s, c, i);
     }
     forwardKinematics(s, s.qr);
     for (int i = Mp + 1; i <= Mw - 1 && i <= s.Nw; ++i) {
         if (s.J[i][2] - Margin < 0) {
             tracef(s, "\n〓厚壁内の関節J[%d]が床干渉した→A計算へ〓", i);
-            return failPrep(s, -2, i);
+            return failPrep(s, kMCollFloor, i);
         }
     }
-    if (Mw <= s.Nw && s.J[Mw][2] - Margin < 0) return failPrep(s, -2, Mw);
+    if (Mw <= s.Nw && s.J[Mw][2] - Margin < 0) return failPrep(s, kMCollFloor, Mw);
     for (int i = Mw + 1; i <= N - 2; ++i) {
-        const int c = mappedCode(JntMCollCheck(s, 'O', i, s.qr, bw, bf, bs, K, P1, P2, t1, t2));
-        if (c == -1) tracef(s, "\n〓壁外で関節J[%d]が壁干渉した→A計算へ〓", i);
-        if (c == -2) tracef(s, "\n〓壁外で関節J[%d]が床干渉した→A計算へ〓", i);
-        if (c == -3) tracef(s, "\n〓壁外でアームL[%d]がアームL[%d]と干渉した→A計算へ〓", i, K);
+        const int c = foldCollCode(JntMCollCheck(s, 'O', i, s.qr, bw, bf, bs, K, P1, P2, t1, t2));
+        if (c == kMCollWall) tracef(s, "\n〓壁外で関節J[%d]が壁干渉した→A計算へ〓", i);
+        if (c == kMCollFloor) tracef(s, "\n〓壁外で関節J[%d]が床干渉した→A計算へ〓", i);
+        if (c == kMCollSelf) tracef(s, "\n〓壁外でアームL[%d]がアームL[%d]と干渉した→A計算へ〓", i, K);
         if (c < 0) return failPrep(s, c, i);
     }
     return true;
@@ -85,9 +78,9 @@ void calBPREP(Scene& s) {
         return;
     }
     s.cntBTrial += 1;
-    s.sgnPATH = 0;
+    s.sgnPATH = PhasePreparing;
     s.sgnPATHEnd = 0;
-    s.sgnMColl = 1;
+    s.sgnMColl = kMCollRunning;
     s.qAfinal[0] = 0;
     wrapJointVector(N, s.qAfinal, s.qr);
     copyJointVector(JV - 1, s.qr, s.qAfinal);
@@ -105,7 +98,7 @@ void calBPREP(Scene& s) {
     if (s.sgnP <= 1) tracef(s, " ワーク位置決め誤差大→A計算へ〓");
     if (s.sgnT <= 1) tracef(s, " 隙間通り抜け誤差大→A計算へ〓");
     if (s.sgnP == 1 || s.sgnT == 1) {
-        s.sgnMColl = 0;
+        s.sgnMColl = kMCollNoMotion;
         s.sgnSOLAEnd = 0;
         redraw(s);
         return;
@@ -119,7 +112,7 @@ void calBPREP(Scene& s) {
         if (!over) continue;
         s.JColl = i;
         tracef(s, "\n〓関節J[%d]の関節角が限界を超えた→A計算へ", i);
-        s.sgnSOLAEnd = s.sgnMColl = -3;
+        s.sgnSOLAEnd = s.sgnMColl = kMCollSelf;
         redraw(s);
         return;
     }
@@ -129,17 +122,17 @@ void calBPREP(Scene& s) {
     if (s.sgnBResume == 1) {
         // Resume of the phase left with 'O'; a complete path stays complete.
         s.sgnPATH = s.sgnPATHSave;
-        s.sgnPATHEnd = (s.sgnPATH == 7) ? 1 : 0;
+        s.sgnPATHEnd = (s.sgnPATH == PhaseComplete) ? 1 : 0;
         s.sgnBResume = 0;
         redraw(s);
         return;
     }
     s.sgnArmDir = (s.cntBTrial == 1) ? 'L' : 'U';
 
-    s.sgnPATH = s.sgnPATHSave = 1;
+    s.sgnPATH = s.sgnPATHSave = PhaseWristMotion;
     s.JColl = 0;
     s.sgnPATHEnd = 0;
-    s.sgnMColl = 1;
+    s.sgnMColl = kMCollRunning;
     s.sgnBResume = 0;
     copyJointVector(JV - 1, s.qr, s.qAfinal);
     copyJointVector(JV - 1, s.qr, s.qs);
@@ -165,7 +158,7 @@ void calBPREP(Scene& s) {
 
 void runBPhase(Scene& s) {
     if (pathStopped(s)) {  // a full record ends the calculation
-        s.sgnMColl = 0;
+        s.sgnMColl = kMCollNoMotion;
         return;
     }
     // A phase continues from the last row of the record (the review and the resume move qr).
@@ -177,21 +170,21 @@ void runBPhase(Scene& s) {
         }
     // Phase 3 compares the pose with the row before it; with no such row the elbow has not
     // moved and the free-space phase starts at the avoiding step.
-    if (s.sgnPATH == 3 && s.NPATH < 1) s.sgnPATH = 5;
+    if (s.sgnPATH == PhaseFreeSpaceAway && s.NPATH < 1) s.sgnPATH = PhaseFreeSpaceReturn;
     switch (s.sgnPATH) {
-        case 1:
+        case PhaseWristMotion:
             calWRIST3(s);
             break;
-        case 2:
+        case PhaseSlitPassOut:
             calBTHROUGH(s);
             break;
-        case 3:
+        case PhaseFreeSpaceAway:
             calBFREESPACE1(s);
             break;
-        case 5:
+        case PhaseFreeSpaceReturn:
             calBFREESPACE2(s);
             break;
-        case 6:
+        case PhaseLastMotion:
             calBLASTMOTION(s);
             break;
         default:

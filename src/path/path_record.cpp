@@ -158,9 +158,9 @@ void convertPath(Scene& s) {
 void calCMOTION(Scene& s) {
     tracef(s, "\nC======逆経路データをSmoothingし，正経路データに変換して経路描画==========C");
     convertPath(s);
-    if (s.sgnPATH != 7) return;
+    if (s.sgnPATH != PhaseComplete) return;
     s.sgnCAL = 'C';
-    if (s.sgnPATHEnd) {
+    if (pathComplete(s)) {
         s.sgnMOVE = 'M';
         copyJointVector(JV - 1, s.qZero, s.qr);
         s.nMOVE = 0;

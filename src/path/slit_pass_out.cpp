@@ -170,14 +170,14 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
         if (pathStopped(s)) {
             // The record filled up during the move: the pose is the last row written.
             copyQv(s.qIPATH[s.NPATH], qRes);
-            sgnMotion = 0;
+            sgnMotion = kMotionNone;
         }
         copyQv(qRes, s.qr);
         copyQv(qRes, qOut);
         if (sgnMotion > 0) {
             recordCycle(s);
             MColl = 0;
-            s.sgnMColl = 1;
+            s.sgnMColl = kMCollRunning;
         }
         JColl = MColl;
         tracef(s, "\n▼E;======通り抜けと壁外運動後 Mp2=%d Mw2=%d sgnMotion=%d MColl=%d=======▼", Mp2, Mw2, sgnMotion,
@@ -186,11 +186,11 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
         printVec(s, 1, N, s.qs);
         tracef(s, "\n  qr[]=");
         printVec(s, 1, N, s.qr);
-        if (sgnMotion == 1) tracef(s, "\n  q[]変化した→運動続行");
-        if (sgnMotion == 0) tracef(s, "\n  q[]の変化なし,3干渉なし");
-        if (sgnMotion == -1) tracef(s, "\n  MColl=%d 壁干渉回避不能", MColl);
-        if (sgnMotion == -2) tracef(s, "\n  MColl=%d 床干渉回避不能", MColl);
-        if (sgnMotion == -3) tracef(s, "\n  MColl=%d 自己干渉回避不能", MColl);
+        if (sgnMotion == kMotionMoved) tracef(s, "\n  q[]変化した→運動続行");
+        if (sgnMotion == kMotionNone) tracef(s, "\n  q[]の変化なし,3干渉なし");
+        if (sgnMotion == kMCollWall) tracef(s, "\n  MColl=%d 壁干渉回避不能", MColl);
+        if (sgnMotion == kMCollFloor) tracef(s, "\n  MColl=%d 床干渉回避不能", MColl);
+        if (sgnMotion == kMCollSelf) tracef(s, "\n  MColl=%d 自己干渉回避不能", MColl);
         tracef(s, "\n▼▼E:=====SlitPassWOutMotion() Mp2=%d Mw2=%d sgnMotion=%d end===========▼▼", Mp2, Mw2, sgnMotion);
         int Jb = 0;
         calArmClearance(s, 2, Nw, s.qr, bw, bf, bs, Jb);
@@ -237,7 +237,7 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
             copyQv(qa, s.qr);
             copyQv(qa, qOut);
             recordCycle(s);
-            s.sgnMColl = 1;
+            s.sgnMColl = kMCollRunning;
             tracef(s, "\n  q[]変化した→運動続行");
             return 1;
         }
@@ -245,9 +245,9 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
         copyQv(s.qr, qOut);
         return 0;
     }
-    if (code == -1 || code == -4 || code == -5 || code == -7) tracef(s, "\n→壁干渉あり．運動停止");
-    if (code == -2 || code == -6) tracef(s, "\n→床干渉あり．運動停止");
-    if (code == -3) tracef(s, "\n→自己干渉あり．運動停止");
+    if (foldCollCode(code) == kMCollWall) tracef(s, "\n→壁干渉あり．運動停止");
+    if (foldCollCode(code) == kMCollFloor) tracef(s, "\n→床干渉あり．運動停止");
+    if (foldCollCode(code) == kMCollSelf) tracef(s, "\n→自己干渉あり．運動停止");
     if (code >= 0) tracef(s, "\n→隙間通り抜け不能．.運動停止");
     copyQv(q0, s.qr);
     copyQv(q0, qOut);
@@ -256,9 +256,7 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
         calArmClearance(s, 2, Nw, q0, bw, bf, bs, Jb);
     }
     // Combined codes are reported by their first kind, as the B-calculation status knows them.
-    if (code == -4 || code == -5 || code == -7) return -1;
-    if (code == -6) return -2;
-    return code < 0 ? code : 0;
+    return code < 0 ? foldCollCode(code) : kMCollNoMotion;
 }
 
 void calBTHROUGH(Scene& s) {
@@ -302,8 +300,8 @@ void calBTHROUGH(Scene& s) {
             return;
         }
         s.JColl = 0;
-        s.sgnMColl = 1;
-        s.sgnPATH = 2;
+        s.sgnMColl = kMCollRunning;
+        s.sgnPATH = PhaseSlitPassOut;
         s.qr[0] = 0;
         wrapJointVector(N, s.qr, s.qr);
         classifyWallSides(s, s.qr, s.Mpass, s.MW);
@@ -312,8 +310,8 @@ void calBTHROUGH(Scene& s) {
         out = outOfSlit(s, s.Mpass);
         if (!out) return;
     }
-    s.sgnPATH = 3;
-    s.sgnMColl = 1;
+    s.sgnPATH = PhaseFreeSpaceAway;
+    s.sgnMColl = kMCollRunning;
     s.sgnPATHEnd = 0;
     classifyWallSides(s, s.qr, s.Mpass, s.MW);
     calBFREESTART(s);

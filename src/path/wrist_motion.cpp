@@ -33,8 +33,8 @@ void printClearances(Scene& s, const double* q) {
 
 void calWRIST3(Scene& s) {
     const int N = s.N;
-    s.sgnPATH = 1;
-    s.sgnMColl = 1;
+    s.sgnPATH = PhaseWristMotion;
+    s.sgnMColl = kMCollRunning;
     copyJointVector(JV - 1, s.qs, s.qr);
     classifyWallSides(s, s.qr, s.Mpass, s.MW);
     tracef(s, "\n\n◆◆==========calWRIST3()始め sgnPATH=%d NPATH=%d MW=%d==============◆◆", s.sgnPATH, s.NPATH,
@@ -73,8 +73,8 @@ void calWRIST3(Scene& s) {
     if (Mp0 >= 1 && Mp0 <= N && s.JRTYPE[Mp0] == 'R') change += std::fabs(jointDiff(s, Mp0, s.qr[Mp0], q0[Mp0]));
     if (sgnJU < 0 && change < tolFine) s.JColl = MColl;
 
-    s.sgnPATH = 2;
-    s.sgnMColl = 1;
+    s.sgnPATH = PhaseSlitPassOut;
+    s.sgnMColl = kMCollRunning;
     s.NPATHth = 0;
     copyJointVector(JV - 1, s.qr, s.qIPATHth[0]);
     setPathTrack(s, s.qr);
