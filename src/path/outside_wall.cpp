@@ -227,6 +227,114 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
 
 // ---- dispatcher -----------------------------------------------------------------------------
 
+namespace {
+
+// The first joint to move beyond the wall, M, with the joints ME and MF that turn its link: the
+// joint after the far side of qs2 (Mw1, raised past a roll joint), or Mw0 when joint Mw0-1 lies
+// on the alpha-plane turning about x (kinematics of qs2 in the Scene); behind an 'R' joint N-4
+// with the arm nearly through, the wrist N-2. Returns M.
+int firstFarJoint(Scene& s, int Mw0, int Mp1, int Mw1, int& ME, int& MF) {
+    const int N = s.N, Nw = s.Nw;
+    int M = Mw1 + 1;
+    if (M > Nw) M = Nw;
+    if (M < Nw && s.JRTYPE[M] == 'R' && s.L[M + 1] < tolFine) M += 1;
+    // Joint Mw0-1 of the pose on the alpha-plane turning about x: joint Mw0 moves first.
+    const int Jc = Mw0 - 1;
+    if (Jc >= 1 && Jc <= N) {
+        const Vec3 ax = colMat3(s.EA[Jc], 2);
+        if (std::fabs(s.J[Jc][0] - s.rhx) < 1e-6 && std::fabs(ax[1]) + std::fabs(ax[2]) < 1e-6) M = Mw0;
+    }
+    if (M > Nw) M = Nw;
+    if (M < 1) M = 1;
+    linkDrivers(s, M, ME, MF);
+    if (Mp1 >= N - 3 && s.JRTYPE[N - 4] == 'R') {
+        M = N - 2;
+        ME = N - 3;
+        MF = N - 4;
+    }
+    return M;
+}
+
+// Nothing is beyond the wall yet: the work is still in the slit, where the pass-out pose has put
+// it. Turning it up there would swing it off the slit plane into the wall, so the step goes
+// straight to the pass-out pose qs2. Returns sgnMotion; qOut and qr the pose reached.
+int stepInSlit(Scene& s, const double* qs1, const double* qs2, double* qOut, int& MColl) {
+    double qa[JV];
+    int collType = 0;
+    int sgnMotion = checkFarStep(s, s.Nw, qs2, qa, MColl, collType);
+    if (sgnMotion > 0 && !pathStopped(s)) {
+        appendFarStep(s, qa);
+        sgnMotion = changed(s, s.qr, qs1) ? kMotionMoved : kMotionNone;
+    } else {
+        copyJointVector(JV - 1, qs1, s.qr);
+        if (sgnMotion > 0) sgnMotion = kMotionNone;
+    }
+    copyJointVector(JV - 1, s.qr, qOut);
+    return sgnMotion;
+}
+
+// Only the work is beyond the wall: the work motion alone. Returns sgnMotion; qOut and qr the
+// pose reached.
+int workOnly(Scene& s, int Mw1, const double* qs1, const double* qs2, double* qOut, int& MColl) {
+    const int N = s.N;
+    const int sgnMotion = WOutWorkLargeMotion7(s, Mw1, qs1, qs2, s.JMZ0[s.Nw], qOut, MColl);
+    copyJointVector(JV - 1, qOut, s.qr);
+    int Mp = 0, Mwn = 0;
+    classifyWallSides(s, s.qr, Mp, Mwn);
+    tracef(s, "\n◆E:ワークの一気運動後 Mp=%d Mw=%d sgnWMotion=%d", Mp, Mwn, sgnMotion);
+    printVec(s, 1, N, qs1);
+    printVec(s, 1, N, qs2);
+    traceVec(s, 1, N, s.qr, "\n→qr[] =");
+    tracef(s, "\n◆getch()2");
+    waitKey(s);
+    return sgnMotion;
+}
+
+// Target of the first joint M: its direction eG and pose qP in the Scene, the kind of motion
+// returned ('L' or 'S' for a PP pair, 'L' for an RP pair, where the link stands up).
+char firstTarget(Scene& s, int Mw1, int M, bool rp, const double* qs1, const double* qs2) {
+    if (rp) {
+        s.eG = Vec3{{0, 0, 1}};
+        calJntMDir(s, qs2, s.Nw, s.eG, s.qP);
+        return 'L';
+    }
+    forwardKinematics(s, qs1);
+    for (int i = 1; i <= s.Nw; ++i) s.JMZ0[i] = s.J[i][2];
+    return calWOutJntMTarget4(s, Mw1, M, qs2, s.JMZ0[M], s.eG, s.qP);
+}
+
+void printTarget(Scene& s, int M, int ME, int MF, bool rp, char sgnLS, const double* qs1) {
+    forwardKinematics(s, qs1);
+    traceVec(s, 0, 2, s.eG.data(), "\n◆4:J[M=%d]の目標方向eG[]=", M);
+    traceVec(s, 0, 2, s.mm[M].data(), " sgnLS=%c" "\n ←現値mm[M=%d]=", sgnLS, M);
+    traceVec(s, 1, s.N, s.qP, "\n  目標関節角qP[]=");
+    tracef(s, "\n  JRTYPE[ME,MF]=%c%c" "%s" "\n getch()4", typeOf(s, ME), typeOf(s, MF),
+           rp ? "→RPLargeMotion()へ" : "→PPLargeMotion()へ");
+    waitKey(s);
+}
+
+void printResult(Scene& s, int sgnMotion, int MColl, const double* qs1, const double* qs2) {
+    const int N = s.N;
+    tracef(s, "\n◆◆E:======== WOutApart7()の解 sgnMotion=%d MColl=%d  NPATH=%d=======◆◆", sgnMotion, MColl,
+           s.NPATH);
+    if (sgnMotion == kMCollWall) tracef(s, "\n  壁干渉あり");
+    if (sgnMotion == kMCollFloor) tracef(s, "\n  床干渉あり");
+    if (sgnMotion == kMCollSelf) tracef(s, "\n  自己干渉あり");
+    if (sgnMotion < 0) tracef(s, "初期から動けなかった→運動停止");
+    if (sgnMotion == kMotionNone) tracef(s, "\nq[]変わらない");
+    if (sgnMotion == kMotionMoved) tracef(s, "\nq[]変わった");
+    printVec(s, 1, N, qs1);
+    printVec(s, 1, N, qs2);
+    printVec(s, 1, N, s.qr);
+    forwardKinematics(s, s.qr);
+    traceVec(s, 0, 2, s.mm[N - 2].data(), "\n  mm[%d]=", N - 2);
+    traceVec(s, 0, 2, s.mm[s.Nw].data(), " mm[Nw]=");
+    tracef(s, "\n◆◆E:========= WOutApart7() end sgnMotion=%d MColl=%d NPATH=%d=======◆◆", sgnMotion, MColl,
+           s.NPATH);
+}
+
+}  // namespace
+
 int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const double* JMZ0In, double* qOut,
                int& MColl) {
     (void)Mw;
@@ -241,93 +349,25 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
     classifyWallSides(s, qs2, Mp1, Mw1);
     Mw1 = raisedMw(s, Mw1);
     MColl = 0;
-
-    int M = Mw1 + 1;
-    if (M > Nw) M = Nw;
-    if (M < Nw && s.JRTYPE[M] == 'R' && s.L[M + 1] < tolFine) M += 1;
-    // Joint Mw0-1 of the pose on the alpha-plane turning about x: joint Mw0 moves first.
-    const int Jc = Mw0 - 1;
-    if (Jc >= 1 && Jc <= N) {
-        const Vec3 ax = colMat3(s.EA[Jc], 2);
-        if (std::fabs(s.J[Jc][0] - s.rhx) < 1e-6 && std::fabs(ax[1]) + std::fabs(ax[2]) < 1e-6) M = Mw0;
-    }
-    if (M > Nw) M = Nw;
-    if (M < 1) M = 1;
     int ME = 0, MF = 0;
-    linkDrivers(s, M, ME, MF);
-    if (Mp1 >= N - 3 && s.JRTYPE[N - 4] == 'R') {
-        M = N - 2;
-        ME = N - 3;
-        MF = N - 4;
-    }
-    tracef(s, "\n◆◆0:============ WOutApart7()始め ============================◆◆");
-    tracef(s, "\n  通り抜け前Mp0=%d Mw0=%d ", Mp0, Mw0);
-    tracef(s, "→通り抜け後Mp1=%d Mw1=%d JColl=%d", Mp1, Mw1, s.JColl);
-    tracef(s, "\n  動かす最初の関節J[M=%d] J[ME,MF]=%c%c", M, typeOf(s, ME), typeOf(s, MF));
+    const int M = firstFarJoint(s, Mw0, Mp1, Mw1, ME, MF);
+    tracef(s, "\n◆◆0:============ WOutApart7()始め ============================◆◆" "\n  通り抜け前Mp0=%d Mw0=%d "
+              "→通り抜け後Mp1=%d Mw1=%d JColl=%d" "\n  動かす最初の関節J[M=%d] J[ME,MF]=%c%c",
+           Mp0, Mw0, Mp1, Mw1, s.JColl, M, typeOf(s, ME), typeOf(s, MF));
     traceVec(s, 1, N, qs1, "\n  初期値qs1[]=");
     traceVec(s, 1, N, qs2, "\n  最終値qs2[]=");
     traceVec(s, M, Nw, s.JMZ0, "\n  目標関節高さ JMZ0[%d-Nw]=", M);
 
     int sgnMotion = kMotionNone;
-    if (M == Nw && Mw1 > Nw) {
-        // Nothing is beyond the wall yet: the work is still in the slit, where the pass-out pose
-        // has put it. Turning it up there would swing it off the slit plane into the wall, so the
-        // step goes straight to the pass-out pose.
-        double qa[JV];
-        int collType = 0;
-        sgnMotion = checkFarStep(s, Nw, qs2, qa, MColl, collType);
-        if (sgnMotion > 0 && !pathStopped(s)) {
-            appendFarStep(s, qa);
-            sgnMotion = changed(s, s.qr, qs1) ? kMotionMoved : kMotionNone;
-        } else {
-            copyJointVector(JV - 1, qs1, s.qr);
-            if (sgnMotion > 0) sgnMotion = kMotionNone;
-        }
-        copyJointVector(JV - 1, s.qr, qOut);
-        s.sgnMotion = sgnMotion;
-        s.MColl = MColl;
-        return sgnMotion;
-    }
     if (M == Nw) {
-        sgnMotion = WOutWorkLargeMotion7(s, Mw1, qs1, qs2, s.JMZ0[Nw], qOut, MColl);
-        copyJointVector(JV - 1, qOut, s.qr);
-        int Mp = 0, Mwn = 0;
-        classifyWallSides(s, s.qr, Mp, Mwn);
-        tracef(s, "\n◆E:ワークの一気運動後 Mp=%d Mw=%d sgnWMotion=%d", Mp, Mwn, sgnMotion);
-        printVec(s, 1, N, qs1);
-        printVec(s, 1, N, qs2);
-        tracef(s, "\n→qr[] =");
-        printVec(s, 1, N, s.qr);
-        tracef(s, "\n◆getch()2");
-        waitKey(s);
+        sgnMotion = Mw1 > Nw ? stepInSlit(s, qs1, qs2, qOut, MColl) : workOnly(s, Mw1, qs1, qs2, qOut, MColl);
         s.sgnMotion = sgnMotion;
         s.MColl = MColl;
         return sgnMotion;
     }
-
     const bool rp = MF >= 1 && s.JRTYPE[MF] == 'R';
-    char sgnLS;
-    if (!rp) {
-        forwardKinematics(s, qs1);
-        for (int i = 1; i <= Nw; ++i) s.JMZ0[i] = s.J[i][2];
-        sgnLS = calWOutJntMTarget4(s, Mw1, M, qs2, s.JMZ0[M], s.eG, s.qP);
-    } else {
-        s.eG = Vec3{{0, 0, 1}};
-        calJntMDir(s, qs2, Nw, s.eG, s.qP);
-        sgnLS = 'L';
-    }
-    forwardKinematics(s, qs1);
-    tracef(s, "\n◆4:J[M=%d]の目標方向eG[]=", M);
-    printVec(s, 0, 2, s.eG.data());
-    tracef(s, " sgnLS=%c", sgnLS);
-    tracef(s, "\n ←現値mm[M=%d]=", M);
-    printVec(s, 0, 2, s.mm[M].data());
-    tracef(s, "\n  目標関節角qP[]=");
-    printVec(s, 1, N, s.qP);
-    tracef(s, "\n  JRTYPE[ME,MF]=%c%c", typeOf(s, ME), typeOf(s, MF));
-    tracef(s, rp ? "→RPLargeMotion()へ" : "→PPLargeMotion()へ");
-    tracef(s, "\n getch()4");
-    waitKey(s);
+    char sgnLS = firstTarget(s, Mw1, M, rp, qs1, qs2);
+    printTarget(s, M, ME, MF, rp, sgnLS, qs1);
     if (sgnLS != 'L') sgnLS = 'S';
     s.sgnWOMotion = sgnLS;
     const Vec3 eG = s.eG;
@@ -340,24 +380,7 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
 
     copyJointVector(JV - 1, qOut, s.qr);
     classifyWallSides(s, s.qr, s.Mpass, s.MW);
-    tracef(s, "\n◆◆E:======== WOutApart7()の解 sgnMotion=%d MColl=%d  NPATH=%d=======◆◆", sgnMotion, MColl,
-           s.NPATH);
-    if (sgnMotion == kMCollWall) tracef(s, "\n  壁干渉あり");
-    if (sgnMotion == kMCollFloor) tracef(s, "\n  床干渉あり");
-    if (sgnMotion == kMCollSelf) tracef(s, "\n  自己干渉あり");
-    if (sgnMotion < 0) tracef(s, "初期から動けなかった→運動停止");
-    if (sgnMotion == kMotionNone) tracef(s, "\nq[]変わらない");
-    if (sgnMotion == kMotionMoved) tracef(s, "\nq[]変わった");
-    printVec(s, 1, N, qs1);
-    printVec(s, 1, N, qs2);
-    printVec(s, 1, N, s.qr);
-    forwardKinematics(s, s.qr);
-    tracef(s, "\n  mm[%d]=", N - 2);
-    printVec(s, 0, 2, s.mm[N - 2].data());
-    tracef(s, " mm[Nw]=");
-    printVec(s, 0, 2, s.mm[Nw].data());
-    tracef(s, "\n◆◆E:========= WOutApart7() end sgnMotion=%d MColl=%d NPATH=%d=======◆◆", sgnMotion, MColl,
-           s.NPATH);
+    printResult(s, sgnMotion, MColl, qs1, qs2);
     s.sgnMotion = sgnMotion;
     s.MColl = MColl;
     return sgnMotion;
