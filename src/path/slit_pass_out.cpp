@@ -40,13 +40,10 @@ void recordCycle(Scene& s) {
     for (int i = 1; i <= s.N; ++i) s.dqIPATHth[n][i] = jointDiff(s, i, s.qIPATHth[n][i], s.qIPATHth[n - 1][i]);
 }
 
-void printClearances(Scene& s, const double* bw, const double* bf, const double* bs) {
-    tracef(s, "\n  bw[2-Nw]=");
-    printVec(s, 2, s.Nw, bw);
-    tracef(s, "\n  bf[2-Nw]=");
-    printVec(s, 2, s.Nw, bf);
-    tracef(s, "\n  bs[2-Nw]=");
-    printVec(s, 2, s.Nw, bs);
+void printClearances(const Scene& s, const double* bw, const double* bf, const double* bs) {
+    traceVec(s, 2, s.Nw, bw, "\n  bw[2-Nw]=");
+    traceVec(s, 2, s.Nw, bf, "\n  bf[2-Nw]=");
+    traceVec(s, 2, s.Nw, bs, "\n  bs[2-Nw]=");
 }
 
 // Clearance of the wrist in front of the wall.
@@ -125,93 +122,65 @@ int SlitPassBOpt(Scene& s, const double* q0in, double step, double* q2, int& JCo
     return 1;
 }
 
-int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, double* bf, double* bs, int& JColl) {
-    const int N = s.N, Nw = s.Nw;
-    double q0[JV];
-    copyQv(q0in, q0);
-    JColl = 0;
-    // Phase 2 starts: the history begins with row 0 and no previous change.
-    if (s.NPATHth <= 0) {
-        s.NPATHth = 0;
-        for (int i = 0; i < JV; ++i) s.dqIPATHth[0][i] = 0;
-        copyQv(s.qIPATHth[0], s.qPassHist[0]);
+namespace {
+
+// The pass-out pose q2 was found: the joints beyond the wall move from q0 through q2 (appended by
+// WOutApart7), and a move is recorded as the next cycle. Returns sgnMotion with the blocking
+// joint in JColl; qOut and qr the pose reached; bw, bf, bs its clearances.
+int passOutMove(Scene& s, const double* q0, const double* q2, const double* heights, double* qOut, double* bw,
+                double* bf, double* bs, int& JColl) {
+    const int N = s.N;
+    int Mp2 = 0, Mw2 = 0;
+    classifyWallSides(s, q2, Mp2, Mw2);
+    double qRes[JV];
+    copyQv(q2, qRes);
+    int MColl = 0;
+    int sgnMotion = WOutApart7(s, Mw2, q0, q2, heights, qRes, MColl);
+    if (pathStopped(s)) {
+        // The record filled up during the move: the pose is the last row written.
+        copyQv(s.qIPATH[s.NPATH], qRes);
+        sgnMotion = kMotionNone;
     }
-    // No room for another cycle (or for another path row): the cycle ends without a move.
-    if (pathStopped(s) || s.NPATHth >= NMAX - 2) {
-        copyQv(q0, qOut);
-        copyQv(q0, s.qr);
-        int Jb = 0;
-        calArmClearance(s, 2, Nw, q0, bw, bf, bs, Jb);
-        return 0;
+    copyQv(qRes, s.qr);
+    copyQv(qRes, qOut);
+    if (sgnMotion > 0) {
+        recordCycle(s);
+        MColl = 0;
+        s.sgnMColl = kMCollRunning;
     }
+    JColl = MColl;
+    tracef(s, "\n▼E;======通り抜けと壁外運動後 Mp2=%d Mw2=%d sgnMotion=%d MColl=%d=======▼", Mp2, Mw2, sgnMotion,
+           MColl);
+    traceVec(s, 1, N, s.qs, "\n  qs[]=");
+    traceVec(s, 1, N, s.qr, "\n  qr[]=");
+    if (sgnMotion == kMotionMoved) tracef(s, "\n  q[]変化した→運動続行");
+    if (sgnMotion == kMotionNone) tracef(s, "\n  q[]の変化なし,3干渉なし");
+    if (sgnMotion == kMCollWall) tracef(s, "\n  MColl=%d 壁干渉回避不能", MColl);
+    if (sgnMotion == kMCollFloor) tracef(s, "\n  MColl=%d 床干渉回避不能", MColl);
+    if (sgnMotion == kMCollSelf) tracef(s, "\n  MColl=%d 自己干渉回避不能", MColl);
+    tracef(s, "\n▼▼E:=====SlitPassWOutMotion() Mp2=%d Mw2=%d sgnMotion=%d end===========▼▼", Mp2, Mw2, sgnMotion);
+    int Jb = 0;
+    calArmClearance(s, 2, s.Nw, s.qr, bw, bf, bs, Jb);
+    return sgnMotion;
+}
 
-    calArmClearance(s, 2, Nw, q0, bw, bf, bs, JColl);
-    int Mp1 = 0, Mw1 = 0;
-    classifyWallSides(s, q0, Mp1, Mw1);
-    forwardKinematics(s, q0);
-    double heights[JV] = {};
-    for (int i = 1; i <= Nw; ++i) heights[i] = s.J[i][2];
-    tracef(s, "\n▼▼S:======== SlitPassWOutMotion()始め Mp1=%d Mw1=%d =============▼▼", Mp1, Mw1);
-
-    double q2[JV];
-    int MMColl = 0;
-    const int r = SlitPassBOpt(s, q0, kStep0, q2, MMColl);
-    if (r == 0) tracef(s, "\n▼1:sgnSlitSOL=%d MMColl=%d SlitPassBOpt()通り抜け不能し→停止", r, MMColl);
-    if (r < 0) tracef(s, "\n▼1:sgnSlitSOL=%d MMColl=%d SlitPassBOpt()干渉あり通り抜け不能し→停止", r, MMColl);
-    if (r > 0) tracef(s, "\n▼1:sgnSlitSOL=%d SlitPassBOpt()解あり→壁外関節運動へ", r);
-
-    if (r > 0) {
-        int Mp2 = 0, Mw2 = 0;
-        classifyWallSides(s, q2, Mp2, Mw2);
-        double qRes[JV];
-        copyQv(q2, qRes);
-        int MColl = 0;
-        int sgnMotion = WOutApart7(s, Mw2, q0, q2, heights, qRes, MColl);
-        if (pathStopped(s)) {
-            // The record filled up during the move: the pose is the last row written.
-            copyQv(s.qIPATH[s.NPATH], qRes);
-            sgnMotion = kMotionNone;
-        }
-        copyQv(qRes, s.qr);
-        copyQv(qRes, qOut);
-        if (sgnMotion > 0) {
-            recordCycle(s);
-            MColl = 0;
-            s.sgnMColl = kMCollRunning;
-        }
-        JColl = MColl;
-        tracef(s, "\n▼E;======通り抜けと壁外運動後 Mp2=%d Mw2=%d sgnMotion=%d MColl=%d=======▼", Mp2, Mw2, sgnMotion,
-               MColl);
-        tracef(s, "\n  qs[]=");
-        printVec(s, 1, N, s.qs);
-        tracef(s, "\n  qr[]=");
-        printVec(s, 1, N, s.qr);
-        if (sgnMotion == kMotionMoved) tracef(s, "\n  q[]変化した→運動続行");
-        if (sgnMotion == kMotionNone) tracef(s, "\n  q[]の変化なし,3干渉なし");
-        if (sgnMotion == kMCollWall) tracef(s, "\n  MColl=%d 壁干渉回避不能", MColl);
-        if (sgnMotion == kMCollFloor) tracef(s, "\n  MColl=%d 床干渉回避不能", MColl);
-        if (sgnMotion == kMCollSelf) tracef(s, "\n  MColl=%d 自己干渉回避不能", MColl);
-        tracef(s, "\n▼▼E:=====SlitPassWOutMotion() Mp2=%d Mw2=%d sgnMotion=%d end===========▼▼", Mp2, Mw2, sgnMotion);
-        int Jb = 0;
-        calArmClearance(s, 2, Nw, s.qr, bw, bf, bs, Jb);
-        return sgnMotion;
-    }
-
-    // No pass-out found: the previous cycle's motion continued once more, accepted only when the
-    // pose is clear (joints, and links across the wall faces); it is then appended and recorded
-    // as a cycle. Otherwise the pose stays q0 and the code stops the calculation.
-    double qx[JV];
+// The previous cycle's motion continued once more from the newest cycle pose, into qx (q0 itself
+// when fewer than two cycles are recorded). True when it is continued.
+bool continuedPose(Scene& s, const double* q0, double* qx) {
     copyQv(q0, qx);
-    const bool extrapolate = s.NPATHth >= 2;
-    if (extrapolate) {
-        const double* a = s.qIPATHth[s.NPATHth];
-        const double* b = s.qIPATHth[s.NPATHth - 1];
-        for (int i = 1; i <= N; ++i) qx[i] = a[i] + jointDiff(s, i, a[i], b[i]);
-        qx[0] = 0;
-        wrapJointVector(N, qx, qx);
-    }
-    int Jx = 0;
-    int code = calArmClearance(s, 2, Nw, qx, bw, bf, bs, Jx);
+    if (s.NPATHth < 2) return false;
+    const double* a = s.qIPATHth[s.NPATHth];
+    const double* b = s.qIPATHth[s.NPATHth - 1];
+    for (int i = 1; i <= s.N; ++i) qx[i] = a[i] + jointDiff(s, i, a[i], b[i]);
+    qx[0] = 0;
+    wrapJointVector(s.N, qx, qx);
+    return true;
+}
+
+// Interference code of the continued pose qx (its clearances into bw, bf, bs): the joints, and
+// for a continued move the links across the wall faces and the row gate. Jx the joint met.
+int continuedCode(Scene& s, const double* qx, bool extrapolate, double* bw, double* bf, double* bs, int& Jx) {
+    int code = calArmClearance(s, 2, s.Nw, qx, bw, bf, bs, Jx);
     if (code == 0 && extrapolate) {
         const int link = slitLinkCheck(s, qx);
         if (link > 0) Jx = link;
@@ -220,9 +189,21 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
         const int g = Jx == 0 ? gateRow(s, s.qIPATH[s.NPATH], qx) : 0;
         if (g < 0) {
             code = g;
-            Jx = s.gateShape <= N ? s.gateShape : N;
+            Jx = s.gateShape <= s.N ? s.gateShape : s.N;
         }
     }
+    return code;
+}
+
+// No pass-out found: the previous cycle's motion continued once more, accepted only when the
+// pose is clear (joints, and links across the wall faces); it is then appended and recorded as a
+// cycle. Otherwise the pose stays q0 and the code stops the calculation. Results as
+// SlitPassWOutMotion.
+int continuePrevious(Scene& s, const double* q0, double* qOut, double* bw, double* bf, double* bs, int& JColl) {
+    double qx[JV];
+    const bool extrapolate = continuedPose(s, q0, qx);
+    int Jx = 0;
+    const int code = continuedCode(s, qx, extrapolate, bw, bf, bs, Jx);
     JColl = Jx;
     tracef(s, "\n▼4:sgnColl=%d", code);
     if (code < 0) tracef(s, " J[M=%d]が干渉", Jx);
@@ -239,11 +220,11 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
             recordCycle(s);
             s.sgnMColl = kMCollRunning;
             tracef(s, "\n  q[]変化した→運動続行");
-            return 1;
+            return kMotionMoved;
         }
         copyQv(s.qIPATH[s.NPATH], s.qr);
         copyQv(s.qr, qOut);
-        return 0;
+        return kMotionNone;
     }
     if (foldCollCode(code) == kMCollWall) tracef(s, "\n→壁干渉あり．運動停止");
     if (foldCollCode(code) == kMCollFloor) tracef(s, "\n→床干渉あり．運動停止");
@@ -253,10 +234,50 @@ int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, d
     copyQv(q0, qOut);
     if (extrapolate) {
         int Jb = 0;
-        calArmClearance(s, 2, Nw, q0, bw, bf, bs, Jb);
+        calArmClearance(s, 2, s.Nw, q0, bw, bf, bs, Jb);
     }
     // Combined codes are reported by their first kind, as the B-calculation status knows them.
     return code < 0 ? foldCollCode(code) : kMCollNoMotion;
+}
+
+}  // namespace
+
+int SlitPassWOutMotion(Scene& s, const double* q0in, double* qOut, double* bw, double* bf, double* bs, int& JColl) {
+    const int Nw = s.Nw;
+    double q0[JV];
+    copyQv(q0in, q0);
+    JColl = 0;
+    // Phase 2 starts: the history begins with row 0 and no previous change.
+    if (s.NPATHth <= 0) {
+        s.NPATHth = 0;
+        for (int i = 0; i < JV; ++i) s.dqIPATHth[0][i] = 0;
+        copyQv(s.qIPATHth[0], s.qPassHist[0]);
+    }
+    // No room for another cycle (or for another path row): the cycle ends without a move.
+    if (pathStopped(s) || s.NPATHth >= NMAX - 2) {
+        copyQv(q0, qOut);
+        copyQv(q0, s.qr);
+        int Jb = 0;
+        calArmClearance(s, 2, Nw, q0, bw, bf, bs, Jb);
+        return kMotionNone;
+    }
+
+    calArmClearance(s, 2, Nw, q0, bw, bf, bs, JColl);
+    int Mp1 = 0, Mw1 = 0;
+    classifyWallSides(s, q0, Mp1, Mw1);
+    forwardKinematics(s, q0);
+    double heights[JV] = {};
+    for (int i = 1; i <= Nw; ++i) heights[i] = s.J[i][2];
+    tracef(s, "\n▼▼S:======== SlitPassWOutMotion()始め Mp1=%d Mw1=%d =============▼▼", Mp1, Mw1);
+
+    double q2[JV];
+    int MMColl = 0;
+    const int r = SlitPassBOpt(s, q0, kStep0, q2, MMColl);
+    if (r == 0) tracef(s, "\n▼1:sgnSlitSOL=%d MMColl=%d SlitPassBOpt()通り抜け不能し→停止", r, MMColl);
+    if (r < 0) tracef(s, "\n▼1:sgnSlitSOL=%d MMColl=%d SlitPassBOpt()干渉あり通り抜け不能し→停止", r, MMColl);
+    if (r > 0) tracef(s, "\n▼1:sgnSlitSOL=%d SlitPassBOpt()解あり→壁外関節運動へ", r);
+    if (r > 0) return passOutMove(s, q0, q2, heights, qOut, bw, bf, bs, JColl);
+    return continuePrevious(s, q0, qOut, bw, bf, bs, JColl);
 }
 
 void calBTHROUGH(Scene& s) {
