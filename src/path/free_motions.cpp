@@ -244,6 +244,86 @@ char calWInJntMTarget(Scene& s, int M, const double* q, double& qME) {
 
 char calWInJntMTarget2(Scene& s, int Mn, const double* q, double& t) { return calWInJntMTarget(s, Mn, q, t); }
 
+namespace {
+
+// Steps of a motion of joint M from q to qT, joint ME before it: the change per step in dq;
+// 'L' the whole change, 'S' joint ME at most kStep in all. Returns the count.
+int motionSteps(Scene& s, char sgnLS, int ME, const double* q, const double* qT, double* dq) {
+    const int N = s.N;
+    for (int i = 1; i <= N; ++i) dq[i] = jointDiff(s, i, qT[i], q[i]);
+    double armMax = 0;
+    for (int i = 1; i < ME; ++i) armMax = std::max(armMax, std::fabs(dq[i]));
+    const int nArm = stepCount(armMax / kStep), nME = stepCount(std::fabs(dq[ME]) / kStep);
+    const int n = sgnLS == 'L' ? std::max(nArm, nME) : nArm;
+    for (int i = 1; i <= N; ++i) dq[i] /= n;
+    if (sgnLS != 'L' && std::fabs(dq[ME]) > kStep) dq[ME] = kStep / n * sign(dq[ME]);
+    return n;
+}
+
+// The work follows the step qPrev -> qNext, turned up (tilted away from the wall when it is near
+// the face). Returns the code of that motion with its joint in J; qRes the pose reached (qNext
+// is wrapped in place when the step is appended as it is).
+int workFollows(Scene& s, const double* qPrev, double* qNext, double* qRes, int& J) {
+    forwardKinematics(s, qNext);
+    Vec3 e = kUp;
+    const double d = s.rw[1] - s.rhy1W;
+    if (d > 0 && std::fabs(s.rw[0] - s.rhx) > 0.001 && s.L[s.Nw] > 0) {
+        e[1] = std::max(-1.0, -d / s.L[s.Nw]);
+        e[2] = std::sqrt(std::max(0.0, 1 - e[1] * e[1]));
+    }
+    const double yNext = s.rw[1];
+    forwardKinematics(s, qPrev);
+    if (yNext <= s.rw[1] + 1e-12) return WInWorkMotion(s, qPrev, qNext, e, J, qRes);
+    // Towards the wall the work is not turned; the step is still checked and appended.
+    copyQ(qPrev, qRes);
+    const int r = appendFreeStep(s, qPrev, qNext, J);
+    if (r > 0) copyQ(qNext, qRes);
+    return r;
+}
+
+// After the step of joint M1 to qNext, the motion of the next joint from qPrev (RP or PP by the
+// joint before ME), or of the work past the last joint. Returns its code with its joint in J;
+// qRes the pose reached.
+int followingMotion(Scene& s, int M1, int ME, const double* qPrev, double* qNext, double* qRes, int& J) {
+    int Mn = M1 + 1;
+    if (Mn <= s.N && (s.L[Mn] < tolFine || s.JRTYPE[Mn] == 'R')) Mn = M1 + 2;
+    if (Mn >= s.Nw) return workFollows(s, qPrev, qNext, qRes, J);
+    forwardKinematics(s, qNext);
+    double tn = 0;
+    const char letter = calWInJntMTarget2(s, Mn, qNext, tn);
+    if (ME - 1 >= 1 && s.JRTYPE[ME - 1] == 'R') return WInRPLargeMotion7(s, 'L', Mn, qPrev, qNext, kUp, qRes, J);
+    return WInPPLargeMotion7(s, letter, Mn, qPrev, qNext, tn, qRes, J);
+}
+
+// A motion that left the arm where it was: the joints 2..Nw of qr (roll joints skipped) by their
+// robot-side clearances, the last joint and kind below the tolerance winning. Returns the status
+// (kMotionNone when every joint is clear) with that joint in JColl.
+int stallStatus(Scene& s, int& JColl) {
+    int status = kMotionNone;
+    for (int j = 2; j <= s.Nw; ++j) {
+        if (s.JRTYPE[j] == 'R') continue;
+        double bw, bf, bs;
+        int K, t1, t2;
+        Vec3 P1, P2;
+        JntMCollCheck(s, 'I', j, s.qr, bw, bf, bs, K, P1, P2, t1, t2);
+        if (bw > tolFine) {  // robot side: positive inside the margin band
+            status = kMCollWall;
+            JColl = j;
+        }
+        if (bf < -tolFine) {
+            status = kMCollFloor;
+            JColl = j;
+        }
+        if (bs < -tolFine) {
+            status = kMCollSelf;
+            JColl = j;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
 int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double* q2, double t, double* qOut,
                       int& JColl) {
     const int N = s.N;
@@ -265,13 +345,7 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         return foldCollCode(r);
     }
     qT[ME] = t;
-    for (int i = 1; i <= N; ++i) dq[i] = jointDiff(s, i, qT[i], q[i]);
-    double armMax = 0;
-    for (int i = 1; i < ME; ++i) armMax = std::max(armMax, std::fabs(dq[i]));
-    const int nArm = stepCount(armMax / kStep), nME = stepCount(std::fabs(dq[ME]) / kStep);
-    const int n = sgnLS == 'L' ? std::max(nArm, nME) : nArm;
-    for (int i = 1; i <= N; ++i) dq[i] /= n;
-    if (sgnLS != 'L' && std::fabs(dq[ME]) > kStep) dq[ME] = kStep / n * sign(dq[ME]);
+    const int n = motionSteps(s, sgnLS, ME, q, qT, dq);
 
     double qPrev[JV];
     copyQ(q, qPrev);
@@ -296,75 +370,20 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         copyQ(qAv, qNext);
         if ((qPrev[ME] - t) * (qNext[ME] - t) < 0) qNext[ME] = t;
         status = kMotionMoved;
-        int Mn = M1 + 1;
-        if (Mn <= N && (s.L[Mn] < tolFine || s.JRTYPE[Mn] == 'R')) Mn = M1 + 2;
         double qRes[JV];
         int J = 0;
-        if (Mn < s.Nw) {
-            forwardKinematics(s, qNext);
-            double tn = 0;
-            const char letter = calWInJntMTarget2(s, Mn, qNext, tn);
-            if (ME - 1 >= 1 && s.JRTYPE[ME - 1] == 'R')
-                r = WInRPLargeMotion7(s, 'L', Mn, qPrev, qNext, kUp, qRes, J);
-            else
-                r = WInPPLargeMotion7(s, letter, Mn, qPrev, qNext, tn, qRes, J);
-            copyQ(qRes, s.qr);
-            if (r < 0) {
-                failed = r;
-                JColl = J;
-            }
-        } else {
-            // The work follows, turned up (tilted away from the wall when it is near the face).
-            forwardKinematics(s, qNext);
-            Vec3 e = kUp;
-            const double d = s.rw[1] - s.rhy1W;
-            if (d > 0 && std::fabs(s.rw[0] - s.rhx) > 0.001 && s.L[s.Nw] > 0) {
-                e[1] = std::max(-1.0, -d / s.L[s.Nw]);
-                e[2] = std::sqrt(std::max(0.0, 1 - e[1] * e[1]));
-            }
-            const double yNext = s.rw[1];
-            forwardKinematics(s, qPrev);
-            if (yNext <= s.rw[1] + 1e-12) {
-                r = WInWorkMotion(s, qPrev, qNext, e, J, qRes);
-            } else {
-                // Towards the wall the work is not turned; the step is still checked and appended.
-                copyQ(qPrev, qRes);
-                r = appendFreeStep(s, qPrev, qNext, J);
-                if (r > 0) copyQ(qNext, qRes);
-            }
-            copyQ(qRes, s.qr);
-            if (r < 0) {
-                failed = r;
-                JColl = J;
-            }
+        r = followingMotion(s, M1, ME, qPrev, qNext, qRes, J);
+        copyQ(qRes, s.qr);
+        if (r < 0) {
+            failed = r;
+            JColl = J;
         }
         if (!(moved(s, s.qr, qPrev) > 1e-9) && failed == 0) break;  // no step could be added
         copyQ(s.qr, qPrev);
     }
     copyQ(qPrev, s.qr);
     if (failed < 0) status = failed;
-    if (moved(s, s.qr, q) < tolFine && failed == 0) {
-        status = kMotionNone;
-        for (int j = 2; j <= s.Nw; ++j) {
-            if (s.JRTYPE[j] == 'R') continue;
-            double bw, bf, bs;
-            int K, t1, t2;
-            Vec3 P1, P2;
-            JntMCollCheck(s, 'I', j, s.qr, bw, bf, bs, K, P1, P2, t1, t2);
-            if (bw > tolFine) {  // robot side: positive inside the margin band
-                status = kMCollWall;
-                JColl = j;
-            }
-            if (bf < -tolFine) {
-                status = kMCollFloor;
-                JColl = j;
-            }
-            if (bs < -tolFine) {
-                status = kMCollSelf;
-                JColl = j;
-            }
-        }
-    }
+    if (moved(s, s.qr, q) < tolFine && failed == 0) status = stallStatus(s, JColl);
     copyQ(s.qr, qOut);
     return status;
 }
