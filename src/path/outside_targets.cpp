@@ -128,68 +128,55 @@ int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow,
     return result;
 }
 
-char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2In, double zM, Vec3& eG, double* qP) {
-    const int N = s.N, Nw = s.Nw;
-    double qs2[JV];
-    copyJointVector(JV - 1, qs2In, qs2);
-    eG = Vec3{{0, 0, 1}};
-    copyJointVector(JV - 1, qs2, qP);
-    if (M < 2 || M > Nw) return 'N';
-    int M0 = M;
-    for (int t = 0; t < 2 && M0 > 1 && s.L[M0] < tolFine; ++t) --M0;
-    int MF = M0 - 1;
-    if (MF >= 1 && s.JRTYPE[MF] == 'R') MF = M0 - 2;
-    if (MF < 1) return 'N';
-    const double m = M >= Nw ? MarginW : Margin;
-    double Lsum = s.L[MF + 1];
-    if (s.JRTYPE[MF + 1] == 'R' && MF + 2 <= Nw) Lsum += s.L[MF + 2];
-    forwardKinematics(s, qs2);
-    tracef(s, "\n●●=======calWOutJntMTarget4() M=%d M0=%d MF=%d J[ME,MF]=[%c %c]======●●", M, M0, MF,
-           typeOf(s, MF + 1), typeOf(s, MF));
+namespace {
 
-    // Blocked: joint Mw-1 must lie on the alpha-plane and turn about x.
-    if (MF < Mw) {
-        bool ok = false;
-        if (Mw - 1 >= 1 && Mw - 1 <= N) {
-            const Vec3 ax = colMat3(s.EA[Mw - 1], 2);
-            ok = std::fabs(dotVec3(s.J[Mw - 1], s.nAlpha) - s.rhx) <= 1e-6 &&
-                 std::fabs(ax[1]) + std::fabs(ax[2]) <= 1e-6;
-        }
-        if (!ok) {
-            tracef(s, "\n  MF=%d<MW=%d J[MF]はα面にない→J[M]は動けない", MF, Mw);
-            eG = Vec3{{0, 1, 0}};
-            return 'N';
-        }
+// Joint M cannot move while the joint MF that turns it lies before the far side (MF < Mw), unless
+// joint Mw-1 lies on the alpha-plane turning about x (kinematics of the pose in the Scene).
+bool blockedBeforeFarSide(Scene& s, int Mw, int MF) {
+    if (MF >= Mw) return false;
+    bool ok = false;
+    if (Mw - 1 >= 1 && Mw - 1 <= s.N) {
+        const Vec3 ax = colMat3(s.EA[Mw - 1], 2);
+        ok = std::fabs(dotVec3(s.J[Mw - 1], s.nAlpha) - s.rhx) <= 1e-6 && std::fabs(ax[1]) + std::fabs(ax[2]) <= 1e-6;
     }
+    if (!ok) tracef(s, "\n  MF=%d<MW=%d J[MF]はα面にない→J[M]は動けない", MF, Mw);
+    return !ok;
+}
 
+// R-P pair before M: the link stands up in one go (eG = +z on entry), unless the floor or the
+// joint limit forbid; WOutChangeArmDir then corrects eG. qP realises eG. Returns the letter.
+char rpTarget(Scene& s, int Mw, int M, int M0, int MF, double Lsum, double m, const double* qs2, double zM, Vec3& eG,
+              double* qP) {
+    const int N = s.N;
     char sgnWOMotion = 'L';
-    if (MF - 1 >= 1 && s.JRTYPE[MF - 1] == 'R') {
-        // R-P pair: the link stands up in one go, unless the floor or the joint limit forbid.
-        tracef(s, "\n  J[M]の前はRP関節：一気運動可能");
-        Vec3 P;
-        for (int k = 0; k < 3; ++k) P[k] = s.J[MF][k] + Lsum * eG[k];
-        if (P[1] - s.rhy2 - m < 0 || P[2] - m > 0) {
-            Vec3 eOut;
-            const int r = WOutChangeArmDir(s, Mw, M, qs2, s.mm[M], eG, eOut);
-            eG = eOut;
-            sgnWOMotion = r < 0 ? 'S' : 'L';
-        }
-        calJntMDir(s, qs2, M, eG, qP);
-        tracef(s, "\n●RPE:============RP関節の目標解：M=%d M0=%d sgnWOMotion=%c===============●", M, M0,
-               sgnWOMotion);
-        printVec(s, 0, 2, eG.data());
-        printVec(s, 1, N, qP);
-        printVec(s, 1, N, qs2);
-        forwardKinematics(s, qP);
-        printVec(s, 0, 2, s.mm[M].data());
-        tracef(s, " J[M]z=%6.3f zM=%6.3f", s.J[M][2], zM);
-        tracef(s, "\n●●==========Target4() RP関節：M=%d end==============================●●", M);
-        tracef(s, "\n●Egetch()");
-        waitKey(s);
-        return sgnWOMotion;
+    tracef(s, "\n  J[M]の前はRP関節：一気運動可能");
+    Vec3 P;
+    for (int k = 0; k < 3; ++k) P[k] = s.J[MF][k] + Lsum * eG[k];
+    if (P[1] - s.rhy2 - m < 0 || P[2] - m > 0) {
+        Vec3 eOut;
+        const int r = WOutChangeArmDir(s, Mw, M, qs2, s.mm[M], eG, eOut);
+        eG = eOut;
+        sgnWOMotion = r < 0 ? 'S' : 'L';
     }
+    calJntMDir(s, qs2, M, eG, qP);
+    tracef(s, "\n●RPE:============RP関節の目標解：M=%d M0=%d sgnWOMotion=%c===============●", M, M0, sgnWOMotion);
+    printVec(s, 0, 2, eG.data());
+    printVec(s, 1, N, qP);
+    printVec(s, 1, N, qs2);
+    forwardKinematics(s, qP);
+    printVec(s, 0, 2, s.mm[M].data());
+    tracef(s, " J[M]z=%6.3f zM=%6.3f" "\n●●==========Target4() RP関節：M=%d end==============================●●"
+              "\n●Egetch()", s.J[M][2], zM, M);
+    waitKey(s);
+    return sgnWOMotion;
+}
 
-    // P-P pair: one turn of MF carries J[M] on its circle.
+// P-P pair before M: the target of the joint MF that carries J[M] on its circle (the top of the
+// circle in the special case of an axis along x within the wall, else 0), kept at qs2[MF] when
+// J[M] would end lower than zM; eG the link direction there, qP the pose. 'S' when the sweep
+// to the target meets an interference, else 'L'.
+char ppTarget(Scene& s, int M, int M0, int MF, const double* qs2, double zM, Vec3& eG, double* qP) {
+    const int N = s.N;
     int MFc = 0;
     Vec3 C, u, v, a;
     double R = 0;
@@ -203,8 +190,7 @@ char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2In, double zM,
         const double th = std::atan2(v[2], u[2]);
         target = wrapPassesClosed(qs2[MF] + th, 3);
         eG = Vec3{{0, 0, 1}};
-        tracef(s, "\n●PPSpecCse:qMF=%6.3f eP[]=", target);
-        printVec(s, 0, 2, eG.data());
+        traceVec(s, 0, 2, eG.data(), "\n●PPSpecCse:qMF=%6.3f eP[]=", target);
     } else {
         target = 0;
         const double h = heightAt(s, qs2, MF, 0.0, M);
@@ -229,16 +215,43 @@ char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2In, double zM,
     printVec(s, 1, N, qP);
     printVec(s, 0, 2, eG.data());
     if (sgnColl < 0) tracef(s, "\n →1ステップ運動．目標探索終了");
-    sgnWOMotion = sgnColl < 0 ? 'S' : 'L';
+    const char sgnWOMotion = sgnColl < 0 ? 'S' : 'L';
     const double zT = heightAt(s, qs2, MF, target, M);
     tracef(s, "\n●E:============PP関節目標の解：M=%d M0=%d qMF=%6.3f sgnWOMotion=%c============●", M, M0, target,
            sgnWOMotion);
     printVec(s, 1, N, qP);
     printVec(s, 1, N, qs2);
-    tracef(s, "\n  前回高さJMH0=%6.3f 目標高さJ[M]z=%6.3f", zM, zT);
-    tracef(s, sgnWOMotion == 'L' ? "\n→一気運動" : "\n→1ステップ運動");
-    tracef(s, "\n●●==========Target4() PP関節：M=%d end=================================●●", M);
-    tracef(s, "\n●getch()E");
+    tracef(s, "\n  前回高さJMH0=%6.3f 目標高さJ[M]z=%6.3f" "%s"
+              "\n●●==========Target4() PP関節：M=%d end=================================●●" "\n●getch()E",
+           zM, zT, sgnWOMotion == 'L' ? "\n→一気運動" : "\n→1ステップ運動", M);
     waitKey(s);
     return sgnWOMotion;
+}
+
+}  // namespace
+
+char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2In, double zM, Vec3& eG, double* qP) {
+    const int Nw = s.Nw;
+    double qs2[JV];
+    copyJointVector(JV - 1, qs2In, qs2);
+    eG = Vec3{{0, 0, 1}};
+    copyJointVector(JV - 1, qs2, qP);
+    if (M < 2 || M > Nw) return 'N';
+    int M0 = M;
+    for (int t = 0; t < 2 && M0 > 1 && s.L[M0] < tolFine; ++t) --M0;
+    int MF = M0 - 1;
+    if (MF >= 1 && s.JRTYPE[MF] == 'R') MF = M0 - 2;
+    if (MF < 1) return 'N';
+    const double m = M >= Nw ? MarginW : Margin;
+    double Lsum = s.L[MF + 1];
+    if (s.JRTYPE[MF + 1] == 'R' && MF + 2 <= Nw) Lsum += s.L[MF + 2];
+    forwardKinematics(s, qs2);
+    tracef(s, "\n●●=======calWOutJntMTarget4() M=%d M0=%d MF=%d J[ME,MF]=[%c %c]======●●", M, M0, MF,
+           typeOf(s, MF + 1), typeOf(s, MF));
+    if (blockedBeforeFarSide(s, Mw, MF)) {
+        eG = Vec3{{0, 1, 0}};
+        return 'N';
+    }
+    if (MF - 1 >= 1 && s.JRTYPE[MF - 1] == 'R') return rpTarget(s, Mw, M, M0, MF, Lsum, m, qs2, zM, eG, qP);
+    return ppTarget(s, M, M0, MF, qs2, zM, eG, qP);
 }
