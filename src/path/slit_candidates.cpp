@@ -213,6 +213,51 @@ void storeCand(Scene& s, int idx, const double* q, int k, int L, int M) {
     s.candMw[idx] = Mw;
 }
 
+// Rolling candidate: J[Mp] on the plane and its axis along the plane normal (kinematics of q0 in
+// the Scene), so a turn of joint Mp keeps every later joint at its distance from the plane; of
+// the two turns the one that lifts J[Mp+1] higher becomes candidate 0. Returns the count (0, 1).
+int rollingCandidate(Scene& s, const double* q0, int Mp, double step, double (*sols)[JV]) {
+    const int N = s.N;
+    const Vec3 axis = colMat3(s.EA[Mp], 2);
+    if (!(Mp < N - 2 && std::fabs(planeOff(s, s.J[Mp])) < 1e-6 && std::fabs(dotVec3(axis, s.nAlpha)) > 1 - 1e-6))
+        return 0;
+    double t[2][JV];
+    double z[2];
+    for (int r = 0; r < 2; ++r) {
+        copyQv(q0, t[r]);
+        t[r][Mp] += (r == 0 ? 1.01 : -1.01) * step;
+        forwardKinematics(s, t[r]);
+        z[r] = s.J[Mp + 1][2];
+    }
+    const int pick = (z[1] > z[0]) ? 1 : 0;
+    t[pick][0] = 0;
+    wrapJointVector(N, t[pick], t[pick]);
+    copyQv(t[pick], sols[0]);
+    storeCand(s, 0, sols[0], Mp, Mp, Mp);
+    return 1;
+}
+
+// The closing block of a generation: every candidate with its classification, its [k, L, M], its
+// change from q0 and the positions of J[Mp] and J[Mw].
+void printCandidates(Scene& s, const double* q0, int count, const double (*sols)[JV]) {
+    const int N = s.N;
+    tracef(s, "\n※E:〓〓〓〓〓〓[k,L,M]全てを変えて通り抜け全M計算end solz=%d 〓〓〓〓〓〓〓※", count);
+    for (int i = 0; i < count; ++i) {
+        double dq[JV] = {};
+        for (int j = 1; j <= N; ++j) dq[j] = sols[i][j] - q0[j];
+        double mx = 0;
+        const int Mx = argMaxAbsJoint(s, N, dq, &mx);
+        const int mp = s.candMp[i], mw = s.candMw[i] > s.Nw ? s.Nw : s.candMw[i];
+        traceVec(s, 1, N, sols[i], "\n  k=%d/%d Mp=%d Mw=%d Mx=%d [k,L,M]=[%d %d %d] |qq[]-qs[]|=dqm=%11.3e" "\n  qq[] =",
+                 i, count, mp, s.candMw[i], Mx, s.kLM[i][0], s.kLM[i][1], s.kLM[i][2], jointDistance(1, N, sols[i], q0));
+        forwardKinematics(s, sols[i]);
+        traceVec(s, 0, 2, s.J[mp].data(), "\n  J[Mp=%d]=", mp);
+        traceVec(s, 0, 2, s.J[mw].data(), " J[Mw=%d]=", mw);
+        tracef(s, " rhx=%6.3f", s.rhx);
+    }
+    tracef(s, "\n※※========= SlitPassB5() end solz=%d===================================※※", count);
+}
+
 }  // namespace
 
 bool slitTrialValue(const Scene& s, int M, double q0M, double d, double* out) {
@@ -243,27 +288,7 @@ int SlitPassB5(Scene& s, char sgnArmDir, const double* q0in, double step, double
     copyQv(q0in, q0);
     int Mp = 0, MW = 0;
     classifyWallSides(s, q0, Mp, MW);
-    int count = 0;
-
-    // Rolling candidate: J[Mp] on the plane and its axis along the plane normal, so a turn of
-    // joint Mp keeps every later joint at its distance from the plane.
-    const Vec3 axis = colMat3(s.EA[Mp], 2);
-    if (Mp < N - 2 && std::fabs(planeOff(s, s.J[Mp])) < 1e-6 && std::fabs(dotVec3(axis, s.nAlpha)) > 1 - 1e-6) {
-        double t[2][JV];
-        double z[2];
-        for (int r = 0; r < 2; ++r) {
-            copyQv(q0, t[r]);
-            t[r][Mp] += (r == 0 ? 1.01 : -1.01) * step;
-            forwardKinematics(s, t[r]);
-            z[r] = s.J[Mp + 1][2];
-        }
-        const int pick = (z[1] > z[0]) ? 1 : 0;
-        t[pick][0] = 0;
-        wrapJointVector(N, t[pick], t[pick]);
-        copyQv(t[pick], sols[0]);
-        storeCand(s, 0, sols[0], Mp, Mp, Mp);
-        count = 1;
-    }
+    int count = rollingCandidate(s, q0, Mp, step, sols);
 
     const int MpR = (Mp >= N - 2) ? N - 1 : Mp;
     int Ls = (s.JRTYPE[1] == 'R') ? 3 : 2;
@@ -304,24 +329,6 @@ int SlitPassB5(Scene& s, char sgnArmDir, const double* q0in, double step, double
         }
     }
 
-    tracef(s, "\n※E:〓〓〓〓〓〓[k,L,M]全てを変えて通り抜け全M計算end solz=%d 〓〓〓〓〓〓〓※", count);
-    for (int i = 0; i < count; ++i) {
-        double dq[JV] = {};
-        for (int j = 1; j <= N; ++j) dq[j] = sols[i][j] - q0[j];
-        double mx = 0;
-        const int Mx = argMaxAbsJoint(s, N, dq, &mx);
-        const int mp = s.candMp[i], mw = s.candMw[i] > s.Nw ? s.Nw : s.candMw[i];
-        tracef(s, "\n  k=%d/%d Mp=%d Mw=%d Mx=%d [k,L,M]=[%d %d %d] |qq[]-qs[]|=dqm=%11.3e", i, count, mp,
-               s.candMw[i], Mx, s.kLM[i][0], s.kLM[i][1], s.kLM[i][2], jointDistance(1, N, sols[i], q0));
-        tracef(s, "\n  qq[] =");
-        printVec(s, 1, N, sols[i]);
-        forwardKinematics(s, sols[i]);
-        tracef(s, "\n  J[Mp=%d]=", mp);
-        printVec(s, 0, 2, s.J[mp].data());
-        tracef(s, " J[Mw=%d]=", mw);
-        printVec(s, 0, 2, s.J[mw].data());
-        tracef(s, " rhx=%6.3f", s.rhx);
-    }
-    tracef(s, "\n※※========= SlitPassB5() end solz=%d===================================※※", count);
+    printCandidates(s, q0, count, sols);
     return count;
 }
