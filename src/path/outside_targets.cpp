@@ -33,6 +33,49 @@ double heightAt(Scene& s, const double* q, int MF, double qMF, int M) {
     return s.J[M][2];
 }
 
+// The floor lift of direction eG: height component c (the link end just above the floor margin),
+// the horizontal part scaled to keep a unit vector; into e and eOut. With c > 1 no direction
+// reaches above the margin: e = +z serves the angle test and eOut stays as it is.
+void liftedDirection(const Vec3& eG, double c, Vec3& e, Vec3& eOut) {
+    if (c > 1) {
+        e = Vec3{{0, 0, 1}};
+        return;
+    }
+    const double cc = c < -1 ? -1 : c;
+    double hx = eG[0], hy = eG[1];
+    double hn = std::sqrt(hx * hx + hy * hy);
+    if (hn < 1e-9) {  // straight down: lift towards the far side, away from the wall
+        hx = 0;
+        hy = 1;
+        hn = 1;
+    }
+    const double sc = std::sqrt(std::fmax(0.0, 1 - cc * cc)) / hn;
+    e = Vec3{{hx * sc, hy * sc, cc}};
+    eOut = e;
+}
+
+// Of the two directions on the cone of half-angle limit about mf (the link of joint MF), in the
+// plane that joint MF turns in (normal: its axis ax), the one nearer eNow in |projection|, or,
+// when both are as near within tolFine, the one nearer eG.
+Vec3 limitDirection(const Vec3& ax, const Vec3& mf, double limit, const Vec3& eNow, const Vec3& eG) {
+    Vec3 side;
+    crossVec3(ax, mf, side);
+    if (normVec3(side) < 1e-9) {  // axis along the link: any normal of the link serves
+        Vec3 t = std::fabs(mf[0]) < 0.9 ? Vec3{{1, 0, 0}} : Vec3{{0, 1, 0}};
+        crossVec3(mf, t, side);
+    }
+    unitVec3(side, side);
+    Vec3 d[2];
+    for (int k = 0; k < 3; ++k) {
+        d[0][k] = std::cos(limit) * mf[k] + std::sin(limit) * side[k];
+        d[1][k] = std::cos(limit) * mf[k] - std::sin(limit) * side[k];
+    }
+    const double p0 = std::fabs(dotVec3(d[0], eNow)), p1 = std::fabs(dotVec3(d[1], eNow));
+    int pick = p0 >= p1 ? 0 : 1;
+    if (std::fabs(p0 - p1) < tolFine) pick = std::fabs(dotVec3(d[0], eG)) >= std::fabs(dotVec3(d[1], eG)) ? 0 : 1;
+    return d[pick];
+}
+
 }  // namespace
 
 int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow, const Vec3& eG, Vec3& eOut) {
@@ -70,24 +113,7 @@ int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow,
     if (bf >= 0 && std::fabs(phi) < limit) return 0;
 
     Vec3 e = eG;
-    if (bf < 0 && LMF > 1e-9) {
-        const double c = (m + tolFine - JMF[2]) / LMF;
-        if (c > 1) {
-            e = Vec3{{0, 0, 1}};  // no direction reaches above the margin: serves the angle test
-        } else {
-            const double cc = c < -1 ? -1 : c;
-            double hx = eG[0], hy = eG[1];
-            double hn = std::sqrt(hx * hx + hy * hy);
-            if (hn < 1e-9) {  // straight down: lift towards the far side, away from the wall
-                hx = 0;
-                hy = 1;
-                hn = 1;
-            }
-            const double sc = std::sqrt(std::fmax(0.0, 1 - cc * cc)) / hn;
-            e = Vec3{{hx * sc, hy * sc, cc}};
-            eOut = e;
-        }
-    }
+    if (bf < 0 && LMF > 1e-9) liftedDirection(eG, (m + tolFine - JMF[2]) / LMF, e, eOut);
     double qt[JV], qc[JV];
     calJntMDir(s, q, M, eOut, qt);
     double bw = 0, bf2 = 0, bs = 0;
@@ -99,26 +125,7 @@ int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow,
     forwardKinematics(s, qc);
     const Vec3 mf = s.mm[MF];
     if (std::acos(clamp1(dotVec3(mf, e))) >= limit) {
-        // Two directions on the cone of half-angle limit about mm[MF], in the plane that joint
-        // MF turns in (normal: its axis).
-        const Vec3 ax = colMat3(s.EA[MF], 2);
-        Vec3 side;
-        crossVec3(ax, mf, side);
-        if (normVec3(side) < 1e-9) {  // axis along the link: any normal of the link serves
-            Vec3 t = std::fabs(mf[0]) < 0.9 ? Vec3{{1, 0, 0}} : Vec3{{0, 1, 0}};
-            crossVec3(mf, t, side);
-        }
-        unitVec3(side, side);
-        Vec3 d[2];
-        for (int k = 0; k < 3; ++k) {
-            d[0][k] = std::cos(limit) * mf[k] + std::sin(limit) * side[k];
-            d[1][k] = std::cos(limit) * mf[k] - std::sin(limit) * side[k];
-        }
-        const double p0 = std::fabs(dotVec3(d[0], eNow)), p1 = std::fabs(dotVec3(d[1], eNow));
-        int pick = p0 >= p1 ? 0 : 1;
-        if (std::fabs(p0 - p1) < tolFine)
-            pick = std::fabs(dotVec3(d[0], eG)) >= std::fabs(dotVec3(d[1], eG)) ? 0 : 1;
-        eOut = d[pick];
+        eOut = limitDirection(colMat3(s.EA[MF], 2), mf, limit, eNow, eG);
         return 1;
     }
     eOut = e;
