@@ -66,6 +66,46 @@ bool checkInterference(Scene& s) {
     return true;
 }
 
+// Step 4 and 5: the errors of the final pose (kinematics of qr in the Scene) and their classes.
+// False when one is large (the state is set and the scene redrawn). J[MW] exists only when a
+// joint lies beyond the wall.
+bool checkErrors(Scene& s) {
+    s.errP = std::fabs(s.rw[0] - s.rwp[0]) + std::fabs(s.rw[1] - s.rwp[1]) + std::fabs(s.rw[2] - s.rwp[2]);
+    const int Mp = s.Mpass > s.Nw ? s.Nw : s.Mpass;
+    s.errT = std::fabs(dotVec3(s.nAlpha, s.J[Mp]) - s.rhx);
+    if (s.MW <= s.Nw) s.errT += std::fabs(dotVec3(s.nAlpha, s.J[s.MW]) - s.rhx);
+    s.sgnP = prepClass(s.errP);
+    s.sgnT = prepClass(s.errT);
+    tracef(s, "\n〓errP=%11.3e errT=%11.3e", s.errP, s.errT);
+    if (s.sgnP <= 1) tracef(s, " ワーク位置決め誤差大→A計算へ〓");
+    if (s.sgnT <= 1) tracef(s, " 隙間通り抜け誤差大→A計算へ〓");
+    if (s.sgnP == 1 || s.sgnT == 1) {
+        s.sgnMColl = kMCollNoMotion;
+        s.sgnSOLAEnd = 0;
+        redraw(s);
+        return false;
+    }
+    s.sgnSOLAEnd = 1;
+    return true;
+}
+
+// Step 6: joint limits, non-roll joints 165 degrees, joint N-1 135 degrees, joint N none. False
+// at the first joint over its limit (the state is set and the scene redrawn).
+bool checkJointLimits(Scene& s) {
+    const int N = s.N;
+    for (int i = 1; i <= N - 1; ++i) {
+        const bool over = (s.JRTYPE[i] != 'R' && std::fabs(s.qr[i]) > s.qLimit) ||
+                          (i == N - 1 && std::fabs(s.qr[i]) > s.qLimitWrist);
+        if (!over) continue;
+        s.JColl = i;
+        tracef(s, "\n〓関節J[%d]の関節角が限界を超えた→A計算へ", i);
+        s.sgnSOLAEnd = s.sgnMColl = kMCollSelf;
+        redraw(s);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void calBPREP(Scene& s) {
@@ -87,36 +127,7 @@ void calBPREP(Scene& s) {
     classifyWallSides(s, s.qr, s.Mpass, s.MW);
     forwardKinematics(s, s.qr);
 
-    // Errors of the final pose. J[MW] exists only when a joint lies beyond the wall.
-    s.errP = std::fabs(s.rw[0] - s.rwp[0]) + std::fabs(s.rw[1] - s.rwp[1]) + std::fabs(s.rw[2] - s.rwp[2]);
-    const int Mp = s.Mpass > s.Nw ? s.Nw : s.Mpass;
-    s.errT = std::fabs(dotVec3(s.nAlpha, s.J[Mp]) - s.rhx);
-    if (s.MW <= s.Nw) s.errT += std::fabs(dotVec3(s.nAlpha, s.J[s.MW]) - s.rhx);
-    s.sgnP = prepClass(s.errP);
-    s.sgnT = prepClass(s.errT);
-    tracef(s, "\n〓errP=%11.3e errT=%11.3e", s.errP, s.errT);
-    if (s.sgnP <= 1) tracef(s, " ワーク位置決め誤差大→A計算へ〓");
-    if (s.sgnT <= 1) tracef(s, " 隙間通り抜け誤差大→A計算へ〓");
-    if (s.sgnP == 1 || s.sgnT == 1) {
-        s.sgnMColl = kMCollNoMotion;
-        s.sgnSOLAEnd = 0;
-        redraw(s);
-        return;
-    }
-    s.sgnSOLAEnd = 1;
-
-    // Joint limits: non-roll joints 165 degrees, joint N-1 135 degrees, joint N none.
-    for (int i = 1; i <= N - 1; ++i) {
-        const bool over = (s.JRTYPE[i] != 'R' && std::fabs(s.qr[i]) > s.qLimit) ||
-                          (i == N - 1 && std::fabs(s.qr[i]) > s.qLimitWrist);
-        if (!over) continue;
-        s.JColl = i;
-        tracef(s, "\n〓関節J[%d]の関節角が限界を超えた→A計算へ", i);
-        s.sgnSOLAEnd = s.sgnMColl = kMCollSelf;
-        redraw(s);
-        return;
-    }
-    if (!checkInterference(s)) return;
+    if (!checkErrors(s) || !checkJointLimits(s) || !checkInterference(s)) return;
 
     s.sgnSOLAEnd = 1;
     if (s.sgnBResume == 1) {
