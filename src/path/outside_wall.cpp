@@ -418,6 +418,31 @@ static int chainResult(const Scene& s, int next, int first, const double* qs1, c
     return first < 0 ? first : kMotionNone;
 }
 
+// Steps of the RP motion of joint M from qs1 towards qP: the joint change per step in dq, the link
+// of M turning from a0 (its direction in qs1) by alpha towards eG in all; the arm joints up to the
+// far side of qs2 and the turn in steps of kRPStep ('S': one joint fewer, a turn of at most two
+// steps). Returns the count.
+static int rpSteps(Scene& s, char sgnLS, int M, const double* qs1, const double* qs2, const double* qP, const Vec3& eG,
+                   double* dq, Vec3& a0, double& alpha) {
+    const int N = s.N;
+    jointDiffVector(s, 1, N, qP, qs1, dq);
+    int Mp2 = 0, Mw2 = 0;
+    classifyWallSides(s, qs2, Mp2, Mw2);
+    int m = Mw2 - 1 + ((Mw2 <= N && s.JRTYPE[Mw2] == 'R') ? 1 : 0);
+    if (sgnLS == 'S') m -= 1;
+    if (m > N) m = N;
+    double dmax = 0;
+    for (int i = 1; i <= m; ++i) dmax = std::fmax(dmax, std::fabs(dq[i]));
+    forwardKinematics(s, qs1);
+    a0 = s.mm[M];
+    alpha = std::acos(clamp1(dotVec3(a0, eG)));
+    if (sgnLS == 'S' && alpha > 2 * kRPStep) alpha = 2 * kRPStep + 1e-5;
+    int nRP = intPart(std::fmax(dmax, std::fabs(alpha)) / kRPStep);
+    if (nRP < 1) nRP = 1;
+    for (int i = 1; i <= N; ++i) dq[i] /= nRP;
+    return nRP;
+}
+
 int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, const double* qs2In,
                        const Vec3& eG, const double* qPIn, const double* JMZ0, double* qOut, int& MColl) {
     const int N = s.N, Nw = s.Nw;
@@ -438,22 +463,9 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In,
         copyJointVector(JV - 1, qs1, qOut);
         return 0;
     }
-    double dq[JV] = {};
-    jointDiffVector(s, 1, N, qP, qs1, dq);
-    int Mp2 = 0, Mw2 = 0;
-    classifyWallSides(s, qs2, Mp2, Mw2);
-    int m = Mw2 - 1 + ((Mw2 <= N && s.JRTYPE[Mw2] == 'R') ? 1 : 0);
-    if (sgnLS == 'S') m -= 1;
-    if (m > N) m = N;
-    double dmax = 0;
-    for (int i = 1; i <= m; ++i) dmax = std::fmax(dmax, std::fabs(dq[i]));
-    forwardKinematics(s, qs1);
-    const Vec3 a0 = s.mm[M];
-    double alpha = std::acos(clamp1(dotVec3(a0, eG)));
-    if (sgnLS == 'S' && alpha > 2 * kRPStep) alpha = 2 * kRPStep + 1e-5;
-    int nRP = intPart(std::fmax(dmax, std::fabs(alpha)) / kRPStep);
-    if (nRP < 1) nRP = 1;
-    for (int i = 1; i <= N; ++i) dq[i] /= nRP;
+    double dq[JV] = {}, alpha = 0;
+    Vec3 a0;
+    const int nRP = rpSteps(s, sgnLS, M, qs1, qs2, qP, eG, dq, a0, alpha);
     const double dth = alpha / nRP;
     tracef(s, "\n△RP5:繰り返し始め 通り抜け前後qs1[]→qs2[]分割数nRP=%d α=%6.3f dth=%6.3f", nRP, alpha, dth);
 
