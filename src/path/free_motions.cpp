@@ -445,18 +445,18 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
     return moved(s, qPrev, q) >= tolFine ? kMotionMoved : kMotionNone;
 }
 
-int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
+namespace {
+
+// Step 1 of WInApart7, joint trials on qa in place: each joint 1..N-3 relaxes towards 0 by 0.05
+// unless that brings the arm near the wall; a turning joint 1 turns away from the wall while the
+// arm is near it.
+void relaxAwayFromWall(Scene& s, double* qa) {
     const int N = s.N, W = N - 3;
-    JColl = 0;
-    double qa[JV];
-    copyQ(qs0, qa);
     // Reference height of the wall side: J[W], or the wrist for a turn of W itself.
     auto refY = [&](const double* q, int i) {
         forwardKinematics(s, q);
         return s.J[i >= W ? N - 1 : W][1];
     };
-    // 1. Joint trials: each joint relaxes towards 0 unless that brings the arm near the wall; a
-    // turning joint 1 turns away from the wall while the arm is near it.
     for (int i = 1; i <= W; ++i) {
         if (s.JRTYPE[i] == 'R' && i > 1) continue;
         const double y0 = refY(qa, i);
@@ -476,6 +476,16 @@ int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
         const double y1 = refY(qa, i);
         if (y1 > y0 && y1 > s.yClearFS) qa[i] = old;
     }
+}
+
+}  // namespace
+
+int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
+    const int N = s.N;
+    JColl = 0;
+    double qa[JV];
+    copyQ(qs0, qa);
+    relaxAwayFromWall(s, qa);  // 1. joint trials
     // 2. Clearing joint by joint.
     for (int j = 2; j <= N - 2; ++j) {
         if (s.JRTYPE[j] == 'R') continue;
