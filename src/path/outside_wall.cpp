@@ -207,18 +207,13 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
         const int prev = s.NPATH;
         copyJointVector(JV - 1, s.qIPATH[prev], qa);
         appendFarStep(s, q);
-        tracef(s, "\n▼8:k=%2d/%d NPATH=%d sgnL=%d", k, nStep, s.NPATH, sgnL);
-        tracef(s, "\n  前qIPATH[%d]=", prev);
-        printVec(s, 1, N, qa);
-        tracef(s, "\n  新qIPATH[%d]=", s.NPATH);
-        printVec(s, 1, N, s.qr);
+        traceVec(s, 1, N, qa, "\n▼8:k=%2d/%d NPATH=%d sgnL=%d" "\n  前qIPATH[%d]=", k, nStep, s.NPATH, sgnL, prev);
+        traceVec(s, 1, N, s.qr, "\n  新qIPATH[%d]=", s.NPATH);
         forwardKinematics(s, s.qr);
-        tracef(s, "\n  結果方向mm[Nw]=");
-        printVec(s, 0, 2, s.mm[Nw].data());
-        tracef(s, " J[Nw]=");
-        printVec(s, 0, 2, s.J[Nw].data());
-        tracef(s, "\n  rhy2=%6.3f", s.rhy2);
-        tracef(s, " ワークの壁床余裕 bw==%6.3f bf=%6.3f", s.J[Nw][1] - s.rhy2 - MarginW, s.J[Nw][2] - MarginW);
+        traceVec(s, 0, 2, s.mm[Nw].data(), "\n  結果方向mm[Nw]=");
+        traceVec(s, 0, 2, s.J[Nw].data(), " J[Nw]=");
+        tracef(s, "\n  rhy2=%6.3f" " ワークの壁床余裕 bw==%6.3f bf=%6.3f", s.rhy2, s.J[Nw][1] - s.rhy2 - MarginW,
+               s.J[Nw][2] - MarginW);
         if (sgnL) break;
     }
     copyJointVector(JV - 1, s.qr, q1);

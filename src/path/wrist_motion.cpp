@@ -21,12 +21,9 @@ void printClearances(Scene& s, const double* q) {
     double bw[JV] = {}, bf[JV] = {}, bs[JV] = {};
     int Jbad = 0;
     calArmClearance(s, 2, s.Nw, q, bw, bf, bs, Jbad);
-    tracef(s, "\n  bw[2-%d]=(", s.Nw);
-    printVec(s, 2, s.Nw, bw);
-    tracef(s, "\n  bf[2-%d]=(", s.Nw);
-    printVec(s, 2, s.Nw, bf);
-    tracef(s, "\n  bs[2-%d]=(", s.Nw);
-    printVec(s, 2, s.Nw, bs);
+    traceVec(s, 2, s.Nw, bw, "\n  bw[2-%d]=(", s.Nw);
+    traceVec(s, 2, s.Nw, bf, "\n  bf[2-%d]=(", s.Nw);
+    traceVec(s, 2, s.Nw, bs, "\n  bs[2-%d]=(", s.Nw);
 }
 
 }  // namespace
@@ -46,15 +43,14 @@ void calWRIST3(Scene& s) {
         copyJointVector(JV - 1, q1, s.qr);
         if (pathStopped(s)) return;
         classifyWallSides(s, s.qr, s.Mpass, s.MW);
-        tracef(s, "\n◆1:壁外でワークの持ち上げ運動終了 NPATH=%d Mpass=%d MW=%d", s.NPATH, s.Mpass, s.MW);
-        tracef(s, "\n チェック前sgnSOLAEnd=%d", s.sgnSOLAEnd);
+        tracef(s, "\n◆1:壁外でワークの持ち上げ運動終了 NPATH=%d Mpass=%d MW=%d" "\n チェック前sgnSOLAEnd=%d", s.NPATH,
+               s.Mpass, s.MW, s.sgnSOLAEnd);
         printVec(s, 1, N, s.qs);
         printVec(s, 1, N, s.qr);
         if (jointDiffSum(s, N - 2, N, s.qr, s.qs) > tolFine)
             tracef(s, "\n  ワーク持ち上げ運動でq[]変わった→calBTHROUGH()へ");
         printClearances(s, s.qr);
-        tracef(s, "\n◆sgnPATH=%d", s.sgnPATH);
-        tracef(s, "\n  次は壁外の関節運動 WOutApart7()\n");
+        tracef(s, "\n◆sgnPATH=%d" "\n  次は壁外の関節運動 WOutApart7()\n", s.sgnPATH);
     }
     // The joints beyond the wall move away from it.
     double q0[JV], heights[JV] = {};
