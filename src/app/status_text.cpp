@@ -118,7 +118,8 @@ StatusText statusB(const Scene& s) {
         b.line[2] = "#### Hit 'B' for Another Trial, or Hit 'A'.####\n";
         return b.finish();
     }
-    if ((s.keyLast == 'B' && (s.cntBTrial == 1 || s.cntBTrial == 2) && s.sgnMColl > 0) || s.sgnPATH == PhaseWristMotion) {
+    if ((s.keyLast == 'B' && (s.cntBTrial == 1 || s.cntBTrial == 2) && s.sgnMColl > 0) ||
+        s.sgnPATH == PhaseWristMotion) {
         b.line[1] = "(1)Wrist Motion\n";
         b.line[2] = hitS;
         return b.finish();

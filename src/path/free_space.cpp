@@ -47,10 +47,8 @@ void avoidStep(Scene& s, const double* q0) {
     s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
     s.JColl = s.sgnFS < 0 ? J : 0;
     tracef(s, "\n★5:WInApart7()後 sgnPATH=%d sgnFS=%d JColl=%d", s.sgnPATH, s.sgnFS, s.JColl);
-    tracef(s, "\n  qs0[]=");
-    printVec(s, 1, s.N, q0);
-    tracef(s, "\n  qS[] =");
-    printVec(s, 1, s.N, s.qr);
+    traceVec(s, 1, s.N, q0, "\n  qs0[]=");
+    traceVec(s, 1, s.N, s.qr, "\n  qS[] =");
     if (s.sgnFS == kFSNoCorrection) tracef(s, "\n  修正なしで壁床干渉なし");
     if (s.sgnFS == kFSCorrected) tracef(s, "\n  壁床干渉回避方向へ修正した");
     if (s.sgnFS == kMCollWall) tracef(s, "\n  壁と干渉．修正不能 JColl=%d", s.JColl);

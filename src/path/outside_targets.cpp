@@ -91,8 +91,7 @@ int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow,
         LMF += s.L[M - 1];
     }
     if (MF < 1) return 0;
-    tracef(s, "\n＃＃========WOutChangeArmDir()始め M=%d MF=%d LMF=%6.3f==========＃＃", M, MF, LMF);
-    printVec(s, 1, s.N, q);
+    traceVec(s, 1, s.N, q, "\n＃＃========WOutChangeArmDir()始め M=%d MF=%d LMF=%6.3f==========＃＃", M, MF, LMF);
     tracef(s, "\n＃目標方向eG[]=(%6.3f %6.3f %6.3f) mm[MF]=(%6.3f %6.3f %6.3f)", eG[0], eG[1], eG[2], s.mm[MF][0],
            s.mm[MF][1], s.mm[MF][2]);
     const double m = M == s.Nw ? MarginW : Margin;
@@ -166,8 +165,8 @@ char rpTarget(Scene& s, int Mw, int M, int M0, int MF, double Lsum, double m, co
         sgnWOMotion = r < 0 ? 'S' : 'L';
     }
     calJntMDir(s, qs2, M, eG, qP);
-    tracef(s, "\n●RPE:============RP関節の目標解：M=%d M0=%d sgnWOMotion=%c===============●", M, M0, sgnWOMotion);
-    printVec(s, 0, 2, eG.data());
+    traceVec(s, 0, 2, eG.data(), "\n●RPE:============RP関節の目標解：M=%d M0=%d sgnWOMotion=%c===============●", M, M0,
+             sgnWOMotion);
     printVec(s, 1, N, qP);
     printVec(s, 1, N, qs2);
     forwardKinematics(s, qP);
@@ -217,8 +216,7 @@ char ppTarget(Scene& s, int M, int M0, int MF, const double* qs2, double zM, Vec
     qP[MF] = target;
     int sgnColl = 0;
     JntMCircleCollCheck(s, 'O', M, MF, qs2, target, C, u, v, a, R, sgnColl);
-    tracef(s, "\n●PPCollCheck後:M=%d qMF=%6.3f sgnColl=%d", M, target, sgnColl);
-    printVec(s, 1, N, qs2);
+    traceVec(s, 1, N, qs2, "\n●PPCollCheck後:M=%d qMF=%6.3f sgnColl=%d", M, target, sgnColl);
     printVec(s, 1, N, qP);
     printVec(s, 0, 2, eG.data());
     if (sgnColl < 0) tracef(s, "\n →1ステップ運動．目標探索終了");

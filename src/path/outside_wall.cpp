@@ -276,8 +276,7 @@ int workOnly(Scene& s, int Mw1, const double* qs1, const double* qs2, double* qO
     copyJointVector(JV - 1, qOut, s.qr);
     int Mp = 0, Mwn = 0;
     classifyWallSides(s, s.qr, Mp, Mwn);
-    tracef(s, "\n◆E:ワークの一気運動後 Mp=%d Mw=%d sgnWMotion=%d", Mp, Mwn, sgnMotion);
-    printVec(s, 1, N, qs1);
+    traceVec(s, 1, N, qs1, "\n◆E:ワークの一気運動後 Mp=%d Mw=%d sgnWMotion=%d", Mp, Mwn, sgnMotion);
     printVec(s, 1, N, qs2);
     traceVec(s, 1, N, s.qr, "\n→qr[] =");
     tracef(s, "\n◆getch()2");

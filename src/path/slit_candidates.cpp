@@ -248,8 +248,9 @@ void printCandidates(Scene& s, const double* q0, int count, const double (*sols)
         double mx = 0;
         const int Mx = argMaxAbsJoint(s, N, dq, &mx);
         const int mp = s.candMp[i], mw = s.candMw[i] > s.Nw ? s.Nw : s.candMw[i];
-        traceVec(s, 1, N, sols[i], "\n  k=%d/%d Mp=%d Mw=%d Mx=%d [k,L,M]=[%d %d %d] |qq[]-qs[]|=dqm=%11.3e" "\n  qq[] =",
-                 i, count, mp, s.candMw[i], Mx, s.kLM[i][0], s.kLM[i][1], s.kLM[i][2], jointDistance(1, N, sols[i], q0));
+        traceVec(s, 1, N, sols[i],
+                 "\n  k=%d/%d Mp=%d Mw=%d Mx=%d [k,L,M]=[%d %d %d] |qq[]-qs[]|=dqm=%11.3e" "\n  qq[] =", i, count, mp,
+                 s.candMw[i], Mx, s.kLM[i][0], s.kLM[i][1], s.kLM[i][2], jointDistance(1, N, sols[i], q0));
         forwardKinematics(s, sols[i]);
         traceVec(s, 0, 2, s.J[mp].data(), "\n  J[Mp=%d]=", mp);
         traceVec(s, 0, 2, s.J[mw].data(), " J[Mw=%d]=", mw);

@@ -89,19 +89,14 @@ int SlitPassBOpt(Scene& s, const double* q0in, double step, double* q2, int& JCo
         }
         copyQv(q0, sel);
         const int r = SelectSlitPassSolT(s, q0, n, s.qCand, sel, JColl);
-        tracef(s, "\n▼Opt()O4:最適解選択後 sgnSOL=%d JColl=%d", r, JColl);
-        printVec(s, 1, N, s.qs);
+        traceVec(s, 1, N, s.qs, "\n▼Opt()O4:最適解選択後 sgnSOL=%d JColl=%d", r, JColl);
         printVec(s, 1, N, sel);
         forwardKinematics(s, q0);
-        tracef(s, "\n  旧J[5]=");
-        printVec(s, 0, 2, s.J[5].data());
-        tracef(s, " J[6]=");
-        printVec(s, 0, 2, s.J[6].data());
+        traceVec(s, 0, 2, s.J[5].data(), "\n  旧J[5]=");
+        traceVec(s, 0, 2, s.J[6].data(), " J[6]=");
         forwardKinematics(s, sel);
-        tracef(s, "\n  新J[5]=");
-        printVec(s, 0, 2, s.J[5].data());
-        tracef(s, " J[6]=");
-        printVec(s, 0, 2, s.J[6].data());
+        traceVec(s, 0, 2, s.J[5].data(), "\n  新J[5]=");
+        traceVec(s, 0, 2, s.J[6].data(), " J[6]=");
         if (r < 1) {
             tracef(s, "→解なし 干渉関節 JColl=%d", JColl);
             return r;
@@ -293,13 +288,10 @@ void calBTHROUGH(Scene& s) {
     tracef(s, "\n\n◎◎=calBTHROUGH()始め sgnPATH=%d NPATH=%d NPATHth=%d Mpass=%d Mm=%d MW=%d=◎◎", s.sgnPATH, s.NPATH,
            s.NPATHth, Mp, nIn > 0 ? inWall[0] : 0, Mw);
     if (s.NPATHth > 0) {
-        tracef(s, "\n  qIPATHth[%3d]=", s.NPATHth - 1);
-        printVec(s, 1, N, s.qIPATHth[s.NPATHth - 1]);
+        traceVec(s, 1, N, s.qIPATHth[s.NPATHth - 1], "\n  qIPATHth[%3d]=", s.NPATHth - 1);
     }
-    tracef(s, "\n  qIPATHth[%3d]=", s.NPATHth);
-    printVec(s, 1, N, s.qIPATHth[s.NPATHth]);
-    tracef(s, "\n  qr[]         =");
-    printVec(s, 1, N, s.qr);
+    traceVec(s, 1, N, s.qIPATHth[s.NPATHth], "\n  qIPATHth[%3d]=", s.NPATHth);
+    traceVec(s, 1, N, s.qr, "\n  qr[]         =");
     // The arm, work included, is in front of the wall (the same test as after a pass-out).
     bool out = outOfSlit(s, Mp);
     if (out) {
