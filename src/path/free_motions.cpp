@@ -188,7 +188,7 @@ int WInWorkMotion(Scene& s, const double* q0, const double* q1, const Vec3& e, i
     double big = 0;
     for (int i = 1; i <= s.N - 3; ++i) big = std::max(big, std::fabs(dq[i]));
     const int n = stepCount(std::max(big, alpha) / kWorkStep);
-    int result = 1;
+    int result = kMotionMoved;
     for (int k = 1; k <= n && !pathStopped(s); ++k) {
         double qk[JV] = {};
         for (int i = 1; i <= s.N; ++i) qk[i] = start[i] + dq[i] * k / n;
