@@ -202,3 +202,13 @@ int nextFarJoint(const Scene& s, int M) {
     while (MM < s.Nw && s.L[MM] < tolFine) ++MM;
     return MM > s.Nw ? s.Nw : MM;
 }
+
+int stepCountOf(double x) {
+    if (!std::isfinite(x) || x < 0) return 0;
+    if (x > 1e6) return 1000000;
+    return static_cast<int>(x + 1e-9);
+}
+
+double clampUnit(double x) { return x > 1 ? 1 : (x < -1 ? -1 : x); }
+
+char jointTypeOf(const Scene& s, int i) { return (i >= 0 && i <= JV) ? s.JRTYPE[i] : ' '; }

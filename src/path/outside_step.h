@@ -1,5 +1,5 @@
-// One step of a motion of the joints beyond the wall: its checks and its append, shared by the
-// joint motions and the work motion.
+// One step of a motion of the joints beyond the wall: its checks and its append, and the small
+// helpers the far-side motions share (joint motions, work motion, targets).
 #pragma once
 #include "core/types.h"
 struct Scene;
@@ -19,3 +19,10 @@ void appendFarStep(Scene& s, const double* qTo);
 void linkDrivers(const Scene& s, int M, int& ME, int& MF);
 // The next joint beyond M whose link has a length (Nw when none is left).
 int nextFarJoint(const Scene& s, int M);
+// Integer part of a step count x (0 when x is negative or not finite, at most 1000000); 1e-9 to
+// spare, so that 0.3 / 0.05 counts as 6 steps.
+int stepCountOf(double x);
+// x held to [-1, 1] (for acos of a product of unit vectors).
+double clampUnit(double x);
+// The type letter of joint i, ' ' outside the table.
+char jointTypeOf(const Scene& s, int i);

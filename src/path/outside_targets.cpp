@@ -13,16 +13,12 @@
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
+#include "path/outside_step.h"
 #include "path/wall_sides.h"
 
 namespace {
 
 constexpr double kDeg = 57.2957795;
-
-double clamp1(double x) { return x > 1 ? 1 : (x < -1 ? -1 : x); }
-
-char typeOf(const Scene& s, int i) { return (i >= 0 && i <= JV) ? s.JRTYPE[i] : ' '; }
-
 
 // Height of J[M] of q with q[MF] = qMF.
 double heightAt(Scene& s, const double* q, int MF, double qMF, int M) {
@@ -101,7 +97,7 @@ int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow,
     for (int k = 0; k < 3; ++k) P[k] = JMF[k] + LMF * eG[k];
     const double bf = JntFloorDist(s, M, P);
     // A full fold-back (product -1 or below) is pi, not 0.
-    const double phi = std::acos(clamp1(dotVec3(s.mm[MF], eG)));
+    const double phi = std::acos(clampUnit(dotVec3(s.mm[MF], eG)));
     tracef(s, "\n＃変更前の目標方向の床余裕bf=%6.3f アーム間角φM=q[MF]=(%6.1f/%6.1f)°", bf, phi * kDeg, limit * kDeg);
     if (bf <= -tolFine || std::fabs(phi) > limit) {
         if (bf <= -tolFine) tracef(s, "\n  床干渉→目標方向変更する");
@@ -123,7 +119,7 @@ int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow,
     }
     forwardKinematics(s, qc);
     const Vec3 mf = s.mm[MF];
-    if (std::acos(clamp1(dotVec3(mf, e))) >= limit) {
+    if (std::acos(clampUnit(dotVec3(mf, e))) >= limit) {
         eOut = limitDirection(colMat3(s.EA[MF], 2), mf, limit, eNow, eG);
         return 1;
     }
@@ -252,7 +248,7 @@ char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2In, double zM,
     if (s.JRTYPE[MF + 1] == 'R' && MF + 2 <= Nw) Lsum += s.L[MF + 2];
     forwardKinematics(s, qs2);
     tracef(s, "\n●●=======calWOutJntMTarget4() M=%d M0=%d MF=%d J[ME,MF]=[%c %c]======●●", M, M0, MF,
-           typeOf(s, MF + 1), typeOf(s, MF));
+           jointTypeOf(s, MF + 1), jointTypeOf(s, MF));
     if (blockedBeforeFarSide(s, Mw, MF)) {
         eG = Vec3{{0, 1, 0}};
         return 'N';

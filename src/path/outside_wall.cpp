@@ -24,20 +24,8 @@ namespace {
 
 constexpr double kRPStep = 0.02;
 constexpr double kPPStep = 0.04;
-constexpr double kIntEps = 1e-9;  // integer parts of step counts: 0.3 / 0.05 is 6 steps
-
-int intPart(double x) {
-    if (!std::isfinite(x) || x < 0) return 0;
-    if (x > 1e6) return 1000000;
-    return static_cast<int>(x + kIntEps);
-}
-
-char typeOf(const Scene& s, int i) { return (i >= 0 && i <= JV) ? s.JRTYPE[i] : ' '; }
-
 // MW raised by one past an 'R' joint.
 int raisedMw(const Scene& s, int Mw) { return (Mw <= s.N && s.JRTYPE[Mw] == 'R') ? Mw + 1 : Mw; }
-
-double clamp1(double x) { return x > 1 ? 1 : (x < -1 ? -1 : x); }
 
 bool changed(const Scene& s, const double* a, const double* b) { return jointDistance(1, s.N, a, b) >= 0.0001; }
 
@@ -302,7 +290,7 @@ void printTarget(Scene& s, int M, int ME, int MF, bool rp, char sgnLS, const dou
     traceVec(s, 0, 2, s.eG.data(), "\n◆4:J[M=%d]の目標方向eG[]=", M);
     traceVec(s, 0, 2, s.mm[M].data(), " sgnLS=%c" "\n ←現値mm[M=%d]=", sgnLS, M);
     traceVec(s, 1, s.N, s.qP, "\n  目標関節角qP[]=");
-    tracef(s, "\n  JRTYPE[ME,MF]=%c%c" "%s" "\n getch()4", typeOf(s, ME), typeOf(s, MF),
+    tracef(s, "\n  JRTYPE[ME,MF]=%c%c" "%s" "\n getch()4", jointTypeOf(s, ME), jointTypeOf(s, MF),
            rp ? "→RPLargeMotion()へ" : "→PPLargeMotion()へ");
     waitKey(s);
 }
@@ -347,7 +335,7 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
     const int M = firstFarJoint(s, Mw0, Mp1, Mw1, ME, MF);
     tracef(s, "\n◆◆0:============ WOutApart7()始め ============================◆◆" "\n  通り抜け前Mp0=%d Mw0=%d "
               "→通り抜け後Mp1=%d Mw1=%d JColl=%d" "\n  動かす最初の関節J[M=%d] J[ME,MF]=%c%c",
-           Mp0, Mw0, Mp1, Mw1, s.JColl, M, typeOf(s, ME), typeOf(s, MF));
+           Mp0, Mw0, Mp1, Mw1, s.JColl, M, jointTypeOf(s, ME), jointTypeOf(s, MF));
     traceVec(s, 1, N, qs1, "\n  初期値qs1[]=");
     traceVec(s, 1, N, qs2, "\n  最終値qs2[]=");
     traceVec(s, M, Nw, s.JMZ0, "\n  目標関節高さ JMZ0[%d-Nw]=", M);
@@ -429,9 +417,9 @@ static int rpSteps(Scene& s, char sgnLS, int M, const double* qs1, const double*
     for (int i = 1; i <= m; ++i) dmax = std::fmax(dmax, std::fabs(dq[i]));
     forwardKinematics(s, qs1);
     a0 = s.mm[M];
-    alpha = std::acos(clamp1(dotVec3(a0, eG)));
+    alpha = std::acos(clampUnit(dotVec3(a0, eG)));
     if (sgnLS == 'S' && alpha > 2 * kRPStep) alpha = 2 * kRPStep + 1e-5;
-    int nRP = intPart(std::fmax(dmax, std::fabs(alpha)) / kRPStep);
+    int nRP = stepCountOf(std::fmax(dmax, std::fabs(alpha)) / kRPStep);
     if (nRP < 1) nRP = 1;
     for (int i = 1; i <= N; ++i) dq[i] /= nRP;
     return nRP;
@@ -535,7 +523,7 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
     jointDiffVector(s, 1, N, qP, qs1, dq);
     double dA = 0;
     for (int i = 1; i <= MF - 1; ++i) dA = std::fmax(dA, std::fabs(dq[i]));
-    const int nA = intPart(dA / kPPStep), nB = intPart(std::fabs(dq[MF]) / kPPStep);
+    const int nA = stepCountOf(dA / kPPStep), nB = stepCountOf(std::fabs(dq[MF]) / kPPStep);
     int kPP = sgnLS == 'L' ? (nA > nB ? nA : nB) : nA;
     if (kPP < 1) kPP = 1;
     for (int i = 1; i <= N; ++i) dq[i] /= kPP;

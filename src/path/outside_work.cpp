@@ -18,12 +18,6 @@ namespace {
 
 constexpr double kWorkStep = 0.05;
 
-int intPart(double x) {
-    if (!std::isfinite(x) || x < 0) return 0;
-    if (x > 1e6) return 1000000;
-    return static_cast<int>(x + 1e-9);  // 0.3 / 0.05 counts as 6
-}
-
 const Vec3 kUp = {{0, 0, 1}};
 
 // The turn of the work direction: the direction at angle th is CC + RR (cos th d1 + sin th d2),
@@ -147,8 +141,8 @@ int WOutWorkLargeMotion7(Scene& s, int Mw, const double* qs1In, const double* qs
         jointDiffVector(s, 1, N, qP, qs1, ddq);
         double dmax = 0;
         for (int i = 1; i <= N - 3; ++i) dmax = std::fmax(dmax, std::fabs(ddq[i]));
-        const int nW0 = intPart(dmax / kWorkStep);
-        int nW = intPart(std::fabs(w.alpha) / kWorkStep);
+        const int nW0 = stepCountOf(dmax / kWorkStep);
+        int nW = stepCountOf(std::fabs(w.alpha) / kWorkStep);
         if (nW0 > nW) nW = nW0;
         if (nW < 1) nW = 1;
         for (int i = 1; i <= N; ++i) ddq[i] /= nW;
