@@ -571,6 +571,27 @@ double relaxMove(const Scene& s, int i, const double* q) {
     return std::fabs(d) <= h ? d : h * sign(d);
 }
 
+// No move towards qInit is clear: one joint moves (either way, within its limit) so that the arm
+// gains the most clearance over c0, that of q0. True when such a clear move exists (in best).
+bool clearanceMove(Scene& s, const double* q0, double c0, double* best) {
+    bool found = false;
+    double bestC = c0 + tolFine;
+    for (int i = 1; i <= s.N; ++i)
+        for (int sg = -1; sg <= 1; sg += 2) {
+            double q1[JV];
+            copyQ(q0, q1);
+            q1[i] += sg * returnStep(s, i);
+            clampJoint(s, i, q1[i], &q1[i]);
+            const double c1 = returnClearance(s, q1);
+            int Jb = 0;
+            if (!(c1 > bestC) || freeMoveCheck(s, q0, q1, Jb) < 0) continue;
+            bestC = c1;
+            copyQ(q1, best);
+            found = true;
+        }
+    return found;
+}
+
 }  // namespace
 
 bool freeReturnClear(Scene& s, const double* q) {
@@ -627,24 +648,7 @@ int freeReturnStep(Scene& s, const double* q0, double* qOut, int& JColl) {
         copyQ(q1, best);
         found = true;
     }
-    if (!found) {
-        // No move towards qInit is clear: one joint moves (either way, within its limit) so that
-        // the arm gains the most clearance.
-        double bestC = c0 + tolFine;
-        for (int i = 1; i <= N; ++i)
-            for (int sg = -1; sg <= 1; sg += 2) {
-                double q1[JV];
-                copyQ(q0, q1);
-                q1[i] += sg * returnStep(s, i);
-                clampJoint(s, i, q1[i], &q1[i]);
-                const double c1 = returnClearance(s, q1);
-                int Jb = 0;
-                if (!(c1 > bestC) || freeMoveCheck(s, q0, q1, Jb) < 0) continue;
-                bestC = c1;
-                copyQ(q1, best);
-                found = true;
-            }
-    }
+    if (!found) found = clearanceMove(s, q0, c0, best);
     if (!found) return code0 < 0 ? code0 : -1;
     int Jb = 0;
     const int a = appendFreeStep(s, q0, best, Jb);
