@@ -4,6 +4,7 @@
 
 #include "app/keyboard.h"
 #include "path/path_driver.h"
+#include "path/wrist_motion.h"
 #include "support/test_scene.h"
 
 namespace {

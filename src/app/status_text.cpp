@@ -118,23 +118,24 @@ StatusText statusB(const Scene& s) {
         b.line[2] = "#### Hit 'B' for Another Trial, or Hit 'A'.####\n";
         return b.finish();
     }
-    if ((s.keyLast == 'B' && (s.cntBTrial == 1 || s.cntBTrial == 2) && s.sgnMColl > 0) || s.sgnPATH == 1) {
+    if ((s.keyLast == 'B' && (s.cntBTrial == 1 || s.cntBTrial == 2) && s.sgnMColl > 0) ||
+        s.sgnPATH == PhaseWristMotion) {
         b.line[1] = "(1)Wrist Motion\n";
         b.line[2] = hitS;
         return b.finish();
     }
-    if (s.sgnPATH == 2) b.line[1] = "(2)Slit Pass Motion\n";
-    if (s.sgnPATH >= 3 && s.sgnPATH <= 5) b.line[1] = "(3)Free Space Motion\n";
-    if (s.sgnPATH == 6) b.line[1] = "(4)Last Motion to Initial Pose\n";
+    if (s.sgnPATH == PhaseSlitPassOut) b.line[1] = "(2)Slit Pass Motion\n";
+    if (inFreeSpacePhase(s.sgnPATH)) b.line[1] = "(3)Free Space Motion\n";
+    if (s.sgnPATH == PhaseLastMotion) b.line[1] = "(4)Last Motion to Initial Pose\n";
     if (s.sgnPATHEnd == 0 && s.sgnMColl >= 1) {
         b.line[2] = hitS;
         return b.finish();
     }
     if (s.sgnMColl < 0 && s.cntBTrial <= 1) {
         b.line[2] = "#### Wall/Floor or Self Interference UnAvoidable.####\n";
-    } else if (s.sgnPATH == 2 && s.sgnMColl == 0) {
+    } else if (s.sgnPATH == PhaseSlitPassOut && s.sgnMColl == 0) {
         b.line[2] = "#### Arm Cannot Move Through Hole.####\n";
-    } else if (s.sgnPATH >= 3 && s.sgnMColl == 0) {
+    } else if (s.sgnPATH >= PhaseFreeSpaceAway && s.sgnMColl == 0) {
         b.line[2] = "#### No Solution In Free Space.####\n";
     } else if (s.sgnPATHEnd == 1) {
         b.line[1] = "Path Generation Finished\n";

@@ -32,6 +32,39 @@ struct PathRecordState {
     int nBACK = 0;
 };
 
+// Phases of the B-calculation, the values of sgnPATH (4 is never set).
+enum PathPhase : int {
+    PhasePreparing = 0,        // 'B' pressed: the final pose is being checked
+    PhaseWristMotion = 1,      // work lift and the joints beyond the wall (calWRIST3)
+    PhaseSlitPassOut = 2,      // one slit pass-out cycle per step (calBTHROUGH)
+    PhaseFreeSpaceAway = 3,    // elbow and wrist away from the wall (calBFREESPACE1)
+    PhaseFreeSpaceReturn = 5,  // avoiding or straight steps towards the initial pose (calBFREESPACE2)
+    PhaseLastMotion = 6,       // last motion to the initial pose (calBLASTMOTION)
+    PhaseComplete = 7,         // the path is complete
+};
+
+// Status of the B-calculation (sgnMColl), and the codes a path motion returns when it stops: 1
+// running, 0 stopped with no usable motion, negative the interference that stopped it.
+constexpr int kMCollRunning = 1;
+constexpr int kMCollNoMotion = 0;
+constexpr int kMCollWall = -1;
+constexpr int kMCollFloor = -2;
+constexpr int kMCollSelf = -3;  // self interference or a joint limit
+
+// Results of a motion (sgnMotion): the pose changed or not; negative the kMColl codes.
+constexpr int kMotionMoved = 1;
+constexpr int kMotionNone = 0;
+// Results of one checked step beyond the wall: clear as given, or cleared by the repair.
+constexpr int kStepClear = 1;
+constexpr int kStepRepaired = 2;
+// Results of the work lift of phase 1: stopped by the work, or finished.
+constexpr int kLiftStopped = 1;
+constexpr int kLiftDone = 2;
+// Results of a free-space step (sgnFS): no correction needed, or corrected away from wall and
+// floor; negative the kMColl codes.
+constexpr int kFSNoCorrection = 2;
+constexpr int kFSCorrected = 1;
+
 // Phase and status of the B-calculation.
 struct PathDriverState {
     int sgnPATH = 0;
@@ -47,6 +80,13 @@ struct PathDriverState {
     double autoPlanSeconds = 10;   // budgets of 'N': the planner's search
     double autoNumericMs = 3000;   // and the numeric final pose
 };
+
+// The path is complete (phase 7 reached, sgnPATHEnd = 1).
+inline bool pathComplete(const PathDriverState& p) { return p.sgnPATHEnd == 1; }
+// The B-calculation goes on: the next 's' runs the current phase (sgnMColl positive).
+inline bool pathRunning(const PathDriverState& p) { return p.sgnMColl > 0; }
+// The phase shown as the free-space motion (3 to 5).
+inline bool inFreeSpacePhase(int phase) { return phase >= PhaseFreeSpaceAway && phase <= PhaseFreeSpaceReturn; }
 
 // Slit pass-out cycles: the pose after each cycle, its change, and the envelopes that keep the
 // arm from returning to where it was.

@@ -14,7 +14,8 @@
 #include "model/angles.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
-#include "path/path_record.h"
+#include "path/path_append.h"
+#include "path/path_clearance.h"
 #include "path/row_gate.h"
 #include "solve/ijkinv.h"
 
@@ -48,21 +49,9 @@ int stepCount(double change) {
 
 double sign(double x) { return x < 0 ? -1.0 : 1.0; }
 
-// Combined interference codes reduced to one kind, wall first (as the final-pose checks do).
-int kindOf(int code) {
-    if (code == -4 || code == -5 || code == -7) return -1;
-    if (code == -6) return -2;
-    return code;
-}
-
 int avoid(Scene& s, int M, const double* q, double* qOut) {
     double bw, bf, bs;
-    bool stepped = false;
-    const int r =
-        JntMCollAvoid(s, 'I', M, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, qOut, stepped);
-    if (stepped) s.JColl = 0;
-    if (r < 0) s.sgnMColl = r;
-    return r;
+    return phaseCollAvoid(s, 'I', M, q, bw, bf, bs, qOut);
 }
 
 }  // namespace
@@ -73,14 +62,13 @@ int freePoseCheck(Scene& s, const double* q, int& Jbad) {
         double bw, bf, bs;
         int K, t1, t2;
         Vec3 P1, P2;
-        int code = JntMCollCheck(s, 'I', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
-                                 P1, P2, t1, t2);
+        int code = phaseCollCheck(s, 'I', j, q, bw, bf, bs, K, P1, P2, t1, t2);
         // The check passes a joint short of the near face that is not the last on the robot side;
         // in free space every joint keeps the margin plane.
-        if (code == 0 && !(s.J[j][1] <= (j == s.Nw ? s.rhy1W : s.rhy1M))) code = -1;
+        if (code == 0 && !(s.J[j][1] <= (j == s.Nw ? s.rhy1W : s.rhy1M))) code = kMCollWall;
         if (code < 0) {
             Jbad = j;
-            return kindOf(code);
+            return foldCollCode(code);
         }
     }
     return 0;
@@ -152,9 +140,7 @@ int calJntPosSolve(Scene& s, const double* q, int M, const Vec3& P, double* qOut
                         double bw, bf, bs;
                         int Kc, t1, t2;
                         Vec3 P1, P2;
-                        if (JntMCollCheck(s, 'I', j, c, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf,
-                                          bs, Kc, P1, P2, t1, t2) < 0)
-                            ok = false;
+                        if (phaseCollCheck(s, 'I', j, c, bw, bf, bs, Kc, P1, P2, t1, t2) < 0) ok = false;
                     }
                     if (!ok) continue;
                     ++count;
@@ -179,7 +165,7 @@ int WInWorkMotion(Scene& s, const double* q0, const double* q1, const Vec3& e, i
     int r = avoid(s, s.Nw, q0, qa);
     if (r < 0) {
         JColl = s.Nw;
-        return kindOf(r);
+        return foldCollCode(r);
     }
     int Jb = 0;
     if (moved(s, qa, q0) > 1e-9) {
@@ -202,7 +188,7 @@ int WInWorkMotion(Scene& s, const double* q0, const double* q1, const Vec3& e, i
     double big = 0;
     for (int i = 1; i <= s.N - 3; ++i) big = std::max(big, std::fabs(dq[i]));
     const int n = stepCount(std::max(big, alpha) / kWorkStep);
-    int result = 1;
+    int result = kMotionMoved;
     for (int k = 1; k <= n && !pathStopped(s); ++k) {
         double qk[JV] = {};
         for (int i = 1; i <= s.N; ++i) qk[i] = start[i] + dq[i] * k / n;
@@ -219,7 +205,7 @@ int WInWorkMotion(Scene& s, const double* q0, const double* q1, const Vec3& e, i
         r = avoid(s, s.Nw, qk, qk);
         if (r < 0) {
             JColl = s.Nw;
-            result = kindOf(r);
+            result = foldCollCode(r);
             break;
         }
         const int a = appendFreeStep(s, cur, qk, Jb);
@@ -258,10 +244,90 @@ char calWInJntMTarget(Scene& s, int M, const double* q, double& qME) {
 
 char calWInJntMTarget2(Scene& s, int Mn, const double* q, double& t) { return calWInJntMTarget(s, Mn, q, t); }
 
+namespace {
+
+// Steps of a motion of joint M from q to qT, joint ME before it: the change per step in dq;
+// 'L' the whole change, 'S' joint ME at most kStep in all. Returns the count.
+int motionSteps(Scene& s, char sgnLS, int ME, const double* q, const double* qT, double* dq) {
+    const int N = s.N;
+    for (int i = 1; i <= N; ++i) dq[i] = jointDiff(s, i, qT[i], q[i]);
+    double armMax = 0;
+    for (int i = 1; i < ME; ++i) armMax = std::max(armMax, std::fabs(dq[i]));
+    const int nArm = stepCount(armMax / kStep), nME = stepCount(std::fabs(dq[ME]) / kStep);
+    const int n = sgnLS == 'L' ? std::max(nArm, nME) : nArm;
+    for (int i = 1; i <= N; ++i) dq[i] /= n;
+    if (sgnLS != 'L' && std::fabs(dq[ME]) > kStep) dq[ME] = kStep / n * sign(dq[ME]);
+    return n;
+}
+
+// The work follows the step qPrev -> qNext, turned up (tilted away from the wall when it is near
+// the face). Returns the code of that motion with its joint in J; qRes the pose reached (qNext
+// is wrapped in place when the step is appended as it is).
+int workFollows(Scene& s, const double* qPrev, double* qNext, double* qRes, int& J) {
+    forwardKinematics(s, qNext);
+    Vec3 e = kUp;
+    const double d = s.rw[1] - s.rhy1W;
+    if (d > 0 && std::fabs(s.rw[0] - s.rhx) > 0.001 && s.L[s.Nw] > 0) {
+        e[1] = std::max(-1.0, -d / s.L[s.Nw]);
+        e[2] = std::sqrt(std::max(0.0, 1 - e[1] * e[1]));
+    }
+    const double yNext = s.rw[1];
+    forwardKinematics(s, qPrev);
+    if (yNext <= s.rw[1] + 1e-12) return WInWorkMotion(s, qPrev, qNext, e, J, qRes);
+    // Towards the wall the work is not turned; the step is still checked and appended.
+    copyQ(qPrev, qRes);
+    const int r = appendFreeStep(s, qPrev, qNext, J);
+    if (r > 0) copyQ(qNext, qRes);
+    return r;
+}
+
+// After the step of joint M1 to qNext, the motion of the next joint from qPrev (RP or PP by the
+// joint before ME), or of the work past the last joint. Returns its code with its joint in J;
+// qRes the pose reached.
+int followingMotion(Scene& s, int M1, int ME, const double* qPrev, double* qNext, double* qRes, int& J) {
+    int Mn = M1 + 1;
+    if (Mn <= s.N && (s.L[Mn] < tolFine || s.JRTYPE[Mn] == 'R')) Mn = M1 + 2;
+    if (Mn >= s.Nw) return workFollows(s, qPrev, qNext, qRes, J);
+    forwardKinematics(s, qNext);
+    double tn = 0;
+    const char letter = calWInJntMTarget2(s, Mn, qNext, tn);
+    if (ME - 1 >= 1 && s.JRTYPE[ME - 1] == 'R') return WInRPLargeMotion7(s, 'L', Mn, qPrev, qNext, kUp, qRes, J);
+    return WInPPLargeMotion7(s, letter, Mn, qPrev, qNext, tn, qRes, J);
+}
+
+// A motion that left the arm where it was: the joints 2..Nw of qr (roll joints skipped) by their
+// robot-side clearances, the last joint and kind below the tolerance winning. Returns the status
+// (kMotionNone when every joint is clear) with that joint in JColl.
+int stallStatus(Scene& s, int& JColl) {
+    int status = kMotionNone;
+    for (int j = 2; j <= s.Nw; ++j) {
+        if (s.JRTYPE[j] == 'R') continue;
+        double bw, bf, bs;
+        int K, t1, t2;
+        Vec3 P1, P2;
+        phaseCollCheck(s, 'I', j, s.qr, bw, bf, bs, K, P1, P2, t1, t2);
+        if (bw > tolFine) {  // robot side: positive inside the margin band
+            status = kMCollWall;
+            JColl = j;
+        }
+        if (bf < -tolFine) {
+            status = kMCollFloor;
+            JColl = j;
+        }
+        if (bs < -tolFine) {
+            status = kMCollSelf;
+            JColl = j;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
 int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double* q2, double t, double* qOut,
                       int& JColl) {
     const int N = s.N;
-    int status = 0;
+    int status = kMotionNone;
     JColl = 0;
     M = std::clamp(M, 2, N);
     const int M1 = (s.JRTYPE[M] == 'R' && M < N) ? M + 1 : M;  // M'
@@ -276,16 +342,10 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         copyQ(q, s.qr);
         copyQ(q, qOut);
         JColl = M1;
-        return kindOf(r);
+        return foldCollCode(r);
     }
     qT[ME] = t;
-    for (int i = 1; i <= N; ++i) dq[i] = jointDiff(s, i, qT[i], q[i]);
-    double armMax = 0;
-    for (int i = 1; i < ME; ++i) armMax = std::max(armMax, std::fabs(dq[i]));
-    const int nArm = stepCount(armMax / kStep), nME = stepCount(std::fabs(dq[ME]) / kStep);
-    const int n = sgnLS == 'L' ? std::max(nArm, nME) : nArm;
-    for (int i = 1; i <= N; ++i) dq[i] /= n;
-    if (sgnLS != 'L' && std::fabs(dq[ME]) > kStep) dq[ME] = kStep / n * sign(dq[ME]);
+    const int n = motionSteps(s, sgnLS, ME, q, qT, dq);
 
     double qPrev[JV];
     copyQ(q, qPrev);
@@ -309,77 +369,21 @@ int WInPPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         if (moved(s, qAv, qNext) > 1e-9) free = false;
         copyQ(qAv, qNext);
         if ((qPrev[ME] - t) * (qNext[ME] - t) < 0) qNext[ME] = t;
-        status = 1;
-        int Mn = M1 + 1;
-        if (Mn <= N && (s.L[Mn] < tolFine || s.JRTYPE[Mn] == 'R')) Mn = M1 + 2;
+        status = kMotionMoved;
         double qRes[JV];
         int J = 0;
-        if (Mn < s.Nw) {
-            forwardKinematics(s, qNext);
-            double tn = 0;
-            const char letter = calWInJntMTarget2(s, Mn, qNext, tn);
-            if (ME - 1 >= 1 && s.JRTYPE[ME - 1] == 'R')
-                r = WInRPLargeMotion7(s, 'L', Mn, qPrev, qNext, kUp, qRes, J);
-            else
-                r = WInPPLargeMotion7(s, letter, Mn, qPrev, qNext, tn, qRes, J);
-            copyQ(qRes, s.qr);
-            if (r < 0) {
-                failed = r;
-                JColl = J;
-            }
-        } else {
-            // The work follows, turned up (tilted away from the wall when it is near the face).
-            forwardKinematics(s, qNext);
-            Vec3 e = kUp;
-            const double d = s.rw[1] - s.rhy1W;
-            if (d > 0 && std::fabs(s.rw[0] - s.rhx) > 0.001 && s.L[s.Nw] > 0) {
-                e[1] = std::max(-1.0, -d / s.L[s.Nw]);
-                e[2] = std::sqrt(std::max(0.0, 1 - e[1] * e[1]));
-            }
-            const double yNext = s.rw[1];
-            forwardKinematics(s, qPrev);
-            if (yNext <= s.rw[1] + 1e-12) {
-                r = WInWorkMotion(s, qPrev, qNext, e, J, qRes);
-            } else {
-                // Towards the wall the work is not turned; the step is still checked and appended.
-                copyQ(qPrev, qRes);
-                r = appendFreeStep(s, qPrev, qNext, J);
-                if (r > 0) copyQ(qNext, qRes);
-            }
-            copyQ(qRes, s.qr);
-            if (r < 0) {
-                failed = r;
-                JColl = J;
-            }
+        r = followingMotion(s, M1, ME, qPrev, qNext, qRes, J);
+        copyQ(qRes, s.qr);
+        if (r < 0) {
+            failed = r;
+            JColl = J;
         }
         if (!(moved(s, s.qr, qPrev) > 1e-9) && failed == 0) break;  // no step could be added
         copyQ(s.qr, qPrev);
     }
     copyQ(qPrev, s.qr);
     if (failed < 0) status = failed;
-    if (moved(s, s.qr, q) < tolFine && failed == 0) {
-        status = 0;
-        for (int j = 2; j <= s.Nw; ++j) {
-            if (s.JRTYPE[j] == 'R') continue;
-            double bw, bf, bs;
-            int K, t1, t2;
-            Vec3 P1, P2;
-            JntMCollCheck(s, 'I', j, s.qr, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K, P1,
-                          P2, t1, t2);
-            if (bw > tolFine) {  // robot side: positive inside the margin band
-                status = -1;
-                JColl = j;
-            }
-            if (bf < -tolFine) {
-                status = -2;
-                JColl = j;
-            }
-            if (bs < -tolFine) {
-                status = -3;
-                JColl = j;
-            }
-        }
-    }
+    if (moved(s, s.qr, q) < tolFine && failed == 0) status = stallStatus(s, JColl);
     copyQ(s.qr, qOut);
     return status;
 }
@@ -400,7 +404,7 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         copyQ(q, qOut);
         copyQ(q, s.qr);
         JColl = M1;
-        return kindOf(r);
+        return foldCollCode(r);
     }
     double dq[JV] = {};
     for (int i = 1; i <= N; ++i) dq[i] = jointDiff(s, i, qT[i], q[i]);
@@ -419,7 +423,7 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
         clampArm(s, qNext);
         r = avoid(s, M1, qNext, qNext);
         if (r < 0) {
-            failed = kindOf(r);
+            failed = foldCollCode(r);
             JColl = M1;
             break;
         }
@@ -438,21 +442,21 @@ int WInRPLargeMotion7(Scene& s, char sgnLS, int M, const double* q, const double
     copyQ(qPrev, s.qr);
     copyQ(qPrev, qOut);
     if (failed < 0) return failed;
-    return moved(s, qPrev, q) >= tolFine ? 1 : 0;
+    return moved(s, qPrev, q) >= tolFine ? kMotionMoved : kMotionNone;
 }
 
-int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
+namespace {
+
+// Step 1 of WInApart7, joint trials on qa in place: each joint 1..N-3 relaxes towards 0 by 0.05
+// unless that brings the arm near the wall; a turning joint 1 turns away from the wall while the
+// arm is near it.
+void relaxAwayFromWall(Scene& s, double* qa) {
     const int N = s.N, W = N - 3;
-    JColl = 0;
-    double qa[JV];
-    copyQ(qs0, qa);
     // Reference height of the wall side: J[W], or the wrist for a turn of W itself.
     auto refY = [&](const double* q, int i) {
         forwardKinematics(s, q);
         return s.J[i >= W ? N - 1 : W][1];
     };
-    // 1. Joint trials: each joint relaxes towards 0 unless that brings the arm near the wall; a
-    // turning joint 1 turns away from the wall while the arm is near it.
     for (int i = 1; i <= W; ++i) {
         if (s.JRTYPE[i] == 'R' && i > 1) continue;
         const double y0 = refY(qa, i);
@@ -472,6 +476,16 @@ int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
         const double y1 = refY(qa, i);
         if (y1 > y0 && y1 > s.yClearFS) qa[i] = old;
     }
+}
+
+}  // namespace
+
+int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
+    const int N = s.N;
+    JColl = 0;
+    double qa[JV];
+    copyQ(qs0, qa);
+    relaxAwayFromWall(s, qa);  // 1. joint trials
     // 2. Clearing joint by joint.
     for (int j = 2; j <= N - 2; ++j) {
         if (s.JRTYPE[j] == 'R') continue;
@@ -480,7 +494,7 @@ int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
             JColl = j;
             copyQ(qs0, qS);
             copyQ(qs0, s.qr);
-            return kindOf(r);
+            return foldCollCode(r);
         }
     }
     // 3. The arm moves there with the work turned up. Behind a P-type joint MF' the circle check of
@@ -517,11 +531,11 @@ int WInApart7(Scene& s, const double* qs0, double* qS, int& JColl) {
     if (moved(s, qS, qs0) < 1e-5) {
         if (r < 0) {
             JColl = J;
-            return kindOf(r);
+            return foldCollCode(r);
         }
-        return 0;
+        return kMotionNone;
     }
-    return 1;
+    return kMotionMoved;
 }
 
 namespace {
@@ -555,6 +569,27 @@ double relaxMove(const Scene& s, int i, const double* q) {
     const double d = jointDiff(s, i, s.qInit[i], q[i]);
     const double h = returnStep(s, i);
     return std::fabs(d) <= h ? d : h * sign(d);
+}
+
+// No move towards qInit is clear: one joint moves (either way, within its limit) so that the arm
+// gains the most clearance over c0, that of q0. True when such a clear move exists (in best).
+bool clearanceMove(Scene& s, const double* q0, double c0, double* best) {
+    bool found = false;
+    double bestC = c0 + tolFine;
+    for (int i = 1; i <= s.N; ++i)
+        for (int sg = -1; sg <= 1; sg += 2) {
+            double q1[JV];
+            copyQ(q0, q1);
+            q1[i] += sg * returnStep(s, i);
+            clampJoint(s, i, q1[i], &q1[i]);
+            const double c1 = returnClearance(s, q1);
+            int Jb = 0;
+            if (!(c1 > bestC) || freeMoveCheck(s, q0, q1, Jb) < 0) continue;
+            bestC = c1;
+            copyQ(q1, best);
+            found = true;
+        }
+    return found;
 }
 
 }  // namespace
@@ -613,24 +648,7 @@ int freeReturnStep(Scene& s, const double* q0, double* qOut, int& JColl) {
         copyQ(q1, best);
         found = true;
     }
-    if (!found) {
-        // No move towards qInit is clear: one joint moves (either way, within its limit) so that
-        // the arm gains the most clearance.
-        double bestC = c0 + tolFine;
-        for (int i = 1; i <= N; ++i)
-            for (int sg = -1; sg <= 1; sg += 2) {
-                double q1[JV];
-                copyQ(q0, q1);
-                q1[i] += sg * returnStep(s, i);
-                clampJoint(s, i, q1[i], &q1[i]);
-                const double c1 = returnClearance(s, q1);
-                int Jb = 0;
-                if (!(c1 > bestC) || freeMoveCheck(s, q0, q1, Jb) < 0) continue;
-                bestC = c1;
-                copyQ(q1, best);
-                found = true;
-            }
-    }
+    if (!found) found = clearanceMove(s, q0, c0, best);
     if (!found) return code0 < 0 ? code0 : -1;
     int Jb = 0;
     const int a = appendFreeStep(s, q0, best, Jb);

@@ -12,8 +12,8 @@
 #include "model/angles.h"
 #include "model/vecops.h"
 #include "path/free_motions.h"
-#include "path/path_driver.h"
-#include "path/path_record.h"
+#include "path/path_append.h"
+#include "path/path_clearance.h"
 
 namespace {
 
@@ -47,14 +47,12 @@ void avoidStep(Scene& s, const double* q0) {
     s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
     s.JColl = s.sgnFS < 0 ? J : 0;
     tracef(s, "\n★5:WInApart7()後 sgnPATH=%d sgnFS=%d JColl=%d", s.sgnPATH, s.sgnFS, s.JColl);
-    tracef(s, "\n  qs0[]=");
-    printVec(s, 1, s.N, q0);
-    tracef(s, "\n  qS[] =");
-    printVec(s, 1, s.N, s.qr);
-    if (s.sgnFS == 2) tracef(s, "\n  修正なしで壁床干渉なし");
-    if (s.sgnFS == 1) tracef(s, "\n  壁床干渉回避方向へ修正した");
-    if (s.sgnFS == -1) tracef(s, "\n  壁と干渉．修正不能 JColl=%d", s.JColl);
-    if (s.sgnFS == -2) tracef(s, "\n  床と干渉．修正不能 JColl=%d", s.JColl);
+    traceVec(s, 1, s.N, q0, "\n  qs0[]=");
+    traceVec(s, 1, s.N, s.qr, "\n  qS[] =");
+    if (s.sgnFS == kFSNoCorrection) tracef(s, "\n  修正なしで壁床干渉なし");
+    if (s.sgnFS == kFSCorrected) tracef(s, "\n  壁床干渉回避方向へ修正した");
+    if (s.sgnFS == kMCollWall) tracef(s, "\n  壁と干渉．修正不能 JColl=%d", s.JColl);
+    if (s.sgnFS == kMCollFloor) tracef(s, "\n  床と干渉．修正不能 JColl=%d", s.JColl);
     forwardKinematics(s, s.qr);
     tracef(s, "\n  干渉回避運動後 sgnCollAvoidMotion=%d sgnLinearMotion=%d", s.sgnCollAvoidMotion, s.sgnLinearMotion);
     tracef(s, "\n  関節並びの順逆 sgnWInAllJntOrderZ=%d リストJ[MR]y=%6.3f", s.sgnWInAllJntOrderZ, s.J[s.N - 1][1]);
@@ -64,10 +62,10 @@ void avoidStep(Scene& s, const double* q0) {
     if (jointChange(s, s.qr, q0) < 1e-5) {
         // No progress: a step that changes nothing would be repeated for ever.
         s.JColl = J;
-        s.sgnMColl = s.sgnFS < 0 ? s.sgnFS : 0;
+        s.sgnMColl = s.sgnFS < 0 ? s.sgnFS : kMCollNoMotion;
     } else {
         s.JColl = 0;
-        s.sgnMColl = 1;
+        s.sgnMColl = kMCollRunning;
     }
 }
 
@@ -101,8 +99,8 @@ bool straightStep(Scene& s, const double* q0) {
     // A record filled during the append ends at its last row.
     copyJointVector(JV - 1, pathStopped(s) ? s.qIPATH[s.NPATH] : q3, s.qr);
     if (pathStopped(s)) return true;
-    s.sgnMColl = 1;
-    s.sgnFS = 1;
+    s.sgnMColl = kMCollRunning;
+    s.sgnFS = kFSCorrected;
     // Height order, and no joint lower above the floor margin than the one before it.
     s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
     for (int i = 2; i <= N - 2; ++i)
@@ -135,8 +133,8 @@ void returnStep(Scene& s, const double* q0) {
             return;
         }
         copyJointVector(JV - 1, q1, s.qr);
-        s.sgnMColl = 1;
-        s.sgnFS = 1;
+        s.sgnMColl = kMCollRunning;
+        s.sgnFS = kFSCorrected;
         // Progress: the distance to the initial pose must fall to a new least value within
         // kReturnStall steps, else two moves could undo each other until the record is full.
         const double d = jointDistance(1, s.N, s.qr, s.qInit);
@@ -145,19 +143,34 @@ void returnStep(Scene& s, const double* q0) {
             s.returnStall = 0;
         } else if (++s.returnStall > kReturnStall) {
             tracef(s, "\n関節空間での復帰運動が%d回進まない→停止", kReturnStall);
-            s.sgnMColl = 0;
+            s.sgnMColl = kMCollNoMotion;
             s.sgnFS = 0;
             return;
         }
         if (!(wristNear(s, s.qr) && freeReturnClear(s, s.qr))) return;
     }
-    s.sgnPATH = 6;
+    s.sgnPATH = PhaseLastMotion;
     s.sgnPATHEnd = 0;
-    s.sgnMColl = 1;
-    s.sgnFS = 2;
+    s.sgnMColl = kMCollRunning;
+    s.sgnFS = kFSNoCorrection;
 }
 
 }  // namespace
+
+void calBFREESTART(Scene& s) {
+    s.sgnPATH = PhaseFreeSpaceAway;
+    s.sgnLinearMotion = s.sgnCollAvoidMotion = 0;
+    s.sgnJointReturn = 0;
+    s.returnBest = 1e300;
+    s.returnStall = 0;
+    s.sgnMColl = kMCollRunning;
+    s.sgnWInAllJntOrderZ = jointHeightOrder(s, s.qr);
+    if (s.sgnWInAllJntOrderZ > 0) s.sgnPATH = PhaseFreeSpaceReturn;
+    int M = 1;
+    double y = 0;
+    calJntNearWall(s, s.qr, M, y);
+    s.MNearWall = M;
+}
 
 int calJntNearWall(Scene& s, const double* q, int& M, double& y) {
     forwardKinematics(s, q);
@@ -177,7 +190,7 @@ int calJntNearWall(Scene& s, const double* q, int& M, double& y) {
 void calBFREESPACE1(Scene& s) {
     const int N = s.N, M = N - 2, W = N - 3, MF = N - 4;
     s.JColl = 0;
-    s.sgnPATH = 3;
+    s.sgnPATH = PhaseFreeSpaceAway;
     s.sgnPATHEnd = 0;
     s.sgnJointReturn = 0;
     s.returnBest = 1e300;
@@ -218,8 +231,8 @@ void calBFREESPACE1(Scene& s) {
     }
     tracef(s, "\n◎自由空間運動1:肘・リストを壁から遠ざける運動終了 NPATH=%d→次は干渉回避運動へ", s.NPATH);
     if (pathStopped(s)) return;
-    s.sgnMColl = 1;
-    s.sgnPATH = 5;
+    s.sgnMColl = kMCollRunning;
+    s.sgnPATH = PhaseFreeSpaceReturn;
     s.sgnPATHEnd = 0;
     double y = 0;
     calJntNearWall(s, s.qr, s.MNearWall, y);
@@ -250,7 +263,7 @@ void calBFREESPACE2(Scene& s) {
     if (s.sgnCollAvoidMotion == 1 || !straightStep(s, q0)) {
         avoidStep(s, q0);
         // A correction that cannot move the arm hands phase 5 over to the joint-space return.
-        if (!pathStopped(s) && s.sgnMColl <= 0) {
+        if (!pathStopped(s) && !pathRunning(s)) {
             s.sgnJointReturn = 1;
             copyJointVector(JV - 1, s.qIPATH[s.NPATH], q0);
             returnStep(s, q0);
@@ -261,12 +274,12 @@ void calBFREESPACE2(Scene& s) {
     if (wristNear(s, s.qr)) {
         // The closing motion is a straight joint motion: it must be clear too.
         if (freeReturnClear(s, s.qr)) {
-            s.sgnPATH = 6;
+            s.sgnPATH = PhaseLastMotion;
             s.sgnPATHEnd = 0;
-            s.sgnMColl = 1;
+            s.sgnMColl = kMCollRunning;
         } else {
             s.sgnJointReturn = 1;
         }
     }
-    s.sgnFS = 2;
+    s.sgnFS = kFSNoCorrection;
 }

@@ -4,6 +4,8 @@
 #include "core/types.h"
 struct Scene;
 
+// Entry into free space: phase 3, or 5 when the joints are already in height order.
+void calBFREESTART(Scene& s);
 // Phase 3: elbow and wrist away from the wall.
 void calBFREESPACE1(Scene& s);
 // Phase 5: one interference-avoiding or straight step towards the initial pose.

@@ -49,6 +49,113 @@ void linkInFrame(const Mat3& B, double th, const Vec3& v, Vec3& w) {
     mulMat3Vec(B, p, w);
 }
 
+// The condition of calJntMDirSolve for link M and direction e: Rz(th'') B Rz(th') v = ep, with
+// th'' the value of joint Mq2 and th' that of joint Mq1 (frames of the pose q).
+struct DirProblem {
+    int Mq1 = 0, Mq2 = 0;
+    Mat3 B;
+    Vec3 v, ep;
+    bool onAxis = false;  // ep along the axis of joint Mq2
+};
+
+// Candidate pairs (th', th'') in the order found; room for every branch of dirRoots.
+struct DirRoots {
+    double cand[8][2];
+    int n = 0;
+};
+
+// Adds the pairs of root th1 of joint Mq1.
+void addRoot(const DirProblem& p, const double* q, double th1, DirRoots& r) {
+    Vec3 w;
+    linkInFrame(p.B, th1, p.v, w);
+    if (!p.onAxis) {
+        r.cand[r.n][0] = th1;
+        r.cand[r.n][1] = turnOnto(w, p.ep);
+        ++r.n;
+        return;
+    }
+    // e' along the axis of joint M'': joint M'' keeps its value; when the small horizontal
+    // remainder leaves the link off e, the exact turn is tried as well.
+    r.cand[r.n][0] = th1;
+    r.cand[r.n][1] = q[p.Mq2];
+    ++r.n;
+    r.cand[r.n][0] = th1;
+    r.cand[r.n][1] = turnOnto(w, p.ep);
+    ++r.n;
+}
+
+// The roots: th' from the height of the link (a cos th' + b sin th' + c), th'' for each.
+void dirRoots(Scene& s, const DirProblem& p, const double* q, DirRoots& r) {
+    const Mat3& B = p.B;
+    const Vec3& v = p.v;
+    const Vec3& ep = p.ep;
+    // z of B Rz(th') v = a cos th' + b sin th' + c
+    const double a = B(2, 0) * v[0] + B(2, 1) * v[1];
+    const double b = B(2, 1) * v[0] - B(2, 0) * v[1];
+    const double c = B(2, 2) * v[2];
+    if (std::fabs(a) + std::fabs(b) > kDirTol) {
+        double th[2];
+        int n = TRI1(a, b, c - ep[2], th);
+        if (n == 0) {
+            // A tangent root lost to rounding (e' at the extreme reachable height).
+            const double rr = std::sqrt(a * a + b * b), cc = c - ep[2];
+            if (std::fabs(std::fabs(cc) - rr) < 1e-9) {
+                double phi = std::atan2(b, a);
+                th[0] = cc < 0 ? phi : phi + PI_C;
+                if (th[0] > PI_C) th[0] -= TWO_PI_C;
+                n = 1;
+            }
+        }
+        for (int k = 0; k < n; ++k) addRoot(p, q, th[k], r);
+        return;
+    }
+    // The height of the link does not depend on th'. Off the axis the horizontal length gives an
+    // equation in cos th', sin th'; it is identically constant in exact arithmetic, so joint M'
+    // keeping its value is tried as well (the nearest of all equal solutions).
+    if (!p.onAxis) {
+        double al[2], be[2], ga[2];
+        for (int i = 0; i < 2; ++i) {
+            al[i] = B(i, 0) * v[0] + B(i, 1) * v[1];
+            be[i] = B(i, 1) * v[0] - B(i, 0) * v[1];
+            ga[i] = B(i, 2) * v[2];
+        }
+        const double cA = al[0] * al[0] + al[1] * al[1], cB = be[0] * be[0] + be[1] * be[1];
+        const double cC = al[0] * be[0] + al[1] * be[1], cD = al[0] * ga[0] + al[1] * ga[1];
+        const double cE = be[0] * ga[0] + be[1] * ga[1];
+        const double cF = ga[0] * ga[0] + ga[1] * ga[1] - ep[0] * ep[0] - ep[1] * ep[1];
+        if (std::fabs(cA - cB) + std::fabs(cC) + std::fabs(cD) + std::fabs(cE) > 1e-12) {
+            double th[4];
+            const int n = TRI2(s, cA, cB, cC, cD, cE, cF, th);
+            for (int k = 0; k < n && k < 4; ++k) addRoot(p, q, th[k], r);
+        }
+    }
+    // On the axis of M'' (the link of M'' along e): both joints keep their values; the
+    // verification decides whether that points the link along e.
+    if (r.n + 2 <= 8) addRoot(p, q, q[p.Mq1], r);
+}
+
+// Verification: each pair in the order found, as a copy of q run through forward kinematics, is
+// kept (in the next row of out) only when it points link M along e. Returns the count.
+int keepVerified(Scene& s, const DirProblem& p, const DirRoots& r, const double* q, int M, const Vec3& e,
+                 double out[4][JV]) {
+    int count = 0;
+    for (int k = 0; k < r.n && count < 4; ++k) {
+        double* row = out[count];
+        copyJointVector(JV - 1, q, row);
+        row[p.Mq1] = r.cand[k][0];
+        row[p.Mq2] = r.cand[k][1];
+        bool dup = false;
+        for (int j = 0; j < count; ++j)
+            if (std::fabs(jointDiff(s, p.Mq1, out[j][p.Mq1], row[p.Mq1])) < 1e-9 &&
+                std::fabs(jointDiff(s, p.Mq2, out[j][p.Mq2], row[p.Mq2])) < 1e-9)
+                dup = true;
+        if (dup || !std::isfinite(row[p.Mq1]) || !std::isfinite(row[p.Mq2])) continue;
+        forwardKinematics(s, row);
+        if (dirError(s.mm[M], e) < kDirTol) ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
 int calJntMDirSolve(Scene& s, const double* q, int M, const Vec3& eIn, double out[4][JV]) {
@@ -58,111 +165,27 @@ int calJntMDirSolve(Scene& s, const double* q, int M, const Vec3& eIn, double ou
     const double en = normVec3(eIn);
     if (en < 1e-9) return 0;
     Vec3 e = {{eIn[0] / en, eIn[1] / en, eIn[2] / en}};
-    int Mq1 = 0, Mq2 = 0;
-    drivingJoints(s, M, Mq1, Mq2);
-    if (Mq2 < 1 || Mq1 > N) return 0;
+    DirProblem p;
+    drivingJoints(s, M, p.Mq1, p.Mq2);
+    if (p.Mq2 < 1 || p.Mq1 > N) return 0;
 
     forwardKinematics(s, q);
-    const Mat3 A = s.EA[Mq2];
-    Mat3 B;
-    if (Mq2 == Mq1 - 1)
-        B = s.Erel[Mq1];
+    const Mat3 A = s.EA[p.Mq2];
+    if (p.Mq2 == p.Mq1 - 1)
+        p.B = s.Erel[p.Mq1];
     else
-        mulMat3(turnedFrame(s, Mq2 + 1), s.Erel[Mq1], B);
-    Vec3 v;
-    if (Mq1 == M - 1)
-        v = s.mm0[M];
+        mulMat3(turnedFrame(s, p.Mq2 + 1), s.Erel[p.Mq1], p.B);
+    if (p.Mq1 == M - 1)
+        p.v = s.mm0[M];
     else
-        mulMat3Vec(turnedFrame(s, M - 1), s.mm0[M], v);
-    Vec3 ep;
-    mulMat3TVec(A, e, ep);
+        mulMat3Vec(turnedFrame(s, M - 1), s.mm0[M], p.v);
+    mulMat3TVec(A, e, p.ep);
+    p.onAxis = std::fabs(p.ep[0]) + std::fabs(p.ep[1]) <= kDirTol;
 
-    // z of B Rz(th') v = a cos th' + b sin th' + c
-    const double a = B(2, 0) * v[0] + B(2, 1) * v[1];
-    const double b = B(2, 1) * v[0] - B(2, 0) * v[1];
-    const double c = B(2, 2) * v[2];
-    const bool onAxis = std::fabs(ep[0]) + std::fabs(ep[1]) <= kDirTol;
-
-    // Candidate pairs (th', th'') in the order found; room for every branch below.
-    double cand[8][2];
-    int nc = 0;
-    auto addRoot = [&](double th1) {
-        Vec3 w;
-        linkInFrame(B, th1, v, w);
-        if (!onAxis) {
-            cand[nc][0] = th1;
-            cand[nc][1] = turnOnto(w, ep);
-            ++nc;
-            return;
-        }
-        // e' along the axis of joint M'': joint M'' keeps its value; when the small horizontal
-        // remainder leaves the link off e, the exact turn is tried as well.
-        cand[nc][0] = th1;
-        cand[nc][1] = q[Mq2];
-        ++nc;
-        cand[nc][0] = th1;
-        cand[nc][1] = turnOnto(w, ep);
-        ++nc;
-    };
-
-    if (std::fabs(a) + std::fabs(b) > kDirTol) {
-        double th[2];
-        int n = TRI1(a, b, c - ep[2], th);
-        if (n == 0) {
-            // A tangent root lost to rounding (e' at the extreme reachable height).
-            const double r = std::sqrt(a * a + b * b), cc = c - ep[2];
-            if (std::fabs(std::fabs(cc) - r) < 1e-9) {
-                double phi = std::atan2(b, a);
-                th[0] = cc < 0 ? phi : phi + PI_C;
-                if (th[0] > PI_C) th[0] -= TWO_PI_C;
-                n = 1;
-            }
-        }
-        for (int k = 0; k < n; ++k) addRoot(th[k]);
-    } else {
-        // The height of the link does not depend on th'. Off the axis the horizontal length
-        // gives an equation in cos th', sin th'; it is identically constant in exact arithmetic,
-        // so joint M' keeping its value is tried as well (the nearest of all equal solutions).
-        if (!onAxis) {
-            double al[2], be[2], ga[2];
-            for (int i = 0; i < 2; ++i) {
-                al[i] = B(i, 0) * v[0] + B(i, 1) * v[1];
-                be[i] = B(i, 1) * v[0] - B(i, 0) * v[1];
-                ga[i] = B(i, 2) * v[2];
-            }
-            const double cA = al[0] * al[0] + al[1] * al[1], cB = be[0] * be[0] + be[1] * be[1];
-            const double cC = al[0] * be[0] + al[1] * be[1], cD = al[0] * ga[0] + al[1] * ga[1];
-            const double cE = be[0] * ga[0] + be[1] * ga[1];
-            const double cF = ga[0] * ga[0] + ga[1] * ga[1] - ep[0] * ep[0] - ep[1] * ep[1];
-            if (std::fabs(cA - cB) + std::fabs(cC) + std::fabs(cD) + std::fabs(cE) > 1e-12) {
-                double th[4];
-                const int n = TRI2(s, cA, cB, cC, cD, cE, cF, th);
-                for (int k = 0; k < n && k < 4; ++k) addRoot(th[k]);
-            }
-        }
-        // On the axis of M'' (the link of M'' along e): both joints keep their values; the
-        // verification decides whether that points the link along e.
-        if (nc + 2 <= 8) addRoot(q[Mq1]);
-    }
-
-    if (nc == 0) copyJointVector(N, q, s.qr);
-
-    // Verification: only pairs whose forward kinematics points the link along e are kept.
-    int count = 0;
-    for (int k = 0; k < nc && count < 4; ++k) {
-        double* row = out[count];
-        copyJointVector(JV - 1, q, row);
-        row[Mq1] = cand[k][0];
-        row[Mq2] = cand[k][1];
-        bool dup = false;
-        for (int r = 0; r < count; ++r)
-            if (std::fabs(jointDiff(s, Mq1, out[r][Mq1], row[Mq1])) < 1e-9 &&
-                std::fabs(jointDiff(s, Mq2, out[r][Mq2], row[Mq2])) < 1e-9)
-                dup = true;
-        if (dup || !std::isfinite(row[Mq1]) || !std::isfinite(row[Mq2])) continue;
-        forwardKinematics(s, row);
-        if (dirError(s.mm[M], e) < kDirTol) ++count;
-    }
+    DirRoots roots;
+    dirRoots(s, p, q, roots);
+    if (roots.n == 0) copyJointVector(N, q, s.qr);
+    const int count = keepVerified(s, p, roots, q, M, e, out);
     for (int r = count; r < 4; ++r) copyJointVector(JV - 1, q, out[r]);
     return count;
 }

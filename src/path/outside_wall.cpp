@@ -12,35 +12,21 @@
 #include "model/kinematics.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
-#include "path/outside_internal.h"
-#include "path/path_record.h"
+#include "path/outside_step.h"
+#include "path/outside_targets.h"
+#include "path/outside_work.h"
+#include "path/path_append.h"
+#include "path/path_clearance.h"
 #include "path/row_gate.h"
-#include "path/slit_candidates.h"
+#include "path/wall_sides.h"
 #include "solve/pose_adjust.h"
 
 namespace {
 
 constexpr double kRPStep = 0.02;
 constexpr double kPPStep = 0.04;
-constexpr double kIntEps = 1e-9;  // integer parts of step counts: 0.3 / 0.05 is 6 steps
-
-int intPart(double x) {
-    if (!std::isfinite(x) || x < 0) return 0;
-    if (x > 1e6) return 1000000;
-    return static_cast<int>(x + kIntEps);
-}
-
-char typeOf(const Scene& s, int i) { return (i >= 0 && i <= JV) ? s.JRTYPE[i] : ' '; }
-
-int classify(Scene& s, const double* q, int& Mp, int& Mw) {
-    int inWall[JV];
-    return classifyJointsByWall(s, q, &Mp, inWall, &Mw);
-}
-
 // MW raised by one past an 'R' joint.
 int raisedMw(const Scene& s, int Mw) { return (Mw <= s.N && s.JRTYPE[Mw] == 'R') ? Mw + 1 : Mw; }
-
-double clamp1(double x) { return x > 1 ? 1 : (x < -1 ? -1 : x); }
 
 bool changed(const Scene& s, const double* a, const double* b) { return jointDistance(1, s.N, a, b) >= 0.0001; }
 
@@ -59,197 +45,6 @@ void turnToward(const Vec3& a, const Vec3& b, double th, Vec3& out) {
 
 }  // namespace
 
-// ---- shared helpers -------------------------------------------------------------------------
-
-// Largest distance from the slit plane of a joint in or near the wall on a row between two step
-// poses: inside the slit (half width 0.15) with 0.05 to spare, as the pass-out link test.
-constexpr double kSlitSag = 0.10;
-// Clearance a folded-back far joint keeps from the far margin band at a step pose.
-constexpr double kBandSpare = 0.001;
-
-int motionCode(int code) {
-    if (code == -1 || code == -4 || code == -5 || code == -7) return -1;
-    if (code == -2 || code == -6) return -2;
-    if (code < 0) return -3;
-    return 0;
-}
-
-// The joint and link checks of a far-side pose (no repair): 0 when clear, else the code with
-// the joint in Mbad.
-int farPoseCheck(Scene& s, const double* q, int& Mbad) {
-    double bw = 0, bf = 0, bs = 0;
-    int K = 0, t1 = 0, t2 = 0;
-    Vec3 P1, P2;
-    Mbad = 0;
-    int Mp = 0, Mw = 0;
-    classify(s, q, Mp, Mw);
-    // Every joint beyond the wall: a far joint folded back into the wall is caught here.
-    for (int j = Mw; j <= s.Nw; ++j) {
-        const int c = JntMCollCheck(s, 'O', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
-                                    P1, P2, t1, t2);
-        if (c < 0) {
-            Mbad = j;
-            return motionCode(c);
-        }
-    }
-    // The self check of a far joint on the far side looks only at links beyond the wall; the work
-    // folded back can come near the links before it: every far joint against every earlier link.
-    for (int j = Mw; j <= s.Nw; ++j) {
-        double d = 0;
-        if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0) {
-            Mbad = j;
-            return -3;
-        }
-    }
-    // The wall check of a joint reports the margin band only for the first joint beyond the wall
-    // and the joints in it: a later joint folded back into the band (or into the wall) passes
-    // there. Off the slit plane it is a wall interference.
-    forwardKinematics(s, q);
-    for (int j = Mw + 1; j <= s.Nw; ++j) {
-        // 1 mm to spare: the moves between steps skim the face of the band without dipping in.
-        const double face = (j == s.Nw ? s.rhy2W : s.rhy2M) + kBandSpare;
-        if (s.J[j][1] < face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
-            Mbad = j;
-            return -1;
-        }
-    }
-    // Likewise a joint after the leading robot-side run (past the wall) folded back to the
-    // robot's side into the near face's margin band.
-    for (int j = Mp + 1; j < Mw && j <= s.Nw; ++j) {
-        const double face = j == s.Nw ? s.rhy1W : s.rhy1M;
-        if (s.J[j][1] <= s.rhy1 && s.J[j][1] > face && std::fabs(s.J[j][0] - s.rhx) > 0.01) {
-            Mbad = j;
-            return -1;
-        }
-    }
-    for (int j = 2; j <= Mp && j <= s.Nw; ++j) {
-        const int c = JntMCollCheck(s, 'I', j, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
-                                    P1, P2, t1, t2);
-        // The joint check asks a robot-side joint in the near margin band to lie on the slit
-        // plane, as the pass-out poses keep it; a step between two of them may sag off the plane
-        // inside the slit, as the rows between steps may.
-        if (c == -1 && s.J[j][1] <= s.rhy1 && std::fabs(s.J[j][0] - s.rhx) <= kSlitSag) continue;
-        if (c < 0) {
-            Mbad = j;
-            return motionCode(c);
-        }
-    }
-    // The joint checks judge points: a link that crosses a wall face off the slit (a far joint
-    // off the plane while the joint before it comes back into the wall) is a wall interference.
-    const int link = slitLinkCheck(s, q);
-    if (link > 0) {
-        Mbad = link;
-        return -1;
-    }
-    return 0;
-}
-
-// A row the append writes between two checked step poses: clear of the floor and of the arm
-// itself, and inside the slit where it is in or near the wall. The step poses keep the joints in
-// the wall on the slit plane; the rows between may sag a little off it, never out of the slit.
-int farRowCheck(Scene& s, const double* q, int& Mbad) {
-    double d = 0, bs = 0;
-    int K = 0, t1 = 0, t2 = 0;
-    Vec3 P1, P2;
-    for (int j = 2; j <= s.Nw; ++j) {
-        // Between two repaired steps that both sit at the edge of the allowed shortfall (0.001),
-        // the clearance can dip past it between the sampled poses: 2e-5 to spare.
-        if (SelfCollCheck(s, 1, j, q, d, bs, K, P1, P2, t1, t2) < 0 || bs < -0.001 + 2e-5) {
-            Mbad = j;
-            return -3;
-        }
-    }
-    forwardKinematics(s, q);
-    for (int j = 2; j <= s.Nw; ++j) {
-        const double m = j == s.Nw ? MarginW : Margin;
-        const double y = s.J[j][1];
-        if ((j < s.Nw || s.sgnPATH >= 2) && s.J[j][2] - m <= 0) {
-            Mbad = j;
-            return -2;
-        }
-        if (y > s.rhy1 - m && y < s.rhy2 + m && std::fabs(s.J[j][0] - s.rhx) > kSlitSag) {
-            Mbad = j;
-            return -1;
-        }
-    }
-    const int link = slitLinkCheck(s, q);
-    if (link > 0) {
-        Mbad = link;
-        return -1;
-    }
-    return 0;
-}
-
-// The rows the append writes between the last row of the path and q (the subdivision of
-// appendPathSegment): a repair may put the pose far from the previous one, and the straight move
-// between them must be clear too.
-int farMoveCheck(Scene& s, const double* q, int& Mbad) {
-    const double* from = s.qIPATH[s.NPATH];
-    double dq[JV] = {}, w[JV] = {};
-    for (int i = 1; i <= s.N; ++i) w[i] = dq[i] = jointDiff(s, i, q[i], from[i]);
-    for (int i = s.N - 2; i <= s.N; ++i) w[i] = std::fabs(w[i]) / 5.0;
-    const double d = maxAbsJoint(s, s.N, w);
-    if (!(d > 1e-9)) return 0;
-    int n = static_cast<int>(std::ceil(d / 0.025 - 1e-9));
-    if (n < 1) n = 1;
-    // The rows written and poses between them at most 0.01 rad apart in every joint (the wrist
-    // joints move five times the row bound): a move along the edge of a margin band, or of the
-    // self clearance, can dip into it between two rows that are both clear.
-    const double dFull = maxAbsJoint(s, s.N, dq);
-    int m = static_cast<int>(std::ceil(dFull / n / 0.01));
-    if (m < 2) m = 2;
-    if (m > 16) m = 16;
-    for (int k = 1; k < n * m; ++k) {
-        double row[JV] = {};
-        for (int i = 1; i <= s.N; ++i) row[i] = from[i] + dq[i] * k / (n * m);
-        const int code = farRowCheck(s, row, Mbad);
-        if (code < 0) return code;
-    }
-    return 0;
-}
-
-int checkFarStep(Scene& s, int Mmove, const double* q, double* qOut, int& Mbad, int& collType) {
-    double bw = 0, bf = 0, bs = 0;
-    int K = 0, t1 = 0, t2 = 0;
-    Vec3 P1, P2;
-    double qa[JV];
-    copyJointVector(JV - 1, q, qa);
-    Mbad = 0;
-    collType = JntMCollCheck(s, 'O', Mmove, qa, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
-                             P1, P2, t1, t2);
-    bool stepped = false;
-    const int r = JntMCollAvoid(s, 'O', Mmove, qa, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs,
-                                qOut, stepped);
-    if (stepped) s.JColl = 0;
-    if (r < 0) s.sgnMColl = r;
-    if (r < 0) {
-        Mbad = Mmove;
-        return motionCode(r);
-    }
-    int code = farPoseCheck(s, qOut, Mbad);
-    if (code == 0) code = farMoveCheck(s, qOut, Mbad);
-    if (code == 0 && (code = gateRow(s, s.qIPATH[s.NPATH], qOut)) < 0) Mbad = Mmove;
-    if (code < 0) return code;
-    return collType < 0 ? 2 : 1;
-}
-
-void appendFarStep(Scene& s, const double* qTo) {
-    if (qTo != s.qr) copyJointVector(JV - 1, qTo, s.qr);
-    s.sgnMColl = 1;
-    appendPathSegment(s, s.qIPATH[s.NPATH], s.qr);
-}
-
-void linkDrivers(const Scene& s, int M, int& ME, int& MF) {
-    ME = M - 1;
-    if (ME >= 1 && s.JRTYPE[ME] == 'R') ME -= 1;
-    MF = ME - 1;
-}
-
-int nextFarJoint(const Scene& s, int M) {
-    int MM = M + 1;
-    while (MM < s.Nw && s.L[MM] < tolFine) ++MM;
-    return MM > s.Nw ? s.Nw : MM;
-}
 
 // ---- work lift ------------------------------------------------------------------------------
 
@@ -361,7 +156,7 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     // work along the rotation axis has no lift plane.
     if (normVec3(w) < 1e-6) {
         copyJointVector(JV - 1, s.qr, q1);
-        return 2;
+        return kLiftDone;
     }
     unitVec3(w, w);
     const int nStep = 20;  // integer part of pi / 0.08 + 1, at most 20
@@ -381,7 +176,7 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
     if (!appendStraightLift(s, qs, liftHeight(s, qs, v, w, nStep), qb)) {
         copyJointVector(JV - 1, s.qIPATH[s.NPATH], s.qr);
         copyJointVector(JV - 1, s.qr, q1);
-        return 1;
+        return kLiftStopped;
     }
     copyJointVector(JV - 1, qb, q);
     for (int k = 1; k <= nStep; ++k) {
@@ -393,50 +188,37 @@ int WOutWorkLift(Scene& s, const double* qs, double* q1) {
         double bw = 0, bf = 0, bs = 0;
         int K = 0, t1 = 0, t2 = 0;
         Vec3 P1, P2;
-        if (JntMCollCheck(s, 'O', Nw, q, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K, P1, P2,
-                          t1, t2) < 0 ||
+        if (phaseCollCheck(s, 'O', Nw, q, bw, bf, bs, K, P1, P2, t1, t2) < 0 ||
             checkFarStep(s, Nw, q, qa, Mbad, collType) < 0 || gateRow(s, s.qIPATH[s.NPATH], q) < 0) {
             copyJointVector(JV - 1, s.qr, q1);
-            return 1;
+            return kLiftStopped;
         }
         const int prev = s.NPATH;
         copyJointVector(JV - 1, s.qIPATH[prev], qa);
         appendFarStep(s, q);
-        tracef(s, "\n▼8:k=%2d/%d NPATH=%d sgnL=%d", k, nStep, s.NPATH, sgnL);
-        tracef(s, "\n  前qIPATH[%d]=", prev);
-        printVec(s, 1, N, qa);
-        tracef(s, "\n  新qIPATH[%d]=", s.NPATH);
-        printVec(s, 1, N, s.qr);
+        traceVec(s, 1, N, qa, "\n▼8:k=%2d/%d NPATH=%d sgnL=%d" "\n  前qIPATH[%d]=", k, nStep, s.NPATH, sgnL, prev);
+        traceVec(s, 1, N, s.qr, "\n  新qIPATH[%d]=", s.NPATH);
         forwardKinematics(s, s.qr);
-        tracef(s, "\n  結果方向mm[Nw]=");
-        printVec(s, 0, 2, s.mm[Nw].data());
-        tracef(s, " J[Nw]=");
-        printVec(s, 0, 2, s.J[Nw].data());
-        tracef(s, "\n  rhy2=%6.3f", s.rhy2);
-        tracef(s, " ワークの壁床余裕 bw==%6.3f bf=%6.3f", s.J[Nw][1] - s.rhy2 - MarginW, s.J[Nw][2] - MarginW);
+        traceVec(s, 0, 2, s.mm[Nw].data(), "\n  結果方向mm[Nw]=");
+        traceVec(s, 0, 2, s.J[Nw].data(), " J[Nw]=");
+        tracef(s, "\n  rhy2=%6.3f" " ワークの壁床余裕 bw==%6.3f bf=%6.3f", s.rhy2, s.J[Nw][1] - s.rhy2 - MarginW,
+               s.J[Nw][2] - MarginW);
         if (sgnL) break;
     }
     copyJointVector(JV - 1, s.qr, q1);
-    return 2;
+    return kLiftDone;
 }
 
 // ---- dispatcher -----------------------------------------------------------------------------
 
-int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const double* JMZ0In, double* qOut,
-               int& MColl) {
-    (void)Mw;
-    const int N = s.N, Nw = s.Nw;
-    double qs1[JV], qs2[JV];
-    copyJointVector(JV - 1, qs1In, qs1);
-    copyJointVector(JV - 1, qs2In, qs2);
-    if (JMZ0In != s.JMZ0) copyJointVector(JV - 1, JMZ0In, s.JMZ0);
-    int Mp0 = 0, Mw0 = 0, Mp1 = 0, Mw1 = 0;
-    classify(s, qs1, Mp0, Mw0);
-    Mw0 = raisedMw(s, Mw0);
-    classify(s, qs2, Mp1, Mw1);
-    Mw1 = raisedMw(s, Mw1);
-    MColl = 0;
+namespace {
 
+// The first joint to move beyond the wall, M, with the joints ME and MF that turn its link: the
+// joint after the far side of qs2 (Mw1, raised past a roll joint), or Mw0 when joint Mw0-1 lies
+// on the alpha-plane turning about x (kinematics of qs2 in the Scene); behind an 'R' joint N-4
+// with the arm nearly through, the wrist N-2. Returns M.
+int firstFarJoint(Scene& s, int Mw0, int Mp1, int Mw1, int& ME, int& MF) {
+    const int N = s.N, Nw = s.Nw;
     int M = Mw1 + 1;
     if (M > Nw) M = Nw;
     if (M < Nw && s.JRTYPE[M] == 'R' && s.L[M + 1] < tolFine) M += 1;
@@ -448,81 +230,127 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
     }
     if (M > Nw) M = Nw;
     if (M < 1) M = 1;
-    int ME = 0, MF = 0;
     linkDrivers(s, M, ME, MF);
     if (Mp1 >= N - 3 && s.JRTYPE[N - 4] == 'R') {
         M = N - 2;
         ME = N - 3;
         MF = N - 4;
     }
-    tracef(s, "\n◆◆0:============ WOutApart7()始め ============================◆◆");
-    tracef(s, "\n  通り抜け前Mp0=%d Mw0=%d ", Mp0, Mw0);
-    tracef(s, "→通り抜け後Mp1=%d Mw1=%d JColl=%d", Mp1, Mw1, s.JColl);
-    tracef(s, "\n  動かす最初の関節J[M=%d] J[ME,MF]=%c%c", M, typeOf(s, ME), typeOf(s, MF));
+    return M;
+}
+
+// Nothing is beyond the wall yet: the work is still in the slit, where the pass-out pose has put
+// it. Turning it up there would swing it off the slit plane into the wall, so the step goes
+// straight to the pass-out pose qs2. Returns sgnMotion; qOut and qr the pose reached.
+int stepInSlit(Scene& s, const double* qs1, const double* qs2, double* qOut, int& MColl) {
+    double qa[JV];
+    int collType = 0;
+    int sgnMotion = checkFarStep(s, s.Nw, qs2, qa, MColl, collType);
+    if (sgnMotion > 0 && !pathStopped(s)) {
+        appendFarStep(s, qa);
+        sgnMotion = changed(s, s.qr, qs1) ? kMotionMoved : kMotionNone;
+    } else {
+        copyJointVector(JV - 1, qs1, s.qr);
+        if (sgnMotion > 0) sgnMotion = kMotionNone;
+    }
+    copyJointVector(JV - 1, s.qr, qOut);
+    return sgnMotion;
+}
+
+// Only the work is beyond the wall: the work motion alone. Returns sgnMotion; qOut and qr the
+// pose reached.
+int workOnly(Scene& s, int Mw1, const double* qs1, const double* qs2, double* qOut, int& MColl) {
+    const int N = s.N;
+    const int sgnMotion = WOutWorkLargeMotion7(s, Mw1, qs1, qs2, s.JMZ0[s.Nw], qOut, MColl);
+    copyJointVector(JV - 1, qOut, s.qr);
+    int Mp = 0, Mwn = 0;
+    classifyWallSides(s, s.qr, Mp, Mwn);
+    traceVec(s, 1, N, qs1, "\n◆E:ワークの一気運動後 Mp=%d Mw=%d sgnWMotion=%d", Mp, Mwn, sgnMotion);
+    printVec(s, 1, N, qs2);
+    traceVec(s, 1, N, s.qr, "\n→qr[] =");
+    tracef(s, "\n◆getch()2");
+    waitKey(s);
+    return sgnMotion;
+}
+
+// Target of the first joint M: its direction eG and pose qP in the Scene, the kind of motion
+// returned ('L' or 'S' for a PP pair, 'L' for an RP pair, where the link stands up).
+char firstTarget(Scene& s, int Mw1, int M, bool rp, const double* qs1, const double* qs2) {
+    if (rp) {
+        s.eG = Vec3{{0, 0, 1}};
+        calJntMDir(s, qs2, s.Nw, s.eG, s.qP);
+        return 'L';
+    }
+    forwardKinematics(s, qs1);
+    for (int i = 1; i <= s.Nw; ++i) s.JMZ0[i] = s.J[i][2];
+    return calWOutJntMTarget4(s, Mw1, M, qs2, s.JMZ0[M], s.eG, s.qP);
+}
+
+void printTarget(Scene& s, int M, int ME, int MF, bool rp, char sgnLS, const double* qs1) {
+    forwardKinematics(s, qs1);
+    traceVec(s, 0, 2, s.eG.data(), "\n◆4:J[M=%d]の目標方向eG[]=", M);
+    traceVec(s, 0, 2, s.mm[M].data(), " sgnLS=%c" "\n ←現値mm[M=%d]=", sgnLS, M);
+    traceVec(s, 1, s.N, s.qP, "\n  目標関節角qP[]=");
+    tracef(s, "\n  JRTYPE[ME,MF]=%c%c" "%s" "\n getch()4", jointTypeOf(s, ME), jointTypeOf(s, MF),
+           rp ? "→RPLargeMotion()へ" : "→PPLargeMotion()へ");
+    waitKey(s);
+}
+
+void printResult(Scene& s, int sgnMotion, int MColl, const double* qs1, const double* qs2) {
+    const int N = s.N;
+    tracef(s, "\n◆◆E:======== WOutApart7()の解 sgnMotion=%d MColl=%d  NPATH=%d=======◆◆", sgnMotion, MColl,
+           s.NPATH);
+    if (sgnMotion == kMCollWall) tracef(s, "\n  壁干渉あり");
+    if (sgnMotion == kMCollFloor) tracef(s, "\n  床干渉あり");
+    if (sgnMotion == kMCollSelf) tracef(s, "\n  自己干渉あり");
+    if (sgnMotion < 0) tracef(s, "初期から動けなかった→運動停止");
+    if (sgnMotion == kMotionNone) tracef(s, "\nq[]変わらない");
+    if (sgnMotion == kMotionMoved) tracef(s, "\nq[]変わった");
+    printVec(s, 1, N, qs1);
+    printVec(s, 1, N, qs2);
+    printVec(s, 1, N, s.qr);
+    forwardKinematics(s, s.qr);
+    traceVec(s, 0, 2, s.mm[N - 2].data(), "\n  mm[%d]=", N - 2);
+    traceVec(s, 0, 2, s.mm[s.Nw].data(), " mm[Nw]=");
+    tracef(s, "\n◆◆E:========= WOutApart7() end sgnMotion=%d MColl=%d NPATH=%d=======◆◆", sgnMotion, MColl,
+           s.NPATH);
+}
+
+}  // namespace
+
+int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const double* JMZ0In, double* qOut,
+               int& MColl) {
+    (void)Mw;
+    const int N = s.N, Nw = s.Nw;
+    double qs1[JV], qs2[JV];
+    copyJointVector(JV - 1, qs1In, qs1);
+    copyJointVector(JV - 1, qs2In, qs2);
+    if (JMZ0In != s.JMZ0) copyJointVector(JV - 1, JMZ0In, s.JMZ0);
+    int Mp0 = 0, Mw0 = 0, Mp1 = 0, Mw1 = 0;
+    classifyWallSides(s, qs1, Mp0, Mw0);
+    Mw0 = raisedMw(s, Mw0);
+    classifyWallSides(s, qs2, Mp1, Mw1);
+    Mw1 = raisedMw(s, Mw1);
+    MColl = 0;
+    int ME = 0, MF = 0;
+    const int M = firstFarJoint(s, Mw0, Mp1, Mw1, ME, MF);
+    tracef(s, "\n◆◆0:============ WOutApart7()始め ============================◆◆" "\n  通り抜け前Mp0=%d Mw0=%d "
+              "→通り抜け後Mp1=%d Mw1=%d JColl=%d" "\n  動かす最初の関節J[M=%d] J[ME,MF]=%c%c",
+           Mp0, Mw0, Mp1, Mw1, s.JColl, M, jointTypeOf(s, ME), jointTypeOf(s, MF));
     traceVec(s, 1, N, qs1, "\n  初期値qs1[]=");
     traceVec(s, 1, N, qs2, "\n  最終値qs2[]=");
     traceVec(s, M, Nw, s.JMZ0, "\n  目標関節高さ JMZ0[%d-Nw]=", M);
 
-    int sgnMotion = 0;
-    if (M == Nw && Mw1 > Nw) {
-        // Nothing is beyond the wall yet: the work is still in the slit, where the pass-out pose
-        // has put it. Turning it up there would swing it off the slit plane into the wall, so the
-        // step goes straight to the pass-out pose.
-        double qa[JV];
-        int collType = 0;
-        sgnMotion = checkFarStep(s, Nw, qs2, qa, MColl, collType);
-        if (sgnMotion > 0 && !pathStopped(s)) {
-            appendFarStep(s, qa);
-            sgnMotion = changed(s, s.qr, qs1) ? 1 : 0;
-        } else {
-            copyJointVector(JV - 1, qs1, s.qr);
-            if (sgnMotion > 0) sgnMotion = 0;
-        }
-        copyJointVector(JV - 1, s.qr, qOut);
-        s.sgnMotion = sgnMotion;
-        s.MColl = MColl;
-        return sgnMotion;
-    }
+    int sgnMotion = kMotionNone;
     if (M == Nw) {
-        sgnMotion = WOutWorkLargeMotion7(s, Mw1, qs1, qs2, s.JMZ0[Nw], qOut, MColl);
-        copyJointVector(JV - 1, qOut, s.qr);
-        int Mp = 0, Mwn = 0;
-        classify(s, s.qr, Mp, Mwn);
-        tracef(s, "\n◆E:ワークの一気運動後 Mp=%d Mw=%d sgnWMotion=%d", Mp, Mwn, sgnMotion);
-        printVec(s, 1, N, qs1);
-        printVec(s, 1, N, qs2);
-        tracef(s, "\n→qr[] =");
-        printVec(s, 1, N, s.qr);
-        tracef(s, "\n◆getch()2");
-        waitKey(s);
+        sgnMotion = Mw1 > Nw ? stepInSlit(s, qs1, qs2, qOut, MColl) : workOnly(s, Mw1, qs1, qs2, qOut, MColl);
         s.sgnMotion = sgnMotion;
         s.MColl = MColl;
         return sgnMotion;
     }
-
     const bool rp = MF >= 1 && s.JRTYPE[MF] == 'R';
-    char sgnLS;
-    if (!rp) {
-        forwardKinematics(s, qs1);
-        for (int i = 1; i <= Nw; ++i) s.JMZ0[i] = s.J[i][2];
-        sgnLS = calWOutJntMTarget4(s, Mw1, M, qs2, s.JMZ0[M], s.eG, s.qP);
-    } else {
-        s.eG = Vec3{{0, 0, 1}};
-        calJntMDir(s, qs2, Nw, s.eG, s.qP);
-        sgnLS = 'L';
-    }
-    forwardKinematics(s, qs1);
-    tracef(s, "\n◆4:J[M=%d]の目標方向eG[]=", M);
-    printVec(s, 0, 2, s.eG.data());
-    tracef(s, " sgnLS=%c", sgnLS);
-    tracef(s, "\n ←現値mm[M=%d]=", M);
-    printVec(s, 0, 2, s.mm[M].data());
-    tracef(s, "\n  目標関節角qP[]=");
-    printVec(s, 1, N, s.qP);
-    tracef(s, "\n  JRTYPE[ME,MF]=%c%c", typeOf(s, ME), typeOf(s, MF));
-    tracef(s, rp ? "→RPLargeMotion()へ" : "→PPLargeMotion()へ");
-    tracef(s, "\n getch()4");
-    waitKey(s);
+    char sgnLS = firstTarget(s, Mw1, M, rp, qs1, qs2);
+    printTarget(s, M, ME, MF, rp, sgnLS, qs1);
     if (sgnLS != 'L') sgnLS = 'S';
     s.sgnWOMotion = sgnLS;
     const Vec3 eG = s.eG;
@@ -534,26 +362,8 @@ int WOutApart7(Scene& s, int Mw, const double* qs1In, const double* qs2In, const
         sgnMotion = WOutRPLargeMotion7(s, sgnLS, Mw1, M, qs1, qs2, eG, qP, s.JMZ0, qOut, MColl);
 
     copyJointVector(JV - 1, qOut, s.qr);
-    int inWall[JV];
-    classifyJointsByWall(s, s.qr, &s.Mpass, inWall, &s.MW);
-    tracef(s, "\n◆◆E:======== WOutApart7()の解 sgnMotion=%d MColl=%d  NPATH=%d=======◆◆", sgnMotion, MColl,
-           s.NPATH);
-    if (sgnMotion == -1) tracef(s, "\n  壁干渉あり");
-    if (sgnMotion == -2) tracef(s, "\n  床干渉あり");
-    if (sgnMotion == -3) tracef(s, "\n  自己干渉あり");
-    if (sgnMotion < 0) tracef(s, "初期から動けなかった→運動停止");
-    if (sgnMotion == 0) tracef(s, "\nq[]変わらない");
-    if (sgnMotion == 1) tracef(s, "\nq[]変わった");
-    printVec(s, 1, N, qs1);
-    printVec(s, 1, N, qs2);
-    printVec(s, 1, N, s.qr);
-    forwardKinematics(s, s.qr);
-    tracef(s, "\n  mm[%d]=", N - 2);
-    printVec(s, 0, 2, s.mm[N - 2].data());
-    tracef(s, " mm[Nw]=");
-    printVec(s, 0, 2, s.mm[Nw].data());
-    tracef(s, "\n◆◆E:========= WOutApart7() end sgnMotion=%d MColl=%d NPATH=%d=======◆◆", sgnMotion, MColl,
-           s.NPATH);
+    classifyWallSides(s, s.qr, s.Mpass, s.MW);
+    printResult(s, sgnMotion, MColl, qs1, qs2);
     s.sgnMotion = sgnMotion;
     s.MColl = MColl;
     return sgnMotion;
@@ -587,8 +397,33 @@ int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* qT
 // code when it failed, else 1 when the pose changed, else the first code met (or 0).
 static int chainResult(const Scene& s, int next, int first, const double* qs1, const double* qOut) {
     if (next < 0) return next;
-    if (changed(s, qOut, qs1)) return 1;
-    return first < 0 ? first : 0;
+    if (changed(s, qOut, qs1)) return kMotionMoved;
+    return first < 0 ? first : kMotionNone;
+}
+
+// Steps of the RP motion of joint M from qs1 towards qP: the joint change per step in dq, the link
+// of M turning from a0 (its direction in qs1) by alpha towards eG in all; the arm joints up to the
+// far side of qs2 and the turn in steps of kRPStep ('S': one joint fewer, a turn of at most two
+// steps). Returns the count.
+static int rpSteps(Scene& s, char sgnLS, int M, const double* qs1, const double* qs2, const double* qP, const Vec3& eG,
+                   double* dq, Vec3& a0, double& alpha) {
+    const int N = s.N;
+    jointDiffVector(s, 1, N, qP, qs1, dq);
+    int Mp2 = 0, Mw2 = 0;
+    classifyWallSides(s, qs2, Mp2, Mw2);
+    int m = Mw2 - 1 + ((Mw2 <= N && s.JRTYPE[Mw2] == 'R') ? 1 : 0);
+    if (sgnLS == 'S') m -= 1;
+    if (m > N) m = N;
+    double dmax = 0;
+    for (int i = 1; i <= m; ++i) dmax = std::fmax(dmax, std::fabs(dq[i]));
+    forwardKinematics(s, qs1);
+    a0 = s.mm[M];
+    alpha = std::acos(clampUnit(dotVec3(a0, eG)));
+    if (sgnLS == 'S' && alpha > 2 * kRPStep) alpha = 2 * kRPStep + 1e-5;
+    int nRP = stepCountOf(std::fmax(dmax, std::fabs(alpha)) / kRPStep);
+    if (nRP < 1) nRP = 1;
+    for (int i = 1; i <= N; ++i) dq[i] /= nRP;
+    return nRP;
 }
 
 int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, const double* qs2In,
@@ -611,22 +446,9 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1In,
         copyJointVector(JV - 1, qs1, qOut);
         return 0;
     }
-    double dq[JV] = {};
-    jointDiffVector(s, 1, N, qP, qs1, dq);
-    int Mp2 = 0, Mw2 = 0;
-    classify(s, qs2, Mp2, Mw2);
-    int m = Mw2 - 1 + ((Mw2 <= N && s.JRTYPE[Mw2] == 'R') ? 1 : 0);
-    if (sgnLS == 'S') m -= 1;
-    if (m > N) m = N;
-    double dmax = 0;
-    for (int i = 1; i <= m; ++i) dmax = std::fmax(dmax, std::fabs(dq[i]));
-    forwardKinematics(s, qs1);
-    const Vec3 a0 = s.mm[M];
-    double alpha = std::acos(clamp1(dotVec3(a0, eG)));
-    if (sgnLS == 'S' && alpha > 2 * kRPStep) alpha = 2 * kRPStep + 1e-5;
-    int nRP = intPart(std::fmax(dmax, std::fabs(alpha)) / kRPStep);
-    if (nRP < 1) nRP = 1;
-    for (int i = 1; i <= N; ++i) dq[i] /= nRP;
+    double dq[JV] = {}, alpha = 0;
+    Vec3 a0;
+    const int nRP = rpSteps(s, sgnLS, M, qs1, qs2, qP, eG, dq, a0, alpha);
     const double dth = alpha / nRP;
     tracef(s, "\n△RP5:繰り返し始め 通り抜け前後qs1[]→qs2[]分割数nRP=%d α=%6.3f dth=%6.3f", nRP, alpha, dth);
 
@@ -702,7 +524,7 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
     jointDiffVector(s, 1, N, qP, qs1, dq);
     double dA = 0;
     for (int i = 1; i <= MF - 1; ++i) dA = std::fmax(dA, std::fabs(dq[i]));
-    const int nA = intPart(dA / kPPStep), nB = intPart(std::fabs(dq[MF]) / kPPStep);
+    const int nA = stepCountOf(dA / kPPStep), nB = stepCountOf(std::fabs(dq[MF]) / kPPStep);
     int kPP = sgnLS == 'L' ? (nA > nB ? nA : nB) : nA;
     if (kPP < 1) kPP = 1;
     for (int i = 1; i <= N; ++i) dq[i] /= kPP;
@@ -726,7 +548,7 @@ int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1In, cons
             first = r;
             break;
         }
-        if (r == 2) {
+        if (r == kStepRepaired) {
             tracef(s, "→干渉あり回避した．以降は回避のみ");
             avoidOnly = true;
         } else {

@@ -1,5 +1,5 @@
-// Motions of the part of the arm beyond the wall: the work lift of phase 1, the fold of the far
-// joints after each slit pass-out step, the motion of the work, and the choice of targets.
+// Motions of the part of the arm beyond the wall: the work lift of phase 1 and the fold of the far
+// joints after each slit pass-out step, joint by joint (RP and PP pairs) out to the work.
 // Results (sgnMotion): 1 pose changed, 0 no change, -1 wall, -2 floor, -3 self interference that
 // cannot be avoided; MColl is the blocked joint. Every accepted step is appended to the path.
 #pragma once
@@ -16,10 +16,8 @@ int WOutRPLargeMotion7(Scene& s, char sgnLS, int Mw, int M, const double* qs1, c
                        const double* qP, const double* JMZ0, double* qOut, int& MColl);
 int WOutPPMotion8(Scene& s, char sgnLS, int Mw, int M, const double* qs1, const double* qs2, const Vec3& eG,
                   const double* qP, const double* JMZ0, double* qOut, int& MColl);
-int WOutWorkLargeMotion7(Scene& s, int Mw, const double* qs1, const double* qs2, double zW, double* qOut,
-                         int& MColl);
-// Target of joint M: returns sgnLS ('L', 'S' or 'N') with the direction eG and the pose qP.
-char calWOutJntMTarget4(Scene& s, int Mw, int M, const double* qs2, double zM, Vec3& eG, double* qP);
-// Corrects the target direction eG of link M when it would hit the floor or saturate the joint
-// before it. Returns 0 (unchanged), 1 (changed) or a negative interference code.
-int WOutChangeArmDir(Scene& s, int Mw, int M, const double* q, const Vec3& eNow, const Vec3& eG, Vec3& eOut);
+// Target of joint M from pose qT and the motion of that joint (RP or PP by the joint MF before
+// it) from pose q, then the joints beyond it and the work; used after the motion of the joint
+// before M (qT is q, or q with the pass-out joints that motion left undone at their target).
+int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* qT, const double* JMZ0, double* qOut,
+                      int& MColl);

@@ -1,4 +1,6 @@
 // The one operation that adds rows to the reverse path.
+#include "path/path_append.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,7 +10,6 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "path/path_record.h"
 #include "path/row_gate.h"
 
 namespace {
@@ -20,7 +21,7 @@ bool nextRow(Scene& s) {
     if (s.NPATH + 1 >= NMAX - 1) {
         tracef(s, "\n〓〓データ数容量を超えた NPATH=%d NMAX=%d→停止", s.NPATH + 1, NMAX);
         s.sgnNMAX = 'O';
-        s.sgnMColl = 0;
+        s.sgnMColl = kMCollNoMotion;
         return false;
     }
     s.NPATH += 1;

@@ -1,16 +1,18 @@
 // Clearance summary of a pose and the height order of its joints, read by every phase.
+#include "path/path_clearance.h"
+#include "path/wall_sides.h"
+
 #include <cmath>
 
 #include "core/scene.h"
 #include "collide/interference.h"
 #include "model/kinematics.h"
-#include "path/path_driver.h"
 
 int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, double* bf, double* bs, int& Jbad) {
     if (j2 > s.Nw) j2 = s.Nw;
     if (j1 < 1) j1 = 1;
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, q, Mp, Mw);
     int first = 0;
     Jbad = 0;
     for (int j = j1; j <= j2; ++j) {
@@ -30,6 +32,27 @@ int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, doubl
     }
     forwardKinematics(s, q);
     return first;
+}
+
+WorkFloor phaseWorkFloor(const Scene& s) { return s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt; }
+
+int phaseCollCheck(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, int& K, Vec3& P1,
+                   Vec3& P2, int& t1, int& t2) {
+    return JntMCollCheck(s, side, M, q, phaseWorkFloor(s), bw, bf, bs, K, P1, P2, t1, t2);
+}
+
+int phaseCollAvoid(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, double* qout) {
+    bool stepped = false;
+    const int r = JntMCollAvoid(s, side, M, q, phaseWorkFloor(s), bw, bf, bs, qout, stepped);
+    if (stepped) s.JColl = 0;
+    if (r < 0) s.sgnMColl = r;
+    return r;
+}
+
+int foldCollCode(int code) {
+    if (code == -4 || code == -5 || code == -7) return kMCollWall;
+    if (code == -6) return kMCollFloor;
+    return code;
 }
 
 int jointHeightOrder(Scene& s, const double* q) {

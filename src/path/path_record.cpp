@@ -1,5 +1,7 @@
-// Phase 6 (the closing motion to the initial pose), the smoothing of the reverse path, its
-// reversal into the forward path, and the playback along it.
+// The trail joint of the record, the smoothing of the reverse path, its reversal into the forward
+// path, and the playback along it.
+#include "path/path_record.h"
+
 #include <cmath>
 
 #include "core/console.h"
@@ -8,48 +10,9 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "path/path_driver.h"
-#include "path/path_record.h"
+#include "path/path_clearance.h"
 #include "path/row_gate.h"
-
-void calBLASTMOTION(Scene& s) {
-    const int N = s.N;
-    s.sgnPATH = 6;
-    s.sgnPATHEnd = 0;
-    s.qr[0] = 0;
-    wrapJointVector(N, s.qr, s.qr);
-    // The twenty steps lie on the straight joint motion to the initial pose: where the gate
-    // refuses it, the joint-space return of phase 5 carries on instead.
-    if (gateRow(s, s.qIPATH[s.NPATH], s.qInit) < 0) {
-        tracef(s, "\n最後の直線運動は干渉する→関節空間での復帰運動を続ける");
-        s.sgnPATH = 5;
-        s.sgnJointReturn = 1;
-        s.sgnMColl = 1;
-        return;
-    }
-    double step[JV] = {};
-    for (int i = 1; i <= N; ++i) step[i] = (s.qr[i] - s.qInit[i]) / 20.0;
-    for (int k = 0; k < 20; ++k) {
-        for (int i = 1; i <= N; ++i) {
-            s.qr[i] -= step[i];
-            // The last step lands exactly on the initial value.
-            if (0.5 * std::fabs(step[i]) > std::fabs(s.qr[i] - s.qInit[i])) s.qr[i] = s.qInit[i];
-        }
-        s.sgnMColl = 1;
-        appendPathSegment(s, s.qIPATH[s.NPATH], s.qr);
-        if (s.NPATHmax < s.NPATH) s.NPATHmax = s.NPATH;
-        // A full record ends the calculation as a failure: the path does not reach the initial
-        // pose, so it is not reported complete.
-        if (pathStopped(s)) {
-            s.sgnMColl = 0;
-            return;
-        }
-    }
-    s.sgnPATH = 7;
-    s.sgnPATHEnd = 1;
-    s.NPATHmax = s.NPATH;
-    tracef(s, "\n経路生成終了 NPATH=%d", s.NPATH);
-}
+#include "path/wall_sides.h"
 
 void smoothWindow(const Scene& s, int m, int j0, const double (*W)[JV], double* out) {
     if (m <= 0) return;  // no row to read: out is left as it is
@@ -66,6 +29,14 @@ void smoothWindow(const Scene& s, int m, int j0, const double (*W)[JV], double* 
             out[i] = sum / m;
         }
     }
+}
+
+void setPathTrack(Scene& s, const double* q) {
+    classifyWallSides(s, q, s.Mpass, s.MW);
+    int M = s.Mpass > s.Nw ? s.Nw : s.Mpass;
+    if (M >= 1 && s.JRTYPE[M] == 'R') M -= 1;
+    s.MpTrack = M < 0 ? 0 : M;
+    forwardKinematics(s, q);
 }
 
 double weightedStep(const Scene& s, const double* a, const double* b) {
@@ -127,8 +98,8 @@ void keepSmoothingSound(Scene& s) {
 namespace {
 
 int farSideStart(Scene& s, int k) {
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, s.qIPATH[k], &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, s.qIPATH[k], Mp, Mw);
     return Mw;
 }
 
@@ -145,8 +116,8 @@ void smoothPATH(Scene& s) {
     // of the whole record) whose far side starts at joint N-2 or later.
     int kA = -1, kB = -1, scanned = n;
     for (int k = 0; k <= n; ++k) {
-        int Mp = 0, Mw = 0, inWall[JV];
-        classifyJointsByWall(s, s.qIPATH[k], &Mp, inWall, &Mw);
+        int Mp = 0, Mw = 0;
+        classifyWallSides(s, s.qIPATH[k], Mp, Mw);
         if (Mw >= N - 2) kA = k;
         if (Mp >= s.Nw) {
             kB = k;
@@ -187,9 +158,9 @@ void convertPath(Scene& s) {
 void calCMOTION(Scene& s) {
     tracef(s, "\nC======逆経路データをSmoothingし，正経路データに変換して経路描画==========C");
     convertPath(s);
-    if (s.sgnPATH != 7) return;
+    if (s.sgnPATH != PhaseComplete) return;
     s.sgnCAL = 'C';
-    if (s.sgnPATHEnd) {
+    if (pathComplete(s)) {
         s.sgnMOVE = 'M';
         copyJointVector(JV - 1, s.qZero, s.qr);
         s.nMOVE = 0;

@@ -6,7 +6,7 @@
 #include "model/kinematics.h"
 #include "model/angles.h"
 #include "model/vecops.h"
-#include "path/path_driver.h"
+#include "path/path_append.h"
 #include "path/path_record.h"
 
 void beginPlannedPath(Scene& s, const double* qFinal) {
@@ -16,9 +16,9 @@ void beginPlannedPath(Scene& s, const double* qFinal) {
     copyJointVector(JV - 1, q, s.qAfinal);
     copyJointVector(JV - 1, q, s.qs);
     copyJointVector(JV - 1, q, s.qr);
-    s.sgnPATH = s.sgnPATHSave = 0;
+    s.sgnPATH = s.sgnPATHSave = PhasePreparing;
     s.sgnPATHEnd = 0;
-    s.sgnMColl = 1;
+    s.sgnMColl = kMCollRunning;
     s.sgnBResume = 0;
     s.cntBTrial = 0;
     s.JColl = 0;
@@ -46,7 +46,7 @@ int appendPlannedRow(Scene& s, const double* q) {
         s.gateCached = 0;
     }
     appendPathSegment(s, s.qIPATH[s.NPATH], to);
-    if (s.sgnGateStop) return s.sgnMColl < 0 ? s.sgnMColl : -3;
+    if (s.sgnGateStop) return s.sgnMColl < 0 ? s.sgnMColl : kMCollSelf;
     if (pathFull(s)) return 0;
     if (s.NPATH > s.NPATHmax) s.NPATHmax = s.NPATH;
     return 1;
@@ -54,9 +54,9 @@ int appendPlannedRow(Scene& s, const double* q) {
 
 int finishPlannedPath(Scene& s) {
     if (pathStopped(s) || jointDiffNorm(s, 1, s.N, s.qIPATH[s.NPATH], s.qInit) > 1e-9) return 0;
-    s.sgnPATH = s.sgnPATHSave = 7;
+    s.sgnPATH = s.sgnPATHSave = PhaseComplete;
     s.sgnPATHEnd = 1;
-    s.sgnMColl = 1;
+    s.sgnMColl = kMCollRunning;
     s.sgnSOLAEnd = 1;
     s.NPATHmax = s.NPATH;
     copyJointVector(JV - 1, s.qIPATH[s.NPATH], s.qr);

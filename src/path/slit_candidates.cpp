@@ -1,6 +1,8 @@
 // Candidate generation of the slit pass-out: a small trial turn of one arm joint, a second joint
 // that brings the lead joint back onto the alpha-plane, and the threading of the rest of the arm
 // through the slit along the plane.
+#include "path/slit_candidates.h"
+
 #include <cmath>
 
 #include "core/console.h"
@@ -11,7 +13,8 @@
 #include "model/angles.h"
 #include "model/vecops.h"
 #include "path/link_direction.h"
-#include "path/slit_candidates.h"
+#include "path/path_clearance.h"
+#include "path/wall_sides.h"
 #include "solve/tri.h"
 
 namespace {
@@ -85,8 +88,8 @@ int calJntOnAlpha(Scene& s, int k, int L, const double* q, double out[2][JV]) {
     if (k < 1 || k >= L || L > s.Nw) return 0;
     // J[L] already on the plane and still in front of the wall: the pose itself. Past the near
     // face the turn is solved as usual (one root then keeps the pose, the other may move it).
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, q, Mp, Mw);
     if (std::fabs(planeOff(s, s.J[L])) < kPlaneTol && Mp >= L) {
         copyQv(q, out[0]);
         return 1;
@@ -120,8 +123,8 @@ int calWorkOnAlpha(Scene& s, double* q) {
 int calNextJntOnAlpha(Scene& s, int L, int M2, double* q) {
     int c = L, n = M2;
     for (int guard = 0; guard <= s.Nw; ++guard) {
-        int Mp = 0, Mw = 0, inWall[JV];
-        classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+        int Mp = 0, Mw = 0;
+        classifyWallSides(s, q, Mp, Mw);
         // J[MW] is placed too: the link that crosses the far face then stays in the slit.
         if (c >= Mw || c >= s.Nw) return 1;
         if (c >= s.N - 2) return calWorkOnAlpha(s, q);
@@ -188,14 +191,14 @@ bool retain(Scene& s, const double* q0, const double* cand, const double (*sols)
     if (jointDistance(1, s.N, cand, q0) < kSamePose) return false;
     for (int i = 0; i < count; ++i)
         if (jointDistance(1, s.N, cand, sols[i]) < kSamePose) return false;
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, cand, &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, cand, Mp, Mw);
     const int j2 = Mw > s.Nw ? s.Nw : Mw;
     for (int j = (s.JRTYPE[1] == 'R') ? 3 : 2; j <= j2; ++j) {
         double bw = 0, bf = 0, bs = 0;
         int K = 0, t1 = 0, t2 = 0;
         Vec3 P1, P2;
-        if (JntMCollCheck(s, 'I', j, cand, s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K, P1,
+        if (phaseCollCheck(s, 'I', j, cand, bw, bf, bs, K, P1,
                           P2, t1, t2) < 0)
             return false;
     }
@@ -204,13 +207,59 @@ bool retain(Scene& s, const double* q0, const double* cand, const double (*sols)
 
 void storeCand(Scene& s, int idx, const double* q, int k, int L, int M) {
     copyQv(q, s.qCand[idx]);
-    int Mp = 0, Mw = 0, inWall[JV];
-    classifyJointsByWall(s, q, &Mp, inWall, &Mw);
+    int Mp = 0, Mw = 0;
+    classifyWallSides(s, q, Mp, Mw);
     s.kLM[idx][0] = k;
     s.kLM[idx][1] = L;
     s.kLM[idx][2] = M;
     s.candMp[idx] = Mp;
     s.candMw[idx] = Mw;
+}
+
+// Rolling candidate: J[Mp] on the plane and its axis along the plane normal (kinematics of q0 in
+// the Scene), so a turn of joint Mp keeps every later joint at its distance from the plane; of
+// the two turns the one that lifts J[Mp+1] higher becomes candidate 0. Returns the count (0, 1).
+int rollingCandidate(Scene& s, const double* q0, int Mp, double step, double (*sols)[JV]) {
+    const int N = s.N;
+    const Vec3 axis = colMat3(s.EA[Mp], 2);
+    if (!(Mp < N - 2 && std::fabs(planeOff(s, s.J[Mp])) < 1e-6 && std::fabs(dotVec3(axis, s.nAlpha)) > 1 - 1e-6))
+        return 0;
+    double t[2][JV];
+    double z[2];
+    for (int r = 0; r < 2; ++r) {
+        copyQv(q0, t[r]);
+        t[r][Mp] += (r == 0 ? 1.01 : -1.01) * step;
+        forwardKinematics(s, t[r]);
+        z[r] = s.J[Mp + 1][2];
+    }
+    const int pick = (z[1] > z[0]) ? 1 : 0;
+    t[pick][0] = 0;
+    wrapJointVector(N, t[pick], t[pick]);
+    copyQv(t[pick], sols[0]);
+    storeCand(s, 0, sols[0], Mp, Mp, Mp);
+    return 1;
+}
+
+// The closing block of a generation: every candidate with its classification, its [k, L, M], its
+// change from q0 and the positions of J[Mp] and J[Mw].
+void printCandidates(Scene& s, const double* q0, int count, const double (*sols)[JV]) {
+    const int N = s.N;
+    tracef(s, "\n※E:〓〓〓〓〓〓[k,L,M]全てを変えて通り抜け全M計算end solz=%d 〓〓〓〓〓〓〓※", count);
+    for (int i = 0; i < count; ++i) {
+        double dq[JV] = {};
+        for (int j = 1; j <= N; ++j) dq[j] = sols[i][j] - q0[j];
+        double mx = 0;
+        const int Mx = argMaxAbsJoint(s, N, dq, &mx);
+        const int mp = s.candMp[i], mw = s.candMw[i] > s.Nw ? s.Nw : s.candMw[i];
+        traceVec(s, 1, N, sols[i],
+                 "\n  k=%d/%d Mp=%d Mw=%d Mx=%d [k,L,M]=[%d %d %d] |qq[]-qs[]|=dqm=%11.3e" "\n  qq[] =", i, count, mp,
+                 s.candMw[i], Mx, s.kLM[i][0], s.kLM[i][1], s.kLM[i][2], jointDistance(1, N, sols[i], q0));
+        forwardKinematics(s, sols[i]);
+        traceVec(s, 0, 2, s.J[mp].data(), "\n  J[Mp=%d]=", mp);
+        traceVec(s, 0, 2, s.J[mw].data(), " J[Mw=%d]=", mw);
+        tracef(s, " rhx=%6.3f", s.rhx);
+    }
+    tracef(s, "\n※※========= SlitPassB5() end solz=%d===================================※※", count);
 }
 
 }  // namespace
@@ -241,29 +290,9 @@ int SlitPassB5(Scene& s, char sgnArmDir, const double* q0in, double step, double
     const int N = s.N;
     double q0[JV];
     copyQv(q0in, q0);
-    int Mp = 0, MW = 0, inWall[JV];
-    classifyJointsByWall(s, q0, &Mp, inWall, &MW);
-    int count = 0;
-
-    // Rolling candidate: J[Mp] on the plane and its axis along the plane normal, so a turn of
-    // joint Mp keeps every later joint at its distance from the plane.
-    const Vec3 axis = colMat3(s.EA[Mp], 2);
-    if (Mp < N - 2 && std::fabs(planeOff(s, s.J[Mp])) < 1e-6 && std::fabs(dotVec3(axis, s.nAlpha)) > 1 - 1e-6) {
-        double t[2][JV];
-        double z[2];
-        for (int r = 0; r < 2; ++r) {
-            copyQv(q0, t[r]);
-            t[r][Mp] += (r == 0 ? 1.01 : -1.01) * step;
-            forwardKinematics(s, t[r]);
-            z[r] = s.J[Mp + 1][2];
-        }
-        const int pick = (z[1] > z[0]) ? 1 : 0;
-        t[pick][0] = 0;
-        wrapJointVector(N, t[pick], t[pick]);
-        copyQv(t[pick], sols[0]);
-        storeCand(s, 0, sols[0], Mp, Mp, Mp);
-        count = 1;
-    }
+    int Mp = 0, MW = 0;
+    classifyWallSides(s, q0, Mp, MW);
+    int count = rollingCandidate(s, q0, Mp, step, sols);
 
     const int MpR = (Mp >= N - 2) ? N - 1 : Mp;
     int Ls = (s.JRTYPE[1] == 'R') ? 3 : 2;
@@ -304,24 +333,6 @@ int SlitPassB5(Scene& s, char sgnArmDir, const double* q0in, double step, double
         }
     }
 
-    tracef(s, "\n※E:〓〓〓〓〓〓[k,L,M]全てを変えて通り抜け全M計算end solz=%d 〓〓〓〓〓〓〓※", count);
-    for (int i = 0; i < count; ++i) {
-        double dq[JV] = {};
-        for (int j = 1; j <= N; ++j) dq[j] = sols[i][j] - q0[j];
-        double mx = 0;
-        const int Mx = argMaxAbsJoint(s, N, dq, &mx);
-        const int mp = s.candMp[i], mw = s.candMw[i] > s.Nw ? s.Nw : s.candMw[i];
-        tracef(s, "\n  k=%d/%d Mp=%d Mw=%d Mx=%d [k,L,M]=[%d %d %d] |qq[]-qs[]|=dqm=%11.3e", i, count, mp,
-               s.candMw[i], Mx, s.kLM[i][0], s.kLM[i][1], s.kLM[i][2], jointDistance(1, N, sols[i], q0));
-        tracef(s, "\n  qq[] =");
-        printVec(s, 1, N, sols[i]);
-        forwardKinematics(s, sols[i]);
-        tracef(s, "\n  J[Mp=%d]=", mp);
-        printVec(s, 0, 2, s.J[mp].data());
-        tracef(s, " J[Mw=%d]=", mw);
-        printVec(s, 0, 2, s.J[mw].data());
-        tracef(s, " rhx=%6.3f", s.rhx);
-    }
-    tracef(s, "\n※※========= SlitPassB5() end solz=%d===================================※※", count);
+    printCandidates(s, q0, count, sols);
     return count;
 }

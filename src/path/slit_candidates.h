@@ -1,15 +1,8 @@
-// Internals of the slit pass-out cycle: the step control, the candidate generation with its
-// inner solvers, the filter stages and the envelopes of the recorded cycles.
+// Candidate generation of the slit pass-out: trial turns of the arm joints with the inner
+// solvers that put the lead joint and the rest of the arm back on the alpha-plane.
 #pragma once
 #include "core/types.h"
 struct Scene;
-
-// Pass-out pose q2 from q0 with the step control (at most 3 step reductions; a reduction that
-// finds nothing keeps the earlier pick). Returns 1, or 0 with JColl when nothing passes.
-int SlitPassBOpt(Scene& s, const double* q0, double step, double* q2, int& JColl);
-// Step rule: accepts a pick whose largest arm joint change dmax is at most 0.2 or after 3
-// reductions; otherwise step = step x 0.2 / dmax and cntOpt is counted up.
-bool slitStepAccept(double dmax, int& cntOpt, double& step);
 
 // Candidates of one generation from q0 in sols (at most NSOLMAX rows); kLM, candMp, candMw of
 // the Scene receive [k, L, M] and the classification of each. Returns the count.
@@ -29,13 +22,3 @@ int calJntOnAlpha(Scene& s, int k, int L, const double* q, double out[2][JV]);
 int calNextJntOnAlpha(Scene& s, int L, int M2, double* q);
 // Turns the work link into the plane, 0.02 rad higher (at most straight up), in q. Returns 1/0.
 int calWorkOnAlpha(Scene& s, double* q);
-
-// Filter stages (1E)..(6LU) over sols[0..n-1]; qBest the chosen pose. Returns 1, or 0 with
-// JColl (the blocking joint of stage (2C)).
-int SelectSlitPassSolT(Scene& s, const double* q0, int n, const double (*sols)[JV], double* qBest, int& JColl);
-// Envelope of the newest cycle NPATHth (from qIPATHth).
-void recordPassEnvelope(Scene& s);
-// Links of q against the wall faces and the floor: 0 when every link between consecutive joint
-// points crosses the near and far faces within 0.1 of rhx and the joints up to MW keep the
-// floor clearance; otherwise the index of the first offending link (its end joint).
-int slitLinkCheck(Scene& s, const double* q);

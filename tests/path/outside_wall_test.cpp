@@ -9,8 +9,10 @@
 #include "collide/interference.h"
 #include "model/vecops.h"
 #include "app/scene_options.h"
-#include "path/outside_internal.h"
+#include "path/outside_step.h"
+#include "path/outside_targets.h"
 #include "path/outside_wall.h"
+#include "path/outside_work.h"
 #include "path_check.h"
 #include "support/test_scene.h"
 

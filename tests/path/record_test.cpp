@@ -7,6 +7,8 @@
 
 #include "app/keyboard.h"
 #include "model/kinematics.h"
+#include "path/last_motion.h"
+#include "path/path_append.h"
 #include "path/path_record.h"
 #include "path_check.h"
 #include "support/test_scene.h"

@@ -10,6 +10,7 @@
 #include "app/auto_solve.h"
 #include "app/keyboard.h"
 #include "collide/physical_model.h"
+#include "path/last_motion.h"
 #include "path/path_record.h"
 #include "path/row_gate.h"
 #include "path_check.h"

@@ -9,9 +9,11 @@
 #include "goal/goal_check.h"
 #include "model/joints.h"
 #include "path/outside_wall.h"
+#include "path/path_clearance.h"
 #include "path/path_driver.h"
 #include "path/slit_candidates.h"
-#include "path/slit_pass.h"
+#include "path/slit_pass_out.h"
+#include "path/slit_select.h"
 #include "path_check.h"
 #include "support/test_scene.h"
 

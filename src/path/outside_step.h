@@ -1,4 +1,5 @@
-// Helpers shared by the motions of the joints beyond the wall.
+// One step of a motion of the joints beyond the wall: its checks and its append, and the small
+// helpers the far-side motions share (joint motions, work motion, targets).
 #pragma once
 #include "core/types.h"
 struct Scene;
@@ -18,8 +19,10 @@ void appendFarStep(Scene& s, const double* qTo);
 void linkDrivers(const Scene& s, int M, int& ME, int& MF);
 // The next joint beyond M whose link has a length (Nw when none is left).
 int nextFarJoint(const Scene& s, int M);
-// Target of joint M from pose qT and the motion of that joint (RP or PP by the joint MF before
-// it) from pose q, then the joints beyond it and the work; used after the motion of the joint
-// before M (qT is q, or q with the pass-out joints that motion left undone at their target).
-int continueFarMotion(Scene& s, int Mw, int M, const double* q, const double* qT, const double* JMZ0, double* qOut,
-                      int& MColl);
+// Integer part of a step count x (0 when x is negative or not finite, at most 1000000); 1e-9 to
+// spare, so that 0.3 / 0.05 counts as 6 steps.
+int stepCountOf(double x);
+// x held to [-1, 1] (for acos of a product of unit vectors).
+double clampUnit(double x);
+// The type letter of joint i, ' ' outside the table.
+char jointTypeOf(const Scene& s, int i);
