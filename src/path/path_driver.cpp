@@ -16,7 +16,7 @@
 #include "path/path_append.h"
 #include "path/path_clearance.h"
 #include "path/path_record.h"
-#include "path/shorten.h"
+#include "path/record_reset.h"
 #include "path/slit_pass_out.h"
 #include "path/wall_sides.h"
 #include "path/wrist_motion.h"
@@ -142,19 +142,10 @@ void calBPREP(Scene& s) {
 
     s.sgnPATH = s.sgnPATHSave = PhaseWristMotion;
     s.JColl = 0;
-    s.sgnPATHEnd = 0;
     s.sgnMColl = kMCollRunning;
-    s.sgnBResume = 0;
     copyJointVector(JV - 1, s.qr, s.qAfinal);
     copyJointVector(JV - 1, s.qr, s.qs);
-    s.NPATH = s.NPATHth = 0;
-    clearShortMotion(s);
-    s.NPATHmax = 0;
-    s.sgnNMAX = 'U';
-    s.sgnGateStop = 0;
-    s.gateRefusals = 0;
-    s.nBACK = 0;
-    s.nMOVE = 0;  // the playback index stays inside the new record
+    emptyPathRecord(s);  // the new path starts at row 0; the playback index stays inside it
     wrapJointVector(N, s.qr, s.qr);
     copyJointVector(JV - 1, s.qr, s.qIPATH[0]);
     copyJointVector(JV - 1, s.qr, s.qIPATHth[0]);
