@@ -1,5 +1,6 @@
 #include "app/status_text.h"
 
+#include "app/solve_outcome.h"
 #include "core/scene.h"
 
 namespace {
@@ -137,7 +138,7 @@ StatusText statusB(const Scene& s) {
         b.line[2] = "#### Arm Cannot Move Through Hole.####\n";
     } else if (s.sgnPATH >= PhaseFreeSpaceAway && s.sgnMColl == 0) {
         b.line[2] = "#### No Solution In Free Space.####\n";
-    } else if (s.sgnPATHEnd == 1) {
+    } else if (pathComplete(s)) {
         b.line[1] = "Path Generation Finished\n";
         b.line[2] = "Go to Path Motion by Hit 'C'\n";
         return b.finish();
@@ -154,10 +155,10 @@ StatusText statusB(const Scene& s) {
 // The outcome of key 'N', or nothing.
 const char* autoSolveLine(const Scene& s) {
     switch (s.sgnAutoSolve) {
-        case 1: return "'N': Path by the A and B Calculations\n";
-        case 2: return "'N': Final Pose by A, Path by the Sampling Planner\n";
-        case 3: return "'N': Numeric Final Pose, Path by the Sampling Planner\n";
-        case -1: return "####'N': No Path Found (see the console)####\n";
+        case kAutoSolveByKeys: return "'N': Path by the A and B Calculations\n";
+        case kAutoSolvePlanned: return "'N': Final Pose by A, Path by the Sampling Planner\n";
+        case kAutoSolveNumericPose: return "'N': Numeric Final Pose, Path by the Sampling Planner\n";
+        case kAutoSolveNoPath: return "####'N': No Path Found (see the console)####\n";
         default: return nullptr;
     }
 }
@@ -165,7 +166,7 @@ const char* autoSolveLine(const Scene& s) {
 StatusText statusC(const Scene& s) {
     Block b;
     b.line[3] = autoSolveLine(s);
-    if (s.sgnPATHEnd == 1)
+    if (pathComplete(s))
         b.line[1] = s.sgnPlayShort ? "(C) Shortened Motion from Initial to Goal (H)\n" : "(C) Robot Motion from Initial to Goal\n";
     if (s.sgnPATHEnd != 0) {
         if (s.sgnMOVE == 'M') b.line[2] = "Hit  's'   to Move Robot\n";
@@ -179,7 +180,7 @@ StatusText statusC(const Scene& s) {
 }  // namespace
 
 StatusText chooseStatusLines(const Scene& s) {
-    if (s.sgnAutoSolve < 0 && (s.sgnCAL == 'A' || s.sgnCAL == 'B')) {
+    if (s.sgnAutoSolve == kAutoSolveNoPath && (s.sgnCAL == 'A' || s.sgnCAL == 'B')) {
         // The failure of 'N' takes the place of line 4 of the block it left.
         StatusText out = s.sgnCAL == 'A' ? statusA(s) : statusB(s);
         int k = 0;

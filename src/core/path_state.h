@@ -73,7 +73,7 @@ struct PathDriverState {
     int cntBTrial = 0;
     int sgnBResume = 0;
     int sgnPATHSave = 0;
-    // Outcome of the last automatic solve of key 'N' (app/plan_solve.h), for the status line:
+    // Outcome of the last automatic solve of key 'N' (app/solve_outcome.h), for the status line:
     // 0 none shown, 1 by the A and B keys, 2 final pose by the A keys and path by the planner,
     // 3 final pose by the numeric search and path by the planner, -1 no path found.
     int sgnAutoSolve = 0;
