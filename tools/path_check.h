@@ -23,7 +23,7 @@
 enum ClearanceKind { kWallClear, kFloorClear, kWorkFloorClear, kWorkClear, kSelfClear, kLimitClear, kClearKinds };
 const char* clearanceKindName(int kind);
 
-// Parts named in a contact: links by their number 1..N, and these (the hand: its capsule, or in
+// Shapes named in a contact: links by their number 1..N, and these (the hand: its capsule, or in
 // the self clearance its axis to the work point).
 enum ModelPart { kPartHand = 100, kPartWork, kPartLeftWall, kPartRightWall, kPartFloor, kPartJoint = 200 };
 std::string partName(int part);  // "link 4", "hand", "work", "left wall block", "floor", "joint 7"

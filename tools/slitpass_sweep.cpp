@@ -33,10 +33,10 @@ struct Row {
     int shortValid = 0;
     std::vector<double> lenBefore, lenAfter, shortMs;
     // With a fallback method: final pose by the A keys / the numeric search, path by B / the
-    // planner, valid in the physical model, and the times of the Parts, the numeric search and
+    // planner, valid in the physical model, and the times of the A and B keys, the numeric search and
     // the planner where each ran.
     int poseA = 0, poseNumeric = 0, pathB = 0, pathPlanner = 0, physical = 0;
-    std::vector<double> msParts, msNumeric, msPlanner;
+    std::vector<double> msKeys, msNumeric, msPlanner;
 };
 
 // Valid in the physical model by the independent judge, reverse and forward.
@@ -87,10 +87,10 @@ void pathLengths(Scene& s, double& joints, double& trail) {
     }
 }
 
-// The eight default scenes, side by side: the Parts' method (native) and the planner alone
+// The eight default scenes, side by side: the A and B keys (native) and the planner alone
 // (ompl), the planner with seeds 1..seeds.
 int compare(const std::vector<std::string>& robots, SolvePlan plan, int seeds) {
-    std::printf("| robot | Parts: path | ms | length rad | trail | planner %s: solved | median ms | worst ms | "
+    std::printf("| robot | A,B keys: path | ms | length rad | trail | planner %s: solved | median ms | worst ms | "
                 "length rad | trail |\n", plannerName(plan.planner));
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const std::string& robot : robots) {
@@ -179,7 +179,7 @@ void usage(std::FILE* out) {
                  "  --shorten also shortens each complete path and adds its lengths\n"
                  "       slitpass-sweep --compare [--robot NAME|all] [--kind KPIECE1|RRTConnect|BiTRRT|BKPIECE1]\n"
                  "                      [--seeds N] [--plan-time S]\n"
-                 "  the default scenes side by side: the Parts' method and the planner alone (seeds 1..N, default 5);\n"
+                 "  the default scenes side by side: the A and B keys and the planner alone (seeds 1..N, default 5);\n"
                  "  with --shorten: the forward path, the shortened motion and the planner's path shortened alike\n");
 }
 
@@ -276,7 +276,7 @@ void printHeader(bool native, bool shorten) {
 
 // What the solve of one scene gave, into the robot's row.
 void countSolve(const SolveResult& res, Row& row) {
-    row.msParts.push_back(res.millisParts);
+    row.msKeys.push_back(res.millisKeys);
     if (res.numericStarts > 0) row.msNumeric.push_back(res.millisNumeric);
     if (res.planner[0]) row.msPlanner.push_back(res.millisPlanner);
     row.poseA += std::strcmp(res.poseBy, "A keys") == 0;
@@ -290,7 +290,7 @@ void countSolve(const SolveResult& res, Row& row) {
 }
 
 // The complete path of scene k judged in the physical model (and the point model after the
-// Parts' method), and shortened with --shorten.
+// A and B keys), and shortened with --shorten.
 void judgePath(Scene& s, const std::string& robot, int k, const SolveResult& res, const SweepOptions& o, Row& row) {
     const bool native = o.plan.method == SolveMethod::Native;
     ++row.complete;
@@ -355,7 +355,7 @@ void printRow(const std::string& robot, Row& row, const SweepOptions& o) {
                     row.accepted, row.complete, row.valid, row.validPoint, med, worst);
     else
         std::printf("| %s | %d | %d | %d | %d | %d | %d | %s | %s | %s |", robot.c_str(), row.tried, row.poseA,
-                    row.poseNumeric, row.pathB, row.pathPlanner, row.physical, times(row.msParts).c_str(),
+                    row.poseNumeric, row.pathB, row.pathPlanner, row.physical, times(row.msKeys).c_str(),
                     times(row.msNumeric).c_str(), times(row.msPlanner).c_str());
     if (o.shorten)
         std::printf(" %d | %.1f | %.1f | %.1f |", row.shortValid, median(row.lenBefore), median(row.lenAfter),

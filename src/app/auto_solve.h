@@ -50,7 +50,7 @@ struct SolveResult {
     // empty when none did, and the time each fallback took (see app/plan_solve.h).
     char poseBy[12] = "";
     char pathBy[12] = "";
-    double millisParts = 0;    // the A and B keys (autoSolve, or the A keys alone)
+    double millisKeys = 0;    // the A and B keys (autoSolve, or the A keys alone)
     double millisNumeric = 0;
     double millisPlanner = 0;  // search, waypoint reduction and writing into the record
     int numericFound = 0;

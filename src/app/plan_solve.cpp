@@ -119,7 +119,7 @@ const char* solveMethodName(SolveMethod m) {
 SolveResult solveScene(Scene& s, const SolvePlan& p) {
     const auto t0 = Clock::now();
     SolveResult r = p.method == SolveMethod::Ompl ? autoSolveA(s, gateAccepts) : autoSolve(s);
-    r.millisParts = r.millis;
+    r.millisKeys = r.millis;
     if (r.complete) {
         std::snprintf(r.poseBy, sizeof r.poseBy, "A keys");
         std::snprintf(r.pathBy, sizeof r.pathBy, "B");

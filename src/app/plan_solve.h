@@ -1,4 +1,4 @@
-// The solve of a scene by a chosen method: the Parts' calculations alone (native), those first
+// The solve of a scene by a chosen method: the A and B keys alone (native), those first
 // and then the fallbacks where they end (auto), or the planner alone on a final pose from the A
 // keys or the numeric search (ompl). Each fallback is deterministic and bounded by a budget.
 #pragma once

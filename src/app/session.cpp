@@ -122,7 +122,7 @@ void jsonSolve(std::FILE* out, const SolveResult& r) {
     jsonString(out, r.poseBy);
     std::fprintf(out, ", \"pathBy\": ");
     jsonString(out, r.pathBy);
-    std::fprintf(out, ", \"msParts\": %.3f, ", r.millisParts);
+    std::fprintf(out, ", \"msKeys\": %.3f, ", r.millisKeys);
     if (r.numericStarts > 0)
         std::fprintf(out, "\"numeric\": {\"found\": %d, \"ms\": %.3f, \"starts\": %d, \"errP\": %.3g, \"errFrame\": %.3g, \"slitOffset\": %.4f}, ",
                      r.numericFound, r.millisNumeric, r.numericStarts, r.numericErrP, r.numericErrFrame, r.numericSlitOffset);

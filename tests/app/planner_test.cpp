@@ -1,4 +1,4 @@
-// Beyond the Parts' calculations: the planner's joint space, a planned path against the
+// Beyond the A and B calculations: the planner's joint space, a planned path against the
 // independent check, the numeric final pose against independent kinematics, and the A keys'
 // plain stop where they make no progress.
 #include <gtest/gtest.h>
