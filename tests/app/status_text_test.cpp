@@ -1,6 +1,5 @@
-// The status block the display shows: which row of the mode, A and B tables is chosen (the first
-// matching A row wins, the B table is evaluated step by step) and where each text goes. A row is
-// named by a few words of each of its lines, not by its whole text.
+// The status block: which row of the mode, A and B tables is chosen (the first matching A row
+// wins, the B table goes step by step) and where each text goes, named by a few words per line.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -131,18 +130,9 @@ TEST(StatusText, ModeTableOCReset0AbnormalAndRobotChoice) {
 }
 
 TEST(StatusText, BTableStepByStep) {
-    const char* const b1 = "1st Trial";
-    const char* const b2 = "2nd Trial";
-    const char* const hitA = "Hit 'A' to Find Another";
-    const char* const hitS = "to Continue Motion";
-    const char* const another = "Another Path Root";
-    const char* const twoTrials = "Two Trials";
-    const char* const goTo = "Go to A or Goal";
-    const char* const slit = "(2)Slit Pass";
-    const char* const freeSpace = "(3)Free Space";
-    const char* const noHole = "Cannot Move Through Hole";
-    const char* const stillError = "still Error";
-    const char* const jointWall = "Joint/Work-Wall/Floor";
+    const char *b1 = "1st Trial", *b2 = "2nd Trial", *hitA = "Hit 'A' to Find Another", *hitS = "to Continue Motion";
+    const char *another = "Another Path Root", *slit = "(2)Slit Pass", *freeSpace = "(3)Free Space";
+    const char *noHole = "Cannot Move Through Hole", *stillError = "still Error", *jointWall = "Joint/Work-Wall/Floor";
     // The rows start from B running normally (first trial, usable final pose, phase 2) and
     // change what the comment names.
     struct Row {
@@ -174,8 +164,8 @@ TEST(StatusText, BTableStepByStep) {
         // Failures in the phases; the interference line applies to trial 1 only.
         {1, 1, 2, 2, -2, 'U', 's', 2, 0, block(b1, {slit, "Self Interference UnAvoidable", another})},
         {1, 1, 2, 2, 0, 'U', 's', 2, 0, block(b1, {slit, noHole, another})},
-        {2, 1, 2, 2, 0, 'U', 's', 2, 0, block(b2, {slit, noHole, twoTrials, goTo})},
-        {2, 1, 2, 2, -1, 'U', 's', 2, 0, block(b2, {slit, "", twoTrials, goTo})},
+        {2, 1, 2, 2, 0, 'U', 's', 2, 0, block(b2, {slit, noHole, "Two Trials", "Go to A or Goal"})},
+        {2, 1, 2, 2, -1, 'U', 's', 2, 0, block(b2, {slit, "", "Two Trials", "Go to A or Goal"})},
         {1, 1, 2, 2, 0, 'U', 's', 5, 0, block(b1, {freeSpace, "No Solution In Free Space", another})},
     };
     for (const Row& r : rows) {

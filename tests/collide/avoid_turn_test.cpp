@@ -41,6 +41,13 @@ void expectCircle(const Turn& t, const Vec3& aa, const Vec3& bb) {
     for (double f : {0.25, 0.5, 0.75}) EXPECT_NEAR(norm(onCircle(t, f * t.angle)), 1, 1e-9);
 }
 
+// No turn at all: zero radius and angle, e1 the given start direction.
+void expectNoTurn(const Turn& t, const Vec3& e1, const char* what) {
+    EXPECT_EQ(t.r, 0) << what;
+    EXPECT_EQ(t.angle, 0) << what;
+    EXPECT_EQ(dist(t.e1, e1), 0) << what;
+}
+
 }  // namespace
 
 TEST(CalTurnAvoidWF, EveryTurnIsACircleFromAaToBbAndPlainOnlyWhereNothingIsNear) {
@@ -60,10 +67,7 @@ TEST(CalTurnAvoidWF, EveryTurnIsACircleFromAaToBbAndPlainOnlyWhereNothingIsNear)
         const Turn t = turn(*s, side, M, P, aa, bb);
         const Vec3 A = unit(aa), B = unit(bb);
         if (std::fabs(A[0] - B[0]) + std::fabs(A[1] - B[1]) + std::fabs(A[2] - B[2]) < 0.00001) {
-            // Too close to turn: no turn at all.
-            EXPECT_EQ(t.r, 0);
-            EXPECT_EQ(t.angle, 0);
-            EXPECT_EQ(dist(t.e1, A), 0);
+            expectNoTurn(t, A, "too close to turn");
             continue;
         }
         expectCircle(t, aa, bb);
@@ -127,20 +131,14 @@ TEST(CalTurnAvoidAxis, TurnLeavesTheWallSideDirectionAwayFromTheWallAndUpwards) 
         }
     // Degenerate input (a zero vector, or aa along bb): no turn, finite defaults.
     Turn t = turn(*s, 'O', 0, V(0, 0, 0), V(0, 0, 0), V(0, 1, 0));
-    EXPECT_EQ(t.r, 0);
-    EXPECT_EQ(t.angle, 0);
+    expectNoTurn(t, s->nAlpha, "zero aa");
     EXPECT_EQ(dist(t.c, s->ez), 0);
-    EXPECT_EQ(dist(t.e1, s->nAlpha), 0);
     EXPECT_EQ(dist(t.e2, s->nWall), 0);
     t = turn(*s, 'O', 5, V(0, 0, 1), V(0, 2, 0), V(0, 1, 0));
-    EXPECT_EQ(t.r, 0);
-    EXPECT_EQ(t.angle, 0);
-    EXPECT_EQ(dist(t.e1, V(0, 1, 0)), 0);
+    expectNoTurn(t, V(0, 1, 0), "aa along bb");
     EXPECT_EQ(dist(t.e2, s->ez), 0);
     t = turn(*s, 'O', 5, V(0, 0, 1), V(0, 0, 0), V(0, 1, 0));
-    EXPECT_EQ(t.r, 0);
-    EXPECT_EQ(t.angle, 0);
-    EXPECT_EQ(dist(t.e1, s->nAlpha), 0);
+    expectNoTurn(t, s->nAlpha, "zero aa, link 5");
     EXPECT_EQ(norm(t.c), 0);
 }
 

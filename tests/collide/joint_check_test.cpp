@@ -21,8 +21,21 @@ Check check(Scene& s, char side, int M, const double* q, WorkFloor wf = WorkFloo
     return c;
 }
 
+// The three clearances reported by a call against the wanted ones, each named when it breaks.
+void expectClearances(double bw, double bf, double bs, const Check& want, const std::string& ctx = "") {
+    EXPECT_EQ(bw, want.bw) << ctx << " bw";
+    EXPECT_EQ(bf, want.bf) << ctx << " bf";
+    EXPECT_EQ(bs, want.bs) << ctx << " bs";
+}
+
 bool wallBit(int code) { return code == -1 || code == -4 || code == -5 || code == -7; }
 bool selfBit(int code) { return code == -3 || code == -5 || code == -6 || code == -7; }
+
+// Each value finite; a failure names its place in the list.
+void expectFinite(std::initializer_list<double> values, const char* names) {
+    int k = 0;
+    for (double v : values) EXPECT_TRUE(std::isfinite(v)) << names << ": value " << k++;
+}
 
 // Searches random poses (within the joint limits) for one that satisfies pred.
 bool findPose(std::mt19937& rng, Scene& s, double* q, const std::function<bool()>& pred, int tries = 200000) {
@@ -219,24 +232,18 @@ TEST(JntMCollCheck, JointLimitsAndTheFirstJointOfTypeR) {
     double qo[JV];
     bool stepped = true;
     EXPECT_EQ(JntMCollAvoid(*r, 'I', 2, q, WorkFloor::Judged, bw, bf, bs, qo, stepped), 1);
-    EXPECT_EQ(bw, 1.0);
-    EXPECT_EQ(bf, 1.0);
-    EXPECT_EQ(bs, 1.0);
+    expectClearances(bw, bf, bs, Check{0, 0, 0, 0, 1.0, 1.0, 1.0, {}, {}});
     EXPECT_EQ(std::memcmp(q, qo, sizeof q), 0);
     EXPECT_FALSE(stepped);
     // Non-finite joint values are never clear; joints outside the arm are not judged.
     q[3] = NAN;
     const Check c = check(*r, 'I', 5, q);
     EXPECT_EQ(c.code, -7);
-    EXPECT_TRUE(std::isfinite(c.bw));
-    EXPECT_TRUE(std::isfinite(c.bf));
-    EXPECT_TRUE(std::isfinite(c.bs));
+    expectFinite({c.bw, c.bf, c.bs}, "bw bf bs");
     EXPECT_EQ(JntMCollAvoid(*r, 'I', 5, q, WorkFloor::Judged, bw, bf, bs, qo, stepped), -7);
     EXPECT_FALSE(stepped);
     EXPECT_EQ(SelfCollCheck(*r, 1, 5, q, d, bs, K, P1, P2, t1, t2), -3);
-    EXPECT_TRUE(std::isfinite(d));
-    EXPECT_TRUE(std::isfinite(bs));
-    EXPECT_TRUE(std::isfinite(P1[0]));
+    expectFinite({d, bs, P1[0]}, "d bs P1");
     const double zero[JV] = {};
     for (int M : {-1, r->Nw + 1, JV + 5}) EXPECT_EQ(check(*r, 'O', M, zero).code, 0);
 }
@@ -313,17 +320,13 @@ TEST(JntMCollAvoid, RepairsOrLeavesThePoseUnchanged) {
                 ++repaired;
                 const Check c1 = check(*s, side, M, qo, wf);
                 EXPECT_EQ(c1.code, 0) << ctx;
-                EXPECT_EQ(bw, c1.bw) << ctx;
-                EXPECT_EQ(bf, c1.bf) << ctx;
-                EXPECT_EQ(bs, c1.bs) << ctx;
+                expectClearances(bw, bf, bs, c1, ctx);
                 for (int i = M; i <= s->N; ++i) EXPECT_EQ(qo[i], q[i]) << ctx << " only joints before M move";
             } else {
                 ++failed;
                 EXPECT_LT(r, 0) << ctx;
                 EXPECT_EQ(std::memcmp(q, qo, sizeof q), 0) << ctx;
-                EXPECT_EQ(bw, c0.bw) << ctx;
-                EXPECT_EQ(bf, c0.bf) << ctx;
-                EXPECT_EQ(bs, c0.bs) << ctx;
+                expectClearances(bw, bf, bs, c0, ctx);
             }
             // Also when the output is the input itself.
             std::memcpy(qq, q, sizeof qq);

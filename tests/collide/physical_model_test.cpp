@@ -1,5 +1,5 @@
-// The geometry of the shapes as drawn: distances against dense sampling, and the sweep bound
-// against the motion of every point that forward kinematics gives along a straight joint move.
+// The sweep bound against the motion of every point that forward kinematics gives along a
+// straight joint move (the distances are held against the path check's in row_gate_test.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,53 +9,6 @@
 #include "collide/physical_model.h"
 #include "model/kinematics.h"
 #include "support/test_scene.h"
-
-namespace {
-
-double pointBox(const double* p, const Vec3& lo, const Vec3& hi) {
-    double d = 0;
-    for (int k = 0; k < 3; ++k) {
-        const double e = std::max({lo[k] - p[k], 0.0, p[k] - hi[k]});
-        d += e * e;
-    }
-    return std::sqrt(d);
-}
-
-Vec3 randomPoint(std::mt19937& g, double r) {
-    std::uniform_real_distribution<double> u(-r, r);
-    return Vec3{{u(g), u(g), u(g)}};
-}
-
-}  // namespace
-
-TEST(PhysicalModel, DistancesMatchDenseSampling) {
-    std::mt19937 g(7);
-    const Vec3 lo{{-0.5, -0.2, -1}}, hi{{0.5, 0.2, 1}};
-    for (int n = 0; n < 2000; ++n) {
-        const Vec3 a = randomPoint(g, 2), b = randomPoint(g, 2);
-        const Vec3 c = randomPoint(g, 2), d = randomPoint(g, 2);
-        double box = 1e9, seg = 1e9;
-        const int m = 2000;
-        for (int i = 0; i <= m; ++i) {
-            const double t = double(i) / m;
-            const double p[3] = {a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1]), a[2] + t * (b[2] - a[2])};
-            box = std::min(box, pointBox(p, lo, hi));
-            for (int j = 0; j <= 200; ++j) {
-                const double u = double(j) / 200;
-                double e = 0;
-                for (int k = 0; k < 3; ++k) e += std::pow(p[k] - (c[k] + u * (d[k] - c[k])), 2);
-                seg = std::min(seg, std::sqrt(e));
-            }
-        }
-        // Sampling only overestimates, by at most half a sample spacing of the segments.
-        const double got = segmentBoxDistance(a, b, lo, hi);
-        EXPECT_LE(got, box + 1e-12);
-        EXPECT_GE(got, box - 0.004);
-        const double gs = segmentSegmentDistance(a, b, c, d);
-        EXPECT_LE(gs, seg + 1e-12);
-        EXPECT_GE(gs, seg - 0.02);
-    }
-}
 
 TEST(PhysicalModel, SweepBoundCoversEveryPointOfArmAndBox) {
     std::mt19937 g(11);

@@ -1,66 +1,15 @@
-// The independent path check finds the faults it is there to find, and its FCL distances agree
-// with a computation by hand (its joint points are checked against the program's forward
-// kinematics in tests/model/kinematics_test.cpp; the path file's bad input in solve_cli.sh).
+// The independent path check finds the faults it is there to find (its clearances are held against
+// the row gate's in tests/path/row_gate_test.cpp, its joint points against the program's forward
+// kinematics in tests/model/kinematics_test.cpp, the path file's bad input in solve_cli.sh).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <random>
 
 #include "core/scene.h"
 #include "path_check.h"
 #include "support/test_scene.h"
 
 namespace {
-
-// Distance from p to the box of centre c, axes the columns of E, half sizes h.
-double pointBox(const Vec3& p, const Vec3& c, const Mat3& E, const double* h) {
-    double d2 = 0;
-    for (int a = 0; a < 3; ++a) {
-        const double u = E(0, a) * (p[0] - c[0]) + E(1, a) * (p[1] - c[1]) + E(2, a) * (p[2] - c[2]);
-        const double out = std::max(0.0, std::fabs(u) - h[a]);
-        d2 += out * out;
-    }
-    return std::sqrt(d2);
-}
-
-// Distance from segment a-b to that box: convex along the segment, so golden-section search.
-double segmentBox(const Vec3& a, const Vec3& b, const Vec3& c, const Mat3& E, const double* h) {
-    auto f = [&](double t) {
-        const Vec3 p{{a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1]), a[2] + t * (b[2] - a[2])}};
-        return pointBox(p, c, E, h);
-    };
-    double lo = 0, hi = 1;
-    for (int it = 0; it < 120; ++it) {
-        const double m1 = lo + 0.382 * (hi - lo), m2 = hi - 0.382 * (hi - lo);
-        if (f(m1) < f(m2))
-            hi = m2;
-        else
-            lo = m1;
-    }
-    return std::min({f(0), f(1), f(lo)});
-}
-
-// Wall and work clearances of q by the definitions: capsules of radius 0.1 around links 1..N and
-// the hand (to the middle of the box's top face), the work as a ball at the wall.
-void byHand(const Scene& s, const double* q, double& wall, double& work) {
-    Vec3 P[JV], end;
-    Mat3 F[JV];
-    independentJointPoints(s, q, P, F);
-    const Mat3& W = F[s.Nw];
-    const Vec3& rw = P[s.Nw];
-    for (int k = 0; k < 3; ++k) end[k] = rw[k] - W(k, 2) * s.Hwork / 2;
-    const Mat3 I = {{1, 0, 0, 0, 1, 0, 0, 0, 1}};
-    const double wallHalf[3] = {2.0, (s.rhy2 - s.rhy1) / 2, 3.75}, boxHalf[3] = {0.175, 0.15, s.Hwork / 2};
-    wall = work = 1e9;
-    for (double side : {-1.0, 1.0}) {
-        const Vec3 c{{s.rhx + side * (s.Wslit / 2 + 2.0), (s.rhy1 + s.rhy2) / 2, s.rh[2] + 3.75}};
-        wall = std::min(wall, pointBox(rw, c, I, wallHalf) - 0.1);
-        for (int k = 1; k <= s.N + 1; ++k)
-            wall = std::min(wall, segmentBox(P[k - 1], k <= s.N ? P[k] : end, c, I, wallHalf) - 0.1);
-    }
-    for (int k = 1; k <= s.N; ++k) work = std::min(work, segmentBox(P[k - 1], P[k], rw, W, boxHalf) - 0.1);
-}
 
 PathCheckReport checkRows(const Scene& s, const double (*rows)[JV], int n) {
     return checkPath(s, rows, n, nullptr, nullptr);
@@ -70,38 +19,6 @@ PathCheckReport checkRows(const Scene& s, const double (*rows)[JV], int n) {
 const double kBoxIntoLink4[JV] = {0, -1.5664, 0, 0, -0.1399, -2.5961, 2.6633, 1.4143, 0.2832};
 
 }  // namespace
-
-TEST(PathCheck, FclClearancesMatchTheDefinitionsByHand) {
-    // Poses scattered around a box against a link (F41) and an arm leaning through the slit
-    // (F21): contacts of every kind, clear and overlapping.
-    std::mt19937_64 rng(7);
-    std::uniform_real_distribution<double> jitter(-0.25, 0.25);
-    int clear = 0, overlapping = 0;
-    for (int robot : {41, 21}) {
-        auto s = makeSceneWithRobot(robot / 10, robot % 10);
-        double base[JV] = {0, std::atan2(s->rhy, s->rhx), 1.05, 0, 0, 0, 0, -1.0, 0};
-        if (robot == 41) std::copy(kBoxIntoLink4, kBoxIntoLink4 + JV, base);
-        for (int trial = 0; trial < 300; ++trial) {
-            double q[JV] = {};
-            for (int i = 1; i <= s->N; ++i) q[i] = base[i] + jitter(rng);
-            double want[2];
-            byHand(*s, q, want[0], want[1]);
-            const PhysicalClearance c = judgePose(*s, q);
-            const double got[2] = {c.kind[kWallClear].clearance, c.kind[kWorkClear].clearance};
-            for (int k = 0; k < 2; ++k) {
-                // A segment outside a box: the signed capsule distance is the segment's less 0.1.
-                if (want[k] > -0.0999) {
-                    EXPECT_NEAR(got[k], want[k], 1e-6) << "F" << robot << " trial " << trial << " kind " << k;
-                    (want[k] >= 0 ? clear : overlapping)++;
-                } else {
-                    EXPECT_LT(got[k], -0.0999);
-                }
-            }
-        }
-    }
-    EXPECT_GT(clear, 400);
-    EXPECT_GT(overlapping, 200);
-}
 
 TEST(PathCheck, EachRuleFailsThePathThatBreaksIt) {
     auto s = makeScene();  // F21: joint 1 R on the floor, joint 2 Q at z = 1, the work 6.4 above it

@@ -10,7 +10,7 @@
 #include "model/vecops.h"
 #include "support/test_scene.h"
 
-TEST(JointDiff, WrapsOnlyRJoints) {
+TEST(JointDiff, WrapsOnlyRJointsAndReducesBothAnglesFirst) {
     auto s = makeScene();  // F21: joint 1 'R', joint 3 'P'
     EXPECT_DOUBLE_EQ(jointDiff(*s, 1, 3.0, -3.0), 6.0 - 6.2831853072);
     EXPECT_DOUBLE_EQ(jointDiff(*s, 3, 3.0, -3.0), 6.0);
@@ -25,10 +25,6 @@ TEST(JointDiff, WrapsOnlyRJoints) {
         double turns = (a - b - d) / TWO_PI_C;
         EXPECT_NEAR(turns, std::round(turns), 1e-9);
     }
-}
-
-TEST(JointDiff, ReducesBothAnglesBeforeSubtracting) {
-    auto s = makeScene();
     // b >= 2 pi is reduced twice at most; a <= -2 pi is raised twice at most.
     EXPECT_NEAR(jointDiff(*s, 3, 0.5, 0.1 + 2 * TWO_PI_C), 0.4, 1e-12);
     EXPECT_NEAR(jointDiff(*s, 3, -0.5 - 2 * TWO_PI_C, 0.0), -0.5, 1e-12);
@@ -70,9 +66,7 @@ TEST(MaxAbsJoint, FirstIndexWinsAndZeroVector) {
 TEST(VectorOps, EdgeRules) {
     Vec3 z{{0, 0, 0}}, out{{9, 9, 9}};
     unitVec3(z, out);
-    EXPECT_EQ(out[0], 0.0);
-    EXPECT_EQ(out[1], 0.0);
-    EXPECT_EQ(out[2], 0.0);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(out[k], 0.0) << k;
     Vec3 a{{3, 0, 4}};
     unitVec3(a, a);  // may alias
     EXPECT_DOUBLE_EQ(a[0], 0.6);
@@ -82,9 +76,6 @@ TEST(VectorOps, EdgeRules) {
     EXPECT_EQ(digitChar(12), 'x');
     EXPECT_EQ(digitChar(-1), 'x');
     EXPECT_EQ(digitChar(3), '3');
-}
-
-TEST(VectorOps, WrapAndNearestDifference) {
     double src[4] = {0, PI_C, -PI_C, 7.0}, dst[4];
     wrapJointVector(3, src, dst);
     EXPECT_DOUBLE_EQ(dst[1], PI_C - TWO_PI_C);  // pi itself wraps

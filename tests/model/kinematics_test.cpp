@@ -23,11 +23,8 @@ TEST(ForwardKinematics, AgreesWithIndependentRotationsForEveryRobot) {
             const std::string letters = std::string(lowL[lower - 1]) + upL[upper - 1] + "RPR";
             ASSERT_EQ(std::string(s->JRTYPE + 1, 8), letters);
             const double z[10] = {0, lower >= 3 ? 1.0 : 0.0, lower >= 3 ? 2.0 : 1.0, 3, 5, 6, 7, 7, 7, 7.4};
-            for (int i = 0; i <= 9; ++i) {
-                ASSERT_EQ(s->Jstraight[i][0], 0) << i;
-                ASSERT_EQ(s->Jstraight[i][1], 0) << i;
-                ASSERT_EQ(s->Jstraight[i][2], z[i]) << i;
-            }
+            for (int i = 0; i <= 9; ++i)
+                for (int k = 0; k < 3; ++k) ASSERT_EQ(s->Jstraight[i][k], k == 2 ? z[i] : 0) << i << " " << k;
             for (int trial = 0; trial < 1500; ++trial) {
                 double q[JV] = {};
                 for (int i = 1; i <= 8; ++i) q[i] = angle(rng);
@@ -68,9 +65,8 @@ TEST(ClassifyJointsByWall, FaceRulesAndRuns) {
     const double y4 = s->J[4][1], y5 = s->J[5][1];
     ASSERT_GT(y4, 1.0);
     ASSERT_GT(y5, y4);
-    // Near face exactly on J4: J4 counts as before the wall; far face exactly on J5: beyond it.
-    // A thicker wall: J5 inside, J6.. beyond. Joint 1 already past the near face still reports
-    // Mp = 1 (joints 2..9 all between the faces).
+    // Near face exactly on J4: J4 is before the wall; far face exactly on J5: beyond it. A thicker
+    // wall: J5 inside. Joint 1 already past the near face still reports Mp = 1.
     const struct {
         double rhy1, rhy2;
         int Mp, Mw, n, first;
@@ -79,9 +75,10 @@ TEST(ClassifyJointsByWall, FaceRulesAndRuns) {
         s->rhy1 = c.rhy1, s->rhy2 = c.rhy2;
         int Mp = 0, Mw = 0, in[JV] = {};
         const int n = classifyJointsByWall(*s, q, &Mp, in, &Mw);
-        EXPECT_EQ(Mp, c.Mp) << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
-        EXPECT_EQ(Mw, c.Mw) << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
-        EXPECT_EQ(n, c.n) << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
-        EXPECT_TRUE(n == 0 || in[0] == c.first) << c.rhy1 << " " << c.rhy2 << ": " << Mp << " " << Mw << " " << n;
+        SCOPED_TRACE(testing::Message() << "faces " << c.rhy1 << " " << c.rhy2);
+        EXPECT_EQ(Mp, c.Mp);
+        EXPECT_EQ(Mw, c.Mw);
+        EXPECT_EQ(n, c.n);
+        EXPECT_TRUE(n == 0 || in[0] == c.first) << in[0];
     }
 }

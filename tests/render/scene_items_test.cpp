@@ -1,14 +1,10 @@
 // Frames of the window for the highlighted robot, the moved goal and the path trails of B and C
 // mode.
-#include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <vector>
 
 #include "model/kinematics.h"
-#include "render/frame.h"
 #include "support/window_support.h"
 
 TEST(SceneItems, HighlightTurnsTheJointTheWristOrTheWorkYellow) {
@@ -81,19 +77,4 @@ TEST(SceneItems, PathTrailsAreDrawnUpToTheirLastRow) {
             }
         }
     }
-}
-
-// Frame time at start-up: run with --gtest_also_run_disabled_tests --gtest_filter='*FrameTime*'.
-TEST(SceneItems, DISABLED_FrameTime) {
-    Scene& s = freshWindowScene();
-    const int frames = 200;
-    redrawScene(s);
-    glFinish();
-    auto t0 = std::chrono::steady_clock::now();
-    for (int k = 0; k < frames; ++k) redrawScene(s);
-    glFinish();
-    auto t1 = std::chrono::steady_clock::now();
-    const double ms = std::chrono::duration<double, std::milli>(t1 - t0).count() / frames;
-    std::printf("start-up frame (redrawScene, %d frames): %.3f ms per frame\n", frames, ms);
-    EXPECT_GT(renderFrame(s).count(isWallRed), 1000);
 }

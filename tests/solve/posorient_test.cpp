@@ -14,8 +14,7 @@ namespace {
 // wrapped solution is exact only to about 1e-10 in the frame.
 constexpr double kFrameTol = 1e-9;
 
-// A success of solvePosOrient reaches the goal through forward kinematics; a failure gives back
-// the start.
+// A success reaches the goal through forward kinematics; a failure gives back the start.
 void expectGoalOrStart(Scene& s, int ok, const double* qout, const double* q0, const Vec3& rwT, const Mat3& EwT) {
     if (ok) {
         EXPECT_LE(posError(s, qout, rwT), 1e-8);
@@ -25,10 +24,19 @@ void expectGoalOrStart(Scene& s, int ok, const double* qout, const double* q0, c
     }
 }
 
+// A goal out of reach: the first round fails, silently, giving back the start.
+void expectSilentFailure(Scene& s, const double* q0, const Vec3& rwT, const Mat3& EwT, const std::string& ctx) {
+    double qout[JV];
+    TraceCapture cap(s);
+    EXPECT_EQ(solvePosOrient(s, q0, s.Iinv, s.Jinv, s.Kinv, rwT, EwT, qout), 0) << ctx;
+    EXPECT_EQ(s.cntPosOrient, 1) << ctx;
+    EXPECT_TRUE(cap.text().empty()) << ctx;
+    EXPECT_EQ(std::memcmp(qout, q0, JV * sizeof(double)), 0) << ctx;
+}
+
 }  // namespace
 
 TEST(AngleDistances, WrapDiffJointDist3AndErrorsAgainstFieldsOfTheScene) {
-    // The shortest of a - b and a - b +- 2 pi (the decimal 2 pi).
     EXPECT_EQ(wrapDiff(3.0, -3.0), 6.0 - TWO_PI_C);
     EXPECT_EQ(wrapDiff(-3.0, 3.0), -6.0 + TWO_PI_C);
     EXPECT_EQ(wrapDiff(0.5, 0.25), 0.25);
@@ -38,7 +46,7 @@ TEST(AngleDistances, WrapDiffJointDist3AndErrorsAgainstFieldsOfTheScene) {
     x[7] = -2.0, y[7] = 2.5;  // 4.5 -> 2 pi - 4.5
     x[1] = 100, y[1] = -100;  // not in the set
     EXPECT_NEAR(jointDist3(2, 5, 7, x, y), (TWO_PI_C - 6.0) + 0.3 + (TWO_PI_C - 4.5), 1e-15);
-    // Targets may be the scene's own fields, which the kinematics of the pose judged overwrite.
+    // Targets may be the scene's own fields, which the kinematics overwrite.
     auto s = makeSceneWithRobot(3, 2);
     std::mt19937 rng(2);
     double q[JV], q2[JV];
@@ -99,8 +107,7 @@ TEST(WristOrient, DegenerateCaseOneSolutionKeepsJointNm2) {
         double q[JV], sols[2][JV];
         randomPose(rng, *s, q);
         forwardKinematics(*s, q);
-        // Goal approach axis along joint N-2's axis (flipped by a half turn about x every other
-        // time), turned about it at random.
+        // Goal approach axis along joint N-2's axis (every other time flipped), turned at random.
         Mat3 EwG, tmp;
         rotZMat3(s->EA[N - 2], u(rng), tmp);
         const Mat3 Rx{{1, 0, 0, 0, -1, 0, 0, 0, -1}};
@@ -109,8 +116,7 @@ TEST(WristOrient, DegenerateCaseOneSolutionKeepsJointNm2) {
         EXPECT_NEAR(wrapped(sols[0][N - 2] - q[N - 2]), 0, 1e-12);
         EXPECT_LE(orientError(*s, sols[0], EwG), kFrameTol);
     }
-    // The threshold: squared length of (joint N-2 axis x goal axis of joint N) below 1e-7 gives
-    // one solution (missing the goal only by the lean), above it two.
+    // |joint N-2 axis x goal axis|^2 below 1e-7: one solution (off only by the lean), above: two.
     double q[JV] = {0, 0.3, -0.7, 1.1, 0.4, -0.2, 0.9, 0.5, -1.3};
     forwardKinematics(*s, q);
     for (double sin2 : {0.5e-7, 2e-7}) {
@@ -125,8 +131,7 @@ TEST(WristOrient, DegenerateCaseOneSolutionKeepsJointNm2) {
 }
 
 TEST(WristOrient, TiltedWristHasNoSolutionInsideItsCone) {
-    // Joint N's axis of this wrist stays at least 60 degrees off joint N-2's axis: goals inside
-    // that cone are out of reach; goals outside still give two exact solutions.
+    // Joint N's axis stays 60 degrees off joint N-2's: goals inside that cone are out of reach.
     auto s = makeSceneWithRobot(2, 1);
     const int N = s->N;
     const double tilt = 60 * M_PI / 180;
@@ -157,26 +162,19 @@ TEST(WristOrient, TiltedWristHasNoSolutionInsideItsCone) {
     }
     EXPECT_GT(none, 30);
     EXPECT_GT(two, 30);
-    // solvePosOrient with the wrist point in place and the approach axis along joint N-2's axis:
-    // the orientation step finds nothing, silently, and the start comes back.
-    double q[JV], qout[JV];
+    // solvePosOrient toward such a goal: nothing found, silently, and the start comes back.
+    double q[JV];
     randomPose(rng, *s, q);
     forwardKinematics(*s, q);
     const Mat3 EwT = s->EA[N - 2];  // EwH is the identity
     Vec3 rwT;
     for (int r = 0; r < 3; ++r) rwT[r] = s->J[N - 1][r] + s->L[s->Nw] * EwT(r, 2);
-    TraceCapture cap(*s);
-    EXPECT_EQ(solvePosOrient(*s, q, s->Iinv, s->Jinv, s->Kinv, rwT, EwT, qout), 0);
-    EXPECT_EQ(s->cntPosOrient, 1);
-    EXPECT_TRUE(cap.text().empty());
-    EXPECT_EQ(std::memcmp(qout, q, sizeof q), 0);
+    expectSilentFailure(*s, q, rwT, EwT, "approach inside the cone");
 }
 
 TEST(SolvePosOrient, FromThePoseItselfFromPerturbedStartsAndOutOfReach) {
-    // From the pose: solved in the first round, the pose itself. Perturbed starts: every joint
-    // moved by up to 0.3 rad (the goal may then be out of reach of joints I, J, K with the others
-    // held), or only I, J, K and the wrist (the pose stays a solution): every success reaches the
-    // goal, a failure gives back the start, and the 'R' wrist lands in one round.
+    // Starts at the pose, with every joint moved (the goal may leave the reach of I, J, K), or
+    // only I, J, K and the wrist (always solvable): the 'R' wrist lands in one round.
     std::mt19937 rng(53);
     std::uniform_real_distribution<double> pert(-0.3, 0.3);
     forEachRobot([&](Scene& s, const std::string& robot) {
@@ -205,22 +203,15 @@ TEST(SolvePosOrient, FromThePoseItselfFromPerturbedStartsAndOutOfReach) {
         }
         EXPECT_EQ(reachSolved, reachTried) << robot;
         EXPECT_EQ(maxRounds, 1) << robot;
-        // An unreachable goal fails in the first round, silently, giving back the start.
-        double q0[JV] = {}, qout[JV];
+        double q0[JV] = {};
         for (int i = 1; i <= N; ++i) q0[i] = 0.1 * i;
-        TraceCapture cap(s);
-        EXPECT_EQ(solvePosOrient(s, q0, I, J, K, Vec3{{30, 0, 1}}, s.EwG, qout), 0);
-        EXPECT_EQ(s.cntPosOrient, 1) << robot;
-        EXPECT_TRUE(cap.text().empty()) << robot;
-        EXPECT_EQ(std::memcmp(qout, q0, sizeof q0), 0) << robot;
+        expectSilentFailure(s, q0, Vec3{{30, 0, 1}}, s.EwG, robot);
     });
 }
 
 TEST(SolvePosOrient, DampedRoundsAndNoConvergenceWithAnotherWristType) {
-    // Any wrist letter other than 'R' places the work point itself and damps large jumps: several
-    // rounds. Goals from the pose (start moved by up to 0.3 rad), or with the orientation of a pose
-    // moved by up to 0.5 rad, which I, J, K and the wrist often cannot meet together: a run that
-    // does not settle within 201 rounds prints its line and gives back the start.
+    // A wrist other than 'R' places the work point itself and damps jumps: several rounds; goals
+    // with a far orientation often never settle, and after 201 rounds the run prints its line.
     std::mt19937 rng(57);
     std::uniform_real_distribution<double> pert(-0.3, 0.3), far(-0.5, 0.5);
     auto s = makeSceneWithRobot(1, 1);

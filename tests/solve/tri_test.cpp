@@ -1,6 +1,5 @@
-// The closed-form solvers against their equations: every angle returned satisfies its equation
-// and a dense scan over a full turn finds no crossing it missed; polynomial roots satisfy the
-// polynomial, and all roots, complex pairs included, multiply back to its coefficients.
+// The closed-form solvers against their equations: returned angles satisfy them and a dense scan
+// finds no crossing missed; polynomial roots satisfy it and multiply back to its coefficients.
 #include "solve/tri.h"
 
 #include <algorithm>
@@ -25,6 +24,85 @@ std::string coeffs(const double* k, int n) {
     std::string t;
     for (int i = 0; i < n; ++i) t += std::to_string(k[i]) + " ";
     return t;
+}
+
+enum Kind { General, Isotropic, NoLinear, SineOnly, CosineOnly, NearDouble, Kinds };
+const char* kindName[Kinds] = {"general", "A=B,C=0", "D=E=0", "sine only", "cosine only", "near-double"};
+
+void makeCoefficients(Kind kind, std::mt19937& rng, double* k) {
+    std::uniform_real_distribution<double> u(-1, 1), lg(-2, 2);
+    const double sc = std::pow(10.0, lg(rng));
+    for (int i = 0; i < 6; ++i) k[i] = u(rng) * sc;
+    if (kind == Isotropic) k[1] = k[0], k[2] = 0;
+    if (kind == NoLinear) k[3] = k[4] = 0;
+    if (kind == SineOnly) k[3] = k[2] = 0;
+    if (kind == CosineOnly) k[4] = k[2] = 0;
+    if (kind == NearDouble) {
+        // f(q0) = f'(q0) = 0 fixes E and F; F is then nudged so that the root splits or vanishes.
+        const double q0 = u(rng) * 3.0, c = std::cos(q0), s = std::sin(q0);
+        if (std::fabs(c) < 0.2) return;
+        k[4] = (2 * k[0] * c * s - 2 * k[1] * s * c - 2 * k[2] * (c * c - s * s) + 2 * k[3] * s) / (2 * c);
+        k[5] = 0;
+        k[5] = -f2(k, q0) + u(rng) * 1e-9 * sc;
+    }
+}
+
+using Cx = std::complex<double>;
+
+// Monic polynomial of degree n with the given roots: c[0..n) below the leading 1.
+struct Poly {
+    int n;
+    double c[4];
+};
+Poly fromRoots(const Cx* z, int n) {
+    Cx p[5] = {1};
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j >= 1; --j) p[j] -= z[i] * p[j - 1];
+    Poly P{n, {}};
+    for (int i = 0; i < n; ++i) P.c[i] = p[i + 1].real();
+    return P;
+}
+
+// The solver of the degree: real roots first, then (real part, imaginary part) pairs.
+int solve(const Poly& P, double* x) {
+    if (P.n == 2) {
+        const double pq[2] = {P.c[0] / 2, P.c[1]};
+        return quadratic(pq, x);
+    }
+    return P.n == 3 ? cubic(P.c, x) : quartic(P.c, x);
+}
+
+// Real roots satisfy P; all roots multiply back to its coefficients.
+void checkRoots(const Poly& P, const double* x, int nreal, const std::string& ctx) {
+    Cx z[4];
+    for (int i = 0; i < nreal; ++i) {
+        double f = 1, size = 1;
+        const double ax = std::max(1.0, std::fabs(x[i]));
+        for (int j = 0; j < P.n; ++j) f = f * x[i] + P.c[j], size = size * ax + std::fabs(P.c[j]);
+        EXPECT_LE(std::fabs(f), 1e-6 * size) << ctx << "root " << x[i];
+        z[i] = x[i];
+    }
+    for (int i = nreal; i < P.n; i += 2) z[i] = Cx(x[i], x[i + 1]), z[i + 1] = Cx(x[i], -x[i + 1]);
+    const Poly Q = fromRoots(z, P.n);
+    double sz = 1;
+    for (int i = 0; i < P.n; ++i) sz = std::max(sz, std::fabs(P.c[i]));
+    for (int i = 0; i < P.n; ++i) EXPECT_NEAR(Q.c[i], P.c[i], 1e-5 * sz) << ctx << "coefficient " << i;
+}
+
+// Roots drawn pairwise at least a tenth of the largest magnitude apart: the cubic's guard for a
+// negligible constant merges tighter clusters away from zero, so only those are held to full
+// accuracy.
+void drawRoots(std::mt19937& rng, int n, int nreal, Cx* z) {
+    std::uniform_real_distribution<double> u(-3, 3), im(0.1, 3);
+    for (bool ok = false; !ok;) {
+        for (int i = 0; i < nreal; ++i) z[i] = u(rng);
+        for (int i = nreal; i < n; i += 2) z[i] = Cx(u(rng), im(rng)), z[i + 1] = std::conj(z[i]);
+        double mx = 1;
+        for (int i = 0; i < n; ++i) mx = std::max(mx, std::abs(z[i]));
+        ok = true;
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < i; ++j) ok = ok && std::abs(z[i] - z[j]) >= 0.1 * mx;
+    }
 }
 
 }  // namespace
@@ -68,31 +146,6 @@ TEST(TRI1, RandomAndNamedCoefficientsSatisfyAndMissNothing) {
     }
     EXPECT_GT(solved, 600);
 }
-
-namespace {
-
-enum Kind { General, Isotropic, NoLinear, SineOnly, CosineOnly, NearDouble, Kinds };
-const char* kindName[Kinds] = {"general", "A=B,C=0", "D=E=0", "sine only", "cosine only", "near-double"};
-
-void makeCoefficients(Kind kind, std::mt19937& rng, double* k) {
-    std::uniform_real_distribution<double> u(-1, 1), lg(-2, 2);
-    const double sc = std::pow(10.0, lg(rng));
-    for (int i = 0; i < 6; ++i) k[i] = u(rng) * sc;
-    if (kind == Isotropic) k[1] = k[0], k[2] = 0;
-    if (kind == NoLinear) k[3] = k[4] = 0;
-    if (kind == SineOnly) k[3] = k[2] = 0;
-    if (kind == CosineOnly) k[4] = k[2] = 0;
-    if (kind == NearDouble) {
-        // f(q0) = f'(q0) = 0 fixes E and F; F is then nudged so that the root splits or vanishes.
-        const double q0 = u(rng) * 3.0, c = std::cos(q0), s = std::sin(q0);
-        if (std::fabs(c) < 0.2) return;
-        k[4] = (2 * k[0] * c * s - 2 * k[1] * s * c - 2 * k[2] * (c * c - s * s) + 2 * k[3] * s) / (2 * c);
-        k[5] = 0;
-        k[5] = -f2(k, q0) + u(rng) * 1e-9 * sc;
-    }
-}
-
-}  // namespace
 
 TEST(TRI2, RandomAndNamedCoefficientsSatisfyAndMissNothing) {
     auto s = makeScene();
@@ -158,68 +211,6 @@ TEST(TRI2, NoSolutionLinesAndBranchRulesThatDropOrMergeRoots) {
         }
     }
 }
-
-namespace {
-
-using Cx = std::complex<double>;
-
-// Monic polynomial of degree n with the given roots: c[0..n) below the leading 1.
-struct Poly {
-    int n;
-    double c[4];
-};
-Poly fromRoots(const Cx* z, int n) {
-    Cx p[5] = {1};
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j >= 1; --j) p[j] -= z[i] * p[j - 1];
-    Poly P{n, {}};
-    for (int i = 0; i < n; ++i) P.c[i] = p[i + 1].real();
-    return P;
-}
-
-// The solver of the degree: real roots first, then (real part, imaginary part) pairs.
-int solve(const Poly& P, double* x) {
-    if (P.n == 2) {
-        const double pq[2] = {P.c[0] / 2, P.c[1]};
-        return quadratic(pq, x);
-    }
-    return P.n == 3 ? cubic(P.c, x) : quartic(P.c, x);
-}
-
-// Real roots satisfy P; all roots multiply back to its coefficients.
-void checkRoots(const Poly& P, const double* x, int nreal, const std::string& ctx) {
-    Cx z[4];
-    for (int i = 0; i < nreal; ++i) {
-        double f = 1, size = 1;
-        const double ax = std::max(1.0, std::fabs(x[i]));
-        for (int j = 0; j < P.n; ++j) f = f * x[i] + P.c[j], size = size * ax + std::fabs(P.c[j]);
-        EXPECT_LE(std::fabs(f), 1e-6 * size) << ctx << "root " << x[i];
-        z[i] = x[i];
-    }
-    for (int i = nreal; i < P.n; i += 2) z[i] = Cx(x[i], x[i + 1]), z[i + 1] = Cx(x[i], -x[i + 1]);
-    const Poly Q = fromRoots(z, P.n);
-    double sz = 1;
-    for (int i = 0; i < P.n; ++i) sz = std::max(sz, std::fabs(P.c[i]));
-    for (int i = 0; i < P.n; ++i) EXPECT_NEAR(Q.c[i], P.c[i], 1e-5 * sz) << ctx << "coefficient " << i;
-}
-
-// Roots drawn pairwise at least a tenth of the largest magnitude apart: the cubic's guard for a
-// negligible constant merges tighter clusters away from zero, so only those are held to full
-// accuracy.
-void drawRoots(std::mt19937& rng, int n, int nreal, Cx* z) {
-    std::uniform_real_distribution<double> u(-3, 3), im(0.1, 3);
-    for (bool ok = false; !ok;) {
-        for (int i = 0; i < nreal; ++i) z[i] = u(rng);
-        for (int i = nreal; i < n; i += 2) z[i] = Cx(u(rng), im(rng)), z[i + 1] = std::conj(z[i]);
-        double mx = 1;
-        for (int i = 0; i < n; ++i) mx = std::max(mx, std::abs(z[i]));
-        ok = true;
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < i; ++j) ok = ok && std::abs(z[i] - z[j]) >= 0.1 * mx;
-    }
-}
-
-}  // namespace
 
 TEST(Polynomials, RootsSatisfyCountAndMultiplyBackToTheCoefficients) {
     std::mt19937 rng(5);
