@@ -1,6 +1,4 @@
-// The key table against what describes it and against the dispatcher: every row is a row of the
-// README key table, every row with a printed help line finds it printed and naming its keys,
-// every key line of the printed help belongs to a row, and a key of no row changes nothing.
+// The key table against the README key table, the printed help (both ways) and the dispatcher.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -5,7 +5,6 @@
 
 #include "app/keyboard.h"
 #include "app/startup.h"
-#include "support/capture.h"
 #include "support/test_scene.h"
 
 namespace {

@@ -11,7 +11,6 @@
 #include "core/scene.h"
 #include "model/kinematics.h"
 #include "model/wall_goal.h"
-#include "support/capture.h"
 #include "support/test_scene.h"
 
 namespace ct {

@@ -1,10 +1,6 @@
 // Whole sessions: the keys a user would press give a complete path that the independent check
-// finds collision-free as drawn (the physical model), reverse and forward, and 'C' plays it to the goal; for every robot with
-// its default slit and goal, and for moved scenes whose paths once stopped or grazed the wall band
-// or the self clearance between rows (a joint off the slit plane between pass-out poses on F22,
-// the work skimming the far band on F41 goal y -0.1, the pass-out going back and forth and a dip
-// between repaired steps on F41 goal -0.1, +0.1; the work turned up while still in the slit on
-// F11 slit -0.1, goal -0.1).
+// finds collision-free as drawn, reverse and forward, and 'C' plays it to the goal: every robot's
+// default scene, and moved scenes whose paths once grazed the wall band or the arm between rows.
 #include <gtest/gtest.h>
 
 #include <string>

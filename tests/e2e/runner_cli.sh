@@ -10,10 +10,6 @@ for field in '"rhx": 1.6,' '"rhy1": 2.1,' '"rhy2": 2.5,' '"wristp": [2.35,3.6,0.
   echo "$out" | grep -qF "$field" || fail "start-up: $field"
 done
 
-out=$("$run" --json 'F32' </dev/null) || fail "F32"
-echo "$out" | grep -q '"robot": "F32"' || fail "F32 robot"
-echo "$out" | grep -q '"rwG": \[0.52' || fail "F32 goal"
-
 # The status list is the block the window shows: none beside the robot choice menu.
 out=$("$run" --json 'F' </dev/null) || fail "F"
 echo "$out" | grep -qF '"status": [],' || fail "menu: status not empty"

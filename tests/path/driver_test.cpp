@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "app/startup.h"
 #include "model/wall_goal.h"
 #include "goal/goal_check.h"
 #include "path_check.h"

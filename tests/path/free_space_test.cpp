@@ -5,12 +5,10 @@
 #include <cmath>
 
 #include "core/scene.h"
-#include "app/startup.h"
 #include "model/wall_goal.h"
 #include "model/kinematics.h"
 #include "path/free_space.h"
 #include "path/last_motion.h"
-#include "path/path_record.h"
 #include "support/test_scene.h"
 
 namespace {

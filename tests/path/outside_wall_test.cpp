@@ -6,7 +6,6 @@
 #include <string>
 
 #include "../goal/goal_check.h"
-#include "collide/interference.h"
 #include "model/vecops.h"
 #include "app/scene_options.h"
 #include "path/outside_step.h"

@@ -11,7 +11,6 @@
 #include "app/keyboard.h"
 #include "collide/physical_model.h"
 #include "path/last_motion.h"
-#include "path/path_record.h"
 #include "path/row_gate.h"
 #include "path_check.h"
 #include "support/capture.h"

@@ -4,13 +4,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/startup.h"
 #include "model/wall_goal.h"
 #include "goal/goal_check.h"
-#include "model/joints.h"
-#include "path/outside_wall.h"
 #include "path/path_clearance.h"
-#include "path/path_driver.h"
 #include "path/slit_candidates.h"
 #include "path/slit_pass_out.h"
 #include "path/slit_select.h"
