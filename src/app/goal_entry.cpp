@@ -1,6 +1,5 @@
 #include "app/goal_entry.h"
 
-#include "core/path_state.h"
 #include "core/scene.h"
 #include "goal/slit_passing.h"
 #include "goal/start_pose.h"

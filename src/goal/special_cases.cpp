@@ -194,8 +194,8 @@ int specInterference(Scene& s, const double* q, int Mp0, int Mw0) {
             double bw, bf, bs;
             int K, t1, t2;
             Vec3 P1, P2;
-            code = JntMCollCheck(s, (j <= Mp0) ? 'I' : 'O', j, q, s.workFloorJudged ? WorkFloor::Judged : WorkFloor::Exempt, bw, bf, bs, K,
-                                 P1, P2, t1, t2);
+            const WorkFloor wf = s.workFloorJudged ? WorkFloor::Judged : WorkFloor::Exempt;
+            code = JntMCollCheck(s, (j <= Mp0) ? 'I' : 'O', j, q, wf, bw, bf, bs, K, P1, P2, t1, t2);
         }
     }
     return code;

@@ -34,7 +34,11 @@ int calArmClearance(Scene& s, int j1, int j2, const double* q, double* bw, doubl
     return first;
 }
 
+namespace {
+
 WorkFloor phaseWorkFloor(const Scene& s) { return s.sgnPATH >= 2 ? WorkFloor::Judged : WorkFloor::Exempt; }
+
+}  // namespace
 
 int phaseCollCheck(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, int& K, Vec3& P1,
                    Vec3& P2, int& t1, int& t2) {

@@ -5,10 +5,8 @@
 
 struct Scene;
 
-// The floor rule of the phase under way: the work point is judged against the floor margin once
-// the path generation is past its first phase (the work has left the goal).
-WorkFloor phaseWorkFloor(const Scene& s);
-// JntMCollCheck of joint M under the floor rule of the phase under way.
+// JntMCollCheck of joint M under the floor rule of the phase under way: the work point is judged
+// against the floor margin once the path generation is past its first phase (it has left the goal).
 int phaseCollCheck(Scene& s, char side, int M, const double* q, double& bw, double& bf, double& bs, int& K, Vec3& P1,
                    Vec3& P2, int& t1, int& t2);
 // JntMCollAvoid under the floor rule of the phase under way, its status written to the driver:
